@@ -1,0 +1,144 @@
+#pragma once
+
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tidora {
+
+// Everything the core shows to a person goes through this interface: message boxes with their
+// exact texts and captions, status lines, progress, and file and folder choices. Each front end
+// implements it (command line, Qt, tests). Implementations must be callable from worker threads.
+
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
+enum class MsgAnswer { Ok, Cancel, Yes, No, Retry, Abort, Ignore };
+
+struct FileFilter {
+  std::string description;            // "Text Files (*.ini)"
+  std::vector<std::string> patterns;  // {"*.ini"}
+};
+
+struct FileRequest {
+  enum Mode { kOpen, kOpenMultiple, kSave } mode = kOpen;
+  std::string title;
+  std::string initialDir;
+  std::string initialName;
+  std::vector<FileFilter> filters;
+  std::string defaultExtension;  // without the dot
+  bool mustExist = true;
+};
+
+class Interaction {
+ public:
+  virtual ~Interaction() = default;
+
+  // A modal message; returns the button chosen.
+  virtual MsgAnswer Message(const std::string& text, const std::string& caption, MsgIcon icon,
+                            MsgButtons buttons) = 0;
+  // A question with buttons of its own (for example "Overwrite" and "Rename"); returns the
+  // index of the button chosen, or -1 when the question was dismissed.
+  virtual int Choose(const std::string& text, const std::string& caption,
+                     const std::vector<std::string>& buttons) = 0;
+  // The status line; an empty text clears it.
+  virtual void Status(const std::string& text) = 0;
+  // Progress of a long task: a range, then positions inside it.
+  virtual void ProgressRange(int low, int high) = 0;
+  virtual void ProgressPos(int pos) = 0;
+  // File and folder choices; empty or nullopt when cancelled.
+  virtual std::vector<std::string> ChooseFiles(const FileRequest& request) = 0;
+  virtual std::optional<std::string> ChooseFolder(const std::string& title,
+                                                  const std::string& initial) = 0;
+
+  // Shorthand for the most common box: a text with an OK button.
+  void Inform(const std::string& text, const std::string& caption,
+              MsgIcon icon = MsgIcon::Information) {
+    Message(text, caption, icon, MsgButtons::Ok);
+  }
+};
+
+// The answer a box gets when nobody can be asked: the safe choice that changes nothing.
+MsgAnswer SafeAnswer(MsgButtons buttons);
+
+// Command-line front end: messages and status on stderr, a progress bar when stderr is a
+// terminal, questions asked on the terminal when standard input is one, otherwise answered
+// with `assumeYes` (Yes/OK/Retry) or the safe answer.
+class CliInteraction : public Interaction {
+ public:
+  explicit CliInteraction(bool assumeYes = false, bool quiet = false);
+  ~CliInteraction() override;
+
+  MsgAnswer Message(const std::string& text, const std::string& caption, MsgIcon icon,
+                    MsgButtons buttons) override;
+  int Choose(const std::string& text, const std::string& caption,
+             const std::vector<std::string>& buttons) override;
+  void Status(const std::string& text) override;
+  void ProgressRange(int low, int high) override;
+  void ProgressPos(int pos) override;
+  std::vector<std::string> ChooseFiles(const FileRequest& request) override;
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initial) override;
+
+  void SetAssumeYes(bool yes) { assumeYes_ = yes; }
+
+ private:
+  void EndProgressLine();  // callers hold mutex_
+  std::string Ask(const std::string& prompt);
+
+  std::mutex mutex_;
+  bool assumeYes_;
+  bool quiet_;
+  bool ttyErr_;
+  bool ttyIn_;
+  int low_ = 0, high_ = 0, shownPercent_ = -1;
+  bool barShown_ = false;
+};
+
+// Test front end: records every call and answers from a script.
+class ScriptedInteraction : public Interaction {
+ public:
+  struct Record {
+    enum Kind { kMessage, kChoose, kStatus, kProgressRange, kProgressPos, kFiles, kFolder } kind;
+    std::string text;
+    std::string caption;
+    MsgIcon icon = MsgIcon::None;
+    MsgButtons buttons = MsgButtons::Ok;
+    int a = 0, b = 0;
+  };
+
+  MsgAnswer Message(const std::string& text, const std::string& caption, MsgIcon icon,
+                    MsgButtons buttons) override;
+  int Choose(const std::string& text, const std::string& caption,
+             const std::vector<std::string>& buttons) override;
+  void Status(const std::string& text) override;
+  void ProgressRange(int low, int high) override;
+  void ProgressPos(int pos) override;
+  std::vector<std::string> ChooseFiles(const FileRequest& request) override;
+  std::optional<std::string> ChooseFolder(const std::string& title,
+                                          const std::string& initial) override;
+
+  // Queued answers, taken in order; when a queue is empty a box gets `defaultAnswer` when its
+  // buttons offer it, else its first button; Choose gets 0; file choices are cancelled.
+  void QueueAnswer(MsgAnswer a);
+  void QueueChoice(int index);
+  void QueueFiles(std::vector<std::string> files);
+  void QueueFolder(std::optional<std::string> folder);
+  MsgAnswer defaultAnswer = MsgAnswer::Ok;
+
+  std::vector<Record> Records() const;
+  std::vector<Record> Messages() const;  // message boxes and choices only
+  std::vector<std::string> StatusTexts() const;
+  std::string LastStatus() const;
+  void Clear();
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<Record> records_;
+  std::vector<MsgAnswer> answers_;
+  std::vector<int> choices_;
+  std::vector<std::vector<std::string>> files_;
+  std::vector<std::optional<std::string>> folders_;
+};
+
+}  // namespace tidora
