@@ -38,6 +38,7 @@ fuzz: deps
 	cmake --build --preset fuzz -j$(JOBS)
 	@mkdir -p build-fuzz/corpus
 	@for f in build-fuzz/bin/fuzz_*; do \
+	  [ -x "$$f" ] || continue; \
 	  n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; echo "== $$n"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=0 build-fuzz/corpus/$$n 2>&1 | tail -n 2 || exit 1; \
 	done
