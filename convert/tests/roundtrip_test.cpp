@@ -69,6 +69,18 @@ std::vector<Variant> Variants() {
   o = Base(Family::kTgr41);
   o.serial13186 = true;
   add("41 serial 13186", o, 2e-3, 0.03, 3e-3);
+  o = Base(Family::kTgr41);
+  o.startTime = 364 * 86400.0 + 3600;  // bursts cross into the next year
+  o.tideInterval = 3600;
+  o.tideSamples = 60;
+  o.burstEvery = 6;
+  add("41 across the new year", o, 2e-3, 0.03, 3e-3);
+  o.startYear = 1995;  // and into the leap year 1996
+  o.startTime = 364 * 86400.0 + 3600 - 70 * 86400.0;
+  o.tideInterval = 6 * 3600;
+  o.tideSamples = 400;
+  o.burstEvery = 40;
+  add("41 over a leap day", o, 2e-3, 0.03, 3e-3);
   return v;
 }
 
