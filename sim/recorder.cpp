@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <cstdlib>
 #include <random>
 
@@ -284,11 +285,20 @@ Deployment Simulate(const Options& options) {
       std::vector<double> ph(nComp);
       for (double& p : ph) p = phase(rng);
       b.pressure.resize(static_cast<size_t>(std::max(0, o.samplesPerBurst)));
+      // Each component as a phasor turned by one sample period per step: the sum of cosines
+      // without a cosine per sample and component.
+      std::vector<std::complex<double>> z(nComp), turn(nComp);
+      for (int c = 0; c < nComp; ++c) {
+        z[c] = std::polar(amp[c] * resp[c], ph[c]);
+        turn[c] = std::polar(1.0, 2 * kPi * freq[c] * o.samplePeriod);
+      }
       for (size_t j = 0; j < b.pressure.size(); ++j) {
         double ts = j * o.samplePeriod;
         double eta = 0;
-        for (int c = 0; c < nComp; ++c)
-          eta += amp[c] * resp[c] * std::cos(2 * kPi * freq[c] * ts + ph[c]);
+        for (int c = 0; c < nComp; ++c) {
+          eta += z[c].real();
+          z[c] *= turn[c];
+        }
         b.pressure[j] = PressureAt(o, TideElevation(o, b.startTime + ts) + eta);
       }
       d.bursts.push_back(std::move(b));
