@@ -15,6 +15,7 @@ struct SimArgs {
   std::string family = "TGR41plus";
   std::string output = "recorder.hex";
   std::string coefficients;
+  bool ascii = false;
   sim::Options o;
 };
 
@@ -47,7 +48,8 @@ int Run(SimArgs& a) {
     return 2;
   }
   sim::Deployment d = sim::Simulate(o);
-  if (!sim::WriteUploadFile(d, a.output)) {
+  auto method = a.ascii ? sim::UploadMethod::kAscii : sim::UploadMethod::kBinary;
+  if (!sim::WriteUploadFile(d, a.output, method)) {
     std::fprintf(stderr, "tidora recorder-sim: cannot write %s\n", a.output.c_str());
     return 1;
   }
@@ -81,6 +83,9 @@ RunFn SetupRecorderSim(CLI::App& app) {
   sub->add_option("--output", a->output, "Upload file to write")->capture_default_str();
   sub->add_option("--coefficients", a->coefficients,
                   "Where to write CNVHex.ini (default: the settings folder)");
+  sub->add_flag("--ascii", a->ascii,
+                "Data section as an ASCII dump received it (the TGR41 always uploads so); "
+                "default: as a binary upload's image converted to lines");
   sub->add_flag("--conductivity", a->o.conductivity, "Conductivity cell fitted");
   sub->add_flag("--strain", a->o.strainGauge, "Strain-gauge pressure sensor (TGR41plus)");
   sub->add_flag("--time-stamped", a->o.timeStamped, "Time-stamped tide records (TGR41plus)");

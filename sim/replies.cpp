@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "sim/upload.h"
+
 namespace tidora::sim {
 namespace {
 
@@ -123,6 +125,12 @@ std::string CoefficientReply(const Deployment& d) {
     s += Coefficient("AI =", c.AI) + Coefficient("XI =", c.XI);
   }
   return s + "S>";
+}
+
+std::string DumpReply(const Deployment& d, const std::string& command) {
+  std::vector<uint8_t> image = BuildMemoryImage(d);
+  std::string lines = ImageToHexLines(image.data(), image.size(), LayoutOf(d));
+  return command + lines.substr(2);  // the recorder prints the lines the terminal would
 }
 
 std::string ByteCountReply(size_t bytes) {

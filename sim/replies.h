@@ -14,6 +14,9 @@ namespace tidora::sim {
 std::string StatusReply(const Deployment& d);
 // Reply to "DC": the calibration coefficients in the order the converter reads them.
 std::string CoefficientReply(const Deployment& d);
+// Reply to a dump command ("DD", or "DE" and "DA" on a TGR 41): the echo of the command, the
+// memory as lines of hexadecimal digits, the prompt.
+std::string DumpReply(const Deployment& d, const std::string& command = "DD");
 // Reply to "bytecount".
 std::string ByteCountReply(size_t bytes);
 

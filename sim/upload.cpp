@@ -100,17 +100,21 @@ std::string UploadHeader(Family family, const std::string& path) {
          "\n*Software Version 1.13\n";
 }
 
-std::string UploadFileText(const Deployment& d, const std::string& path) {
-  std::vector<uint8_t> image = BuildMemoryImage(d);
+std::string UploadFileText(const Deployment& d, const std::string& path, UploadMethod method) {
   std::string text = UploadHeader(d.options.family, path);
   text += StatusSection(StatusReply(d));
   text += CoefficientSection(CoefficientReply(d));
-  text += ImageToHexLines(image.data(), image.size(), LayoutOf(d));
+  if (method == UploadMethod::kAscii || d.options.family == Family::kTgr41) {
+    text += DumpReply(d);
+  } else {
+    std::vector<uint8_t> image = BuildMemoryImage(d);
+    text += ImageToHexLines(image.data(), image.size(), LayoutOf(d));
+  }
   return text;
 }
 
-bool WriteUploadFile(const Deployment& d, const std::string& path) {
-  return WriteFileAtomically(path, UploadFileText(d, path));
+bool WriteUploadFile(const Deployment& d, const std::string& path, UploadMethod method) {
+  return WriteFileAtomically(path, UploadFileText(d, path, method));
 }
 
 bool WriteCoefficients(const Deployment& d, const std::string& path) {

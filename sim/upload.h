@@ -31,9 +31,14 @@ std::string CoefficientSection(const std::string& reply);
 // The three header lines the terminal writes first (line feed only).
 std::string UploadHeader(Family family, const std::string& path);
 
-// The whole upload file of a deployment, as the terminal writes it for `path`.
-std::string UploadFileText(const Deployment& d, const std::string& path);
-bool WriteUploadFile(const Deployment& d, const std::string& path);
+// The whole upload file of a deployment, as the terminal writes it for `path`: the data
+// section as the ASCII dump received it, or as the conversion of a binary upload's image. The
+// TGR 41 always uploads as ASCII.
+enum class UploadMethod { kBinary, kAscii };
+std::string UploadFileText(const Deployment& d, const std::string& path,
+                           UploadMethod method = UploadMethod::kBinary);
+bool WriteUploadFile(const Deployment& d, const std::string& path,
+                     UploadMethod method = UploadMethod::kBinary);
 
 // CNVHex.ini for the simulated coefficients.
 bool WriteCoefficients(const Deployment& d, const std::string& path);

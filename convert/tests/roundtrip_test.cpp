@@ -91,8 +91,9 @@ struct Decoded {
   bool coefficientsOk;
 };
 
-void Decode(const sim::Deployment& d, Decoded& out, OutputModes modes = {}) {
-  std::string text = sim::UploadFileText(d, "/tmp/x.hex");
+void Decode(const sim::Deployment& d, Decoded& out, OutputModes modes = {},
+            sim::UploadMethod method = sim::UploadMethod::kBinary) {
+  std::string text = sim::UploadFileText(d, "/tmp/x.hex", method);
   HexLineReader in;
   in.OpenMemory(text);
   CHexDecoder dec;
@@ -190,6 +191,19 @@ TEST(RoundTrip, EveryFamilyAndVariant) {
                     t.tm_min, t.tm_sec, ref.whole + ref.micro * 1e-6, ref.integer);
       EXPECT_EQ(r.sink.referenceLines[k], buf);
     }
+  }
+}
+
+TEST(RoundTrip, AsciiDumpReadsAsTheBinaryImage) {
+  for (Family f : {Family::kTgr41plus, Family::kTgr77Bpr}) {
+    sim::Deployment d = sim::Simulate(Base(f));
+    Decoded a, b;
+    Decode(d, a, {}, sim::UploadMethod::kAscii);
+    Decode(d, b, {}, sim::UploadMethod::kBinary);
+    ASSERT_EQ(a.sink.tides.size(), d.tides.size());
+    ASSERT_EQ(a.sink.rows, b.sink.rows);
+    for (size_t i = 0; i < d.tides.size(); ++i)
+      EXPECT_EQ(a.sink.tides[i].pressure, b.sink.tides[i].pressure);
   }
 }
 
