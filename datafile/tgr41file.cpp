@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <limits>
 #include <new>
 #include <typeinfo>
 
@@ -77,6 +78,13 @@ constexpr int kMaxSubTitles = 1 << 22;
 
 // ---- DataArrays ----
 
+float ToFloat(double value) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (value > kMax) return std::numeric_limits<float>::infinity();
+  if (value < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(value);
+}
+
 void DataArrays::Want(int id, bool yes) {
   if (id >= 0 && id < kMaxDataTypes) wanted[id] = yes;
 }
@@ -94,7 +102,7 @@ void DataArrays::Store(int id, size_t index, double value) {
     times[id][index] = value;
   } else {
     if (index >= values[id].size()) values[id].resize(index + 1);
-    values[id][index] = static_cast<float>(value);
+    values[id][index] = ToFloat(value);
   }
 }
 
@@ -111,10 +119,15 @@ void DataArrays::UpdateRange(int id, double value, bool first) {
 
 // ---- Calendar seconds ----
 
+double CalendarSeconds(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
+                       int64_t second) {
+  return static_cast<double>(DaysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 +
+                             second);
+}
+
 double CalendarSeconds(const std::tm& t) {
-  int64_t days = DaysFromCivil(int64_t{t.tm_year} + 1900, int64_t{t.tm_mon} + 1, t.tm_mday);
-  return static_cast<double>(days * 86400 + int64_t{t.tm_hour} * 3600 + int64_t{t.tm_min} * 60 +
-                             t.tm_sec);
+  return CalendarSeconds(int64_t{t.tm_year} + 1900, int64_t{t.tm_mon} + 1, t.tm_mday, t.tm_hour,
+                         t.tm_min, t.tm_sec);
 }
 
 std::tm CalendarTime(double seconds) {

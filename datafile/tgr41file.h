@@ -4,6 +4,7 @@
 // catalogue of variables, the seawater equations and the two recorder calendars.
 
 #include <array>
+#include <cstdint>
 #include <ctime>
 #include <memory>
 #include <string>
@@ -117,12 +118,17 @@ struct DataArrays {
   void UpdateRange(int id, double value, bool first);
 };
 
+// A value as float; values beyond the float range become infinite rather than undefined.
+float ToFloat(double value);
+
 // ---- Calendar seconds ----
 //
 // The Date/Time variable holds calendar seconds of the date and time as written in the file:
 // seconds from 1970-01-01 00:00:00 counting the date as it stands, without time zone or
 // daylight saving, so that every record time turns back into the same text.
 double CalendarSeconds(const std::tm& t);
+double CalendarSeconds(int64_t year, int64_t month, int64_t day, int64_t hour, int64_t minute,
+                       int64_t second);
 std::tm CalendarTime(double seconds);
 
 // ---- Reader objects ----

@@ -185,14 +185,8 @@ int CTidFile::ReadData(DataArrays& data, int row, int& count) {
     data.UpdateRange(id, v, first);
   };
 
-  std::tm t{};
-  t.tm_year = TideRecordYear(r.year) - 1900;
-  t.tm_mon = r.month - 1;
-  t.tm_mday = r.day;
-  t.tm_hour = r.hour;
-  t.tm_min = r.minute;
-  t.tm_sec = r.second;
-  double seconds = CalendarSeconds(t);
+  double seconds =
+      CalendarSeconds(TideRecordYear(r.year), r.month, r.day, r.hour, r.minute, r.second);
   put(kVarDateTime, seconds);
   int stored = 1;
 

@@ -233,7 +233,7 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
     auto& out = data.values[kVarSubsurfacePressure];
     if (out.size() < static_cast<size_t>(n)) out.resize(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-      out[static_cast<size_t>(i)] = static_cast<float>(samples_[static_cast<size_t>(i)]);
+      out[static_cast<size_t>(i)] = ToFloat(samples_[static_cast<size_t>(i)]);
       data.UpdateRange(kVarSubsurfacePressure, samples_[static_cast<size_t>(i)], first && i == 0);
     }
   }
