@@ -21,10 +21,18 @@ std::string FormatValue(const DataArrays& data, int id, size_t index) {
   double v = data.Get(id, index);
   if (id == kVarDateTime) return FormatDataDateTime(CalendarTime(v));
   std::string text;
-  if (DataArrays::IsTimeId(id))
-    AppendShortest(text, v);
-  else
+  if (DataArrays::IsTimeId(id)) {
+    // Times within a burst are multiples of the sample period: to the microsecond, without
+    // the binary noise of the multiplication (3 x 0.1 s reads "0.3").
+    AppendFixed(text, v, 1, 6);
+    if (text.find('.') != std::string::npos) {
+      while (text.back() == '0') text.pop_back();
+      if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+  } else {
     AppendShortest(text, static_cast<float>(v));
+  }
   return text;
 }
 
@@ -92,8 +100,12 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
     return false;
   }
   std::error_code ec;
-  if (!std::filesystem::is_regular_file(path, ec)) {
+  if (!std::filesystem::exists(path, ec)) {
     error = path + ": no such file";
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    error = path + ": not a regular file";
     return false;
   }
   std::unique_ptr<CTGR41File> reader = CreateFileObject(fileId);

@@ -82,7 +82,7 @@ TEST(CsvDump, WaveBurstFileHasOneRowPerSample) {
   w.Open(path);
   w.WriteIdentification();
   for (int b = 0; b < 2; ++b) {
-    w.WriteBurstHeader(b, 1000 * b, 0.25, 8);
+    w.WriteBurstHeader(b, 1000 * b, b ? 0.1 : 0.25, 8);
     w.WriteRow(1 + b, 2, 3, 4);
     w.WriteRow(5, 6, 7, 8.5);
   }
@@ -96,6 +96,7 @@ TEST(CsvDump, WaveBurstFileHasOneRowPerSample) {
   EXPECT_EQ(lines[1], "0,0,1");
   EXPECT_EQ(lines[8], "0,1.75,8.5");
   EXPECT_EQ(lines[9], "1,0,2");
+  EXPECT_EQ(lines[12], "1,0.3,4");
   std::ostringstream some;
   ASSERT_TRUE(DumpDataFileCsv(path, {26, 32}, some, error, 3)) << error;
   EXPECT_EQ(Lines(some.str()).back(), "3,0.25");
