@@ -486,10 +486,9 @@ bool C77Page::ValidateInputs() {
     if (tideDuration_ + warmUp_ > interval_ - 60)
       failed.push_back("tide duration + warmup must be <= tide interval - one minute");
   }
-  double perDay = kSecondsPerDay / interval_;
-  if (referenceEvery_ < perDay)
+  if (referenceEvery_ < kSecondsPerDay / interval_)
     failed.push_back("reference frequency measurement interval must be >= one day");
-  if (referenceEvery_ > 30 * perDay)
+  if (referenceEvery_ > 30 * kSecondsPerDay / interval_)
     failed.push_back("reference frequency measurement interval must be <= one month");
   for (const std::string& m : failed) ShowMessage(m);
   return failed.empty();

@@ -222,6 +222,9 @@ class C77Page : public CDPCPageBase {
   bool continuouslyPowered_ = true;
 };
 
+// The order of the pages in the calculator's sheet, by instrument type.
+inline constexpr int kEndurancePageOrder[] = {2, 3, 1, 4};
+
 // The page of an instrument type (1 to 4); nullptr for any other number.
 std::unique_ptr<CDPCPageBase> MakeEndurancePage(int type, Interaction& ui);
 

@@ -103,7 +103,8 @@ TEST(EndurancePages, ControlsFollowTheLayoutOfEachType) {
   ScriptedInteraction ui;
   auto ids = [&](int type) {
     std::vector<Id> out;
-    for (const PageControl& c : MakeEndurancePage(type, ui)->Controls()) out.push_back(c.id);
+    auto page = MakeEndurancePage(type, ui);
+    for (const PageControl& c : page->Controls()) out.push_back(c.id);
     return out;
   };
   EXPECT_EQ(ids(1), (std::vector<Id>{Id::kTideInterval, Id::kWavesEvery, Id::kSamplesPerBurst,
