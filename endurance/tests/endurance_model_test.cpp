@@ -42,24 +42,6 @@ TEST(EnduranceModel, QuartzDailyEnergyAndEndurance) {
   EXPECT_NEAR(MemoryEnduranceDays(kMemoryBytes, bytes), 444.7, 0.05);
 }
 
-TEST(EnduranceModel, QuartzTideSampleForEveryPowerCase) {
-  // Continuously sampling (duration = interval): no warm-up and no sleep.
-  EXPECT_NEAR(QuartzTideSampleEnergy(900, 900, false), 9.3, 1e-12);
-  EXPECT_NEAR(QuartzTideSampleEnergy(900, 900, true), 9.7, 1e-12);
-  EXPECT_NEAR(QuartzTideSampleEnergy(60, 900, true), 0.7 + 0.415 + 1.0, 1e-12);
-  // Statistics add 0.2 W for their duration.
-  EXPECT_NEAR(QuartzBurstEnergy(256, 30.72, true), 28.16 + 6.144, 1e-12);
-  EXPECT_NEAR(QuartzBurstEnergy(256, 30.72, false), 28.16, 1e-12);
-}
-
-TEST(EnduranceModel, Plus41MemoryRecordLayouts) {
-  // One burst and one tide sample per day show the per-record sizes of each layout.
-  EXPECT_DOUBLE_EQ(Plus41MemoryBytesPerDay(4, 1, 1, true, true), 12 + 48 + 12);
-  EXPECT_DOUBLE_EQ(Plus41MemoryBytesPerDay(4, 1, 1, true, false), 12 + 36 + 9);
-  EXPECT_DOUBLE_EQ(Plus41MemoryBytesPerDay(4, 1, 1, false, true), 12 + 32 + 8);
-  EXPECT_DOUBLE_EQ(Plus41MemoryBytesPerDay(4, 1, 1, false, false), 12 + 20 + 5);
-}
-
 TEST(EnduranceModel, StrainDailyEnergy) {
   double daily = StrainDailyEnergy(900, 60, 4, 256, 0, false, false);
   EXPECT_NEAR(daily, 1738.6272, 1e-9);
@@ -89,23 +71,6 @@ TEST(EnduranceModel, BprDailyEnergyMemoryAndReferenceWindow) {
   EXPECT_NEAR(MemoryEnduranceDays(kMemoryBytes, BprMemoryBytesPerDay(tides, refs, false)), 20348.4,
               0.05);
   EXPECT_DOUBLE_EQ(BprMemoryBytesPerDay(tides, refs, true), 97 * 20);
-}
-
-TEST(EnduranceModel, BprTideSampleTable) {
-  struct Case {
-    bool powered, conductivity;
-    double b, w, expected;
-  } cases[] = {
-      {true, false, 900, 0, 0.016 * 900 + 0.31},
-      {true, false, 60, 0, 0.012 * 840 + 0.016 * 60 + 0.47},
-      {true, true, 900, 0, 0.016 * 900 + 0.54},
-      {true, true, 60, 0, 0.012 * 840 + 0.016 * 60 + 0.7},
-      {false, false, 60, 300, 0.0005 * 540 + 0.012 * 300 + 0.016 * 60 + 0.66},
-      {false, true, 60, 300, 0.0005 * 540 + 0.012 * 300 + 0.016 * 60 + 0.89},
-  };
-  for (const Case& c : cases)
-    EXPECT_NEAR(BprTideSampleEnergy(900, c.b, c.w, c.powered, c.conductivity), c.expected, 1e-12)
-        << c.powered << c.conductivity << " b=" << c.b;
 }
 
 TEST(EnduranceModel, ReferenceWindow) {
