@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -118,6 +119,7 @@ int CTidFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
   bool first = true;
   bool layoutKnown = false;
   long lastRecord = 0;
+  long recordLines = 0;
   for (;;) {
     int64_t at = file_.Tell();
     if (!ReadLine(line)) break;
@@ -146,9 +148,12 @@ int CTidFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
       numValueColumns_ = r.NumValues();
     }
     lastRecord = r.record;
+    ++recordLines;
   }
 
-  numRows_ = static_cast<int>(std::max<long>(0, lastRecord));
+  // The record number on the last line counts the records; a file whose numbers start again
+  // (two files joined) still has every line read.
+  numRows_ = static_cast<int>(std::clamp<long>(std::max(lastRecord, recordLines), 0, INT_MAX));
   defaultVarIds_ = {HasPressureColumn() ? kVarPressure : kVarDepth, kVarTemperature, kNoVariableId,
                     kNoVariableId};
   std::vector<std::string> names;

@@ -147,6 +147,18 @@ TEST(TideFile, OneRecordHasNoSubtitleAndCountsByItsNumber) {
   EXPECT_EQ(f.GetSubTitle(0), "");
 }
 
+TEST(TideFile, JoinedFilesKeepEveryRecord) {
+  testing::TempDir dir;
+  std::string path = dir.file("j.tid");
+  testing::WriteFile(path,
+                     "     1   01/02/2003 04:05:06    30.1234     12.500\r\n"
+                     "     2   01/02/2003 04:15:06    30.1234     12.500\r\n"
+                     "     1   01/03/2003 04:05:06    30.1234     12.500\r\n");
+  CTidFile f;
+  int nSub = 0;
+  EXPECT_EQ(f.ReadFileInfo(path, nSub), 3);
+}
+
 TEST(TideFile, TwoDigitYearsAndBareLineFeeds) {
   testing::TempDir dir;
   std::string path = dir.file("old.tid");
