@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "convert/recorder_time.h"
+#include "datafile/writers.h"
 
 namespace tidora {
 namespace {
@@ -61,13 +62,6 @@ bool AllChars(std::string_view line, size_t count, char c) {
   for (size_t i = 0; i < count; ++i)
     if (line[i] != c) return false;
   return true;
-}
-
-std::string DataDateText(const std::tm& t) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
-                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
-  return buf;
 }
 
 constexpr size_t kDataLineMinimum = 8;
@@ -455,7 +449,7 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
     size_t timePos = (h_.conductivity && !h_.tsunami) ? n - 4 : 13;
     ++refCount_;
     std::snprintf(buf, sizeof buf, "%6ld   %s %13.6f  %d", refCount_,
-                  DataDateText(Time2000ToTm(U32(b + timePos))).c_str(), value, integer);
+                  FormatDataDateTime(Time2000ToTm(U32(b + timePos))).c_str(), value, integer);
     return sink.ReferenceLine(buf) ? DecodeStatus::kOk : DecodeStatus::kWriteError;
   }
 
@@ -480,14 +474,15 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
         break;
       case BprLayout::kFrequencies:
         std::snprintf(buf, sizeof buf, "%6ld   %s%7d%13.3f%15.6f%15.6f%11.4f%10.3f%11.4f",
-                      tideCount_, DataDateText(t).c_str(), e, F, fp, ft, pressure, tq, tth);
+                      tideCount_, FormatDataDateTime(t).c_str(), e, F, fp, ft, pressure, tq, tth);
         ok = sink.TideLine(buf);
         break;
       case BprLayout::kRawCounts:
       default:
         std::snprintf(buf, sizeof buf, "%ld  %ld  %ld  %ld  %d %15.6f%15.6f%11.4f%10.3f%11.4f %s",
                       static_cast<long>(c1), static_cast<long>(pc), static_cast<long>(c2),
-                      static_cast<long>(tc), e, fp, ft, pressure, tq, tth, DataDateText(t).c_str());
+                      static_cast<long>(tc), e, fp, ft, pressure, tq, tth,
+                      FormatDataDateTime(t).c_str());
         ok = sink.TideLine(buf);
         break;
     }
@@ -512,7 +507,7 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
   ++tideCount_;
   if (modes_.bpr == BprLayout::kFrequencies) {
     int len = std::snprintf(buf, sizeof buf, "%6ld   %s%15.6f%15.6f%13.4f%13.4f%7d", tideCount_,
-                            DataDateText(t).c_str(), fp, ft, pressure, temperature, integer);
+                            FormatDataDateTime(t).c_str(), fp, ft, pressure, temperature, integer);
     if (h_.conductivity && len > 0 && static_cast<size_t>(len) < sizeof buf)
       std::snprintf(buf + len, sizeof buf - len, "%11.5f%11.3f", cond, sal);
     ok = sink.TideLine(buf);
