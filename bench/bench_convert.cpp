@@ -100,7 +100,7 @@ void BM_ConvertTgr77Bpr(benchmark::State& state) {
   Convert(state, sim::Family::kTgr77Bpr);
 }
 
-BENCHMARK(BM_ConvertTgr41plusWithBursts)->Unit(benchmark::kMillisecond)->Iterations(2);
-BENCHMARK(BM_ConvertTgr77Bpr)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(BM_ConvertTgr41plusWithBursts)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_ConvertTgr77Bpr)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
 
 }  // namespace
