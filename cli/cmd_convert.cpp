@@ -1,16 +1,20 @@
 // `tidora convert`: an upload file (.hex) into a tide file (.tid), a wave burst file (.wb) and,
 // for the TGR 77 BPR, a reference file (.ref), with the coefficient file of the settings folder.
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "cli/command.h"
 #include "convert/converter.h"
-#include "outside/utility.h"
 #include "platform/interaction.h"
 
 namespace tidora::cli {
 namespace {
+
+volatile std::sig_atomic_t g_interrupted = 0;
 
 struct ConvertArgs {
   std::vector<std::string> args;      // the input file, and "/v"-style switches
@@ -47,16 +51,27 @@ int Run(ConvertArgs& a) {
     }
   }
   // As the Browse button sets them: the input's path with the extensions tid and wb.
-  req.tide = a.tid;
-  req.wave = a.wb;
-  if (req.tide.empty() && !req.input.empty()) SetExtension(req.tide = req.input, "tid");
-  if (req.wave.empty() && !req.input.empty()) SetExtension(req.wave = req.input, "wb");
+  std::string tide, wave;
+  CHexConverter::OutputPathsFor(req.input, tide, wave);
+  req.tide = a.tid.empty() ? tide : a.tid;
+  req.wave = a.wb.empty() ? wave : a.wb;
   req.startYear = a.startYear;
 
   CliInteraction ui;
   CHexConverter converter(ui);
   if (converter.Start(req) != ConvertStart::kStarted) return 1;
+  // Ctrl-C stops the run as the dialog's Cancel does: the files keep what was written.
+  g_interrupted = 0;
+  auto old = std::signal(SIGINT, [](int) { g_interrupted = 1; });
+  while (converter.IsRunning()) {
+    if (g_interrupted) {
+      converter.Stop();
+      break;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
   ConvertSummary s = converter.Wait();
+  std::signal(SIGINT, old);
   if (s.outcome != ConvertOutcome::kFinished) return 1;
   PrintSummary(req, s);
   return 0;

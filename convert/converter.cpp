@@ -60,6 +60,12 @@ std::string CHexConverter::ReferencePath(const std::string& tidePath) {
   return path;
 }
 
+void CHexConverter::OutputPathsFor(const std::string& input, std::string& tide, std::string& wave) {
+  tide = wave = input;
+  SetExtension(tide, "tid");
+  SetExtension(wave, "wb");
+}
+
 void CHexConverter::SetReportHandler(std::function<void(ConvertReport)> handler) {
   onReport_ = std::move(handler);
 }

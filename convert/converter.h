@@ -78,6 +78,9 @@ class CHexConverter {
 
   // The tide path with its extension replaced by "ref".
   static std::string ReferencePath(const std::string& tidePath);
+  // The output paths the Browse button proposes for an input: its extension replaced by "tid"
+  // and "wb".
+  static void OutputPathsFor(const std::string& input, std::string& tide, std::string& wave);
 
  private:
   void Report(ConvertReport r);
