@@ -96,8 +96,8 @@ void SetCoefficients(Deployment& d) {
 
   CoefficientFile& f = d.file = DefaultCoefficientsAtStart();
   f.folder = "/";
-  f.SetValue(kSlotSlopeCorrection, 1.0);
-  f.SetValue(kSlotOffsetCorrection, 0.0);
+  f.SetValue(kSlotSlopeCorrection, o.slopeCorrection);
+  f.SetValue(kSlotOffsetCorrection, o.offsetCorrection);
   f.SetValue(kSlotA0, 1.129e-3);
   f.SetValue(kSlotA1, 2.341e-4);
   f.SetValue(kSlotA3, 8.775e-8);
@@ -108,8 +108,8 @@ void SetCoefficients(Deployment& d) {
   f.SetValue(kSlotJ, c.cond.J);
   f.SetValue(kSlotCPcor, c.cond.CPcor);
   f.SetValue(kSlotCTcor, c.cond.CTcor);
-  f.SetValue(kSlotConductivitySlope, 1.0);
-  f.SetValue(kSlotConductivityOffset, 0.0);
+  f.SetValue(kSlotConductivitySlope, o.conductivitySlope);
+  f.SetValue(kSlotConductivityOffset, o.conductivityOffset);
 }
 
 double PressureAt(const Options& o, double elevation) {

@@ -41,6 +41,10 @@ struct Options {
   double temperature = 12.0;       // deg C, mean
   double conductivityValue = 4.2;  // S/m, mean
   uint32_t seed = 1;
+  // The user's corrections in CNVHex.ini: pressure slope and offset, conductivity slope and
+  // offset (the last two used for the TGR 41 only).
+  double slopeCorrection = 1.0, offsetCorrection = 0.0;
+  double conductivitySlope = 1.0, conductivityOffset = 0.0;
 
   // Start of the recording: seconds since 2000-01-01 (TGR 41plus, TGR 77 BPR); for the TGR 41
   // seconds into `startYear` in its 365-day calendar.

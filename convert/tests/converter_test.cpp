@@ -150,6 +150,27 @@ TEST_F(Fixture, Tgr41plusRunWritesBothFiles) {
   EXPECT_FALSE(IsFile(CHexConverter::ReferencePath(r.tide)));
 }
 
+TEST_F(Fixture, ReportsForADialog) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
+  std::vector<ConvertReport> reports;
+  CHexConverter c(ui);
+  c.SetReportHandler([&](ConvertReport x) { reports.push_back(x); });
+  ASSERT_EQ(c.Start(r), ConvertStart::kStarted);
+  c.Wait();
+  EXPECT_EQ(reports,
+            (std::vector<ConvertReport>{ConvertReport::kConverting, ConvertReport::kFinished}));
+  reports.clear();
+  r.wave.clear();
+  ASSERT_EQ(c.Start(r), ConvertStart::kStarted);
+  c.Wait();
+  EXPECT_EQ(reports, std::vector<ConvertReport>{ConvertReport::kFileNamesInvalid});
+  std::string tide, wave;
+  CHexConverter::OutputPathsFor("/d/run.1/deploy.hex", tide, wave);
+  EXPECT_EQ(tide, "/d/run.1/deploy.tid");
+  EXPECT_EQ(wave, "/d/run.1/deploy.wb");
+  EXPECT_EQ(CHexConverter::ReferencePath("/d/run.1/deploy"), "/d/run.1/deploy.ref");
+}
+
 TEST_F(Fixture, BprRunWritesTheReferenceFile) {
   ConvertRequest r = Prepare(Small(sim::Family::kTgr77Bpr), "deploy.2026");
   ConvertSummary s = Convert(r);

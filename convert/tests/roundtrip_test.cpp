@@ -40,6 +40,11 @@ std::vector<Variant> Variants() {
   add("41plus quartz", o, 6e-5, 6e-4, 3e-3);
   o.conductivity = true;
   add("41plus conductivity", o, 6e-5, 6e-4, 3e-3);
+  o.slopeCorrection = 1.002;
+  o.offsetCorrection = -0.15;
+  add("41plus with pressure corrections", o, 6e-5, 6e-4, 3e-3);
+  o.slopeCorrection = 1.0;
+  o.offsetCorrection = 0.0;
   o.timeStamped = true;
   add("41plus conductivity time-stamped", o, 6e-5, 6e-4, 3e-3);
   o = Base(Family::kTgr41plus);
@@ -55,6 +60,9 @@ std::vector<Variant> Variants() {
   add("77 standard", o, 1e-4, 2e-3, 0);
   o.conductivity = true;
   add("77 conductivity", o, 1e-4, 2e-3, 0);
+  o.slopeCorrection = 1.001;
+  o.offsetCorrection = 0.2;
+  add("77 conductivity with pressure corrections", o, 1e-4, 2e-3, 0);
   o = Base(Family::kTgr77Bpr);
   o.tsunami = true;
   add("77 tsunami", o, 0.02, 2e-3, 0);
@@ -62,6 +70,13 @@ std::vector<Variant> Variants() {
   add("41 version 3", o, 2e-3, 0.03, 3e-3);
   o.conductivity = true;
   add("41 conductivity", o, 2e-3, 0.03, 3e-3);
+  o.conductivitySlope = 1.05;
+  o.conductivityOffset = 0.02;
+  o.slopeCorrection = 0.998;
+  o.offsetCorrection = 0.3;
+  add("41 with corrections", o, 2e-3, 0.03, 3e-3);
+  o.conductivitySlope = 2.5;  // out of range: acts as 1.0
+  add("41 with a conductivity slope of 2.5", o, 2e-3, 0.03, 3e-3);
   o = Base(Family::kTgr41);
   o.firmware = "2.0";
   o.samplesPerBurst = 63;  // 3 in the first buffer, then whole buffers of 4
