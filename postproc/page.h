@@ -28,6 +28,9 @@ class CPostProcPage {
   virtual void ShowDataSetupPage() {}
   // The sheet is asked to close (a processing thread that would not end).
   virtual void RequestClose() {}
+  // Called by StopProcess while it waits, so that a window can deliver the messages the
+  // processing thread is blocked on.
+  virtual void ProcessPendingMessages() {}
 };
 
 // A page without a window: the page's texts go to the interaction's status line and progress
