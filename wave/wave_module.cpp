@@ -1,0 +1,144 @@
+#include "wave/wave_module.h"
+
+#include <algorithm>
+
+#include "platform/interaction.h"
+
+namespace tidora {
+
+bool CManagerBursts::GetBurst(int index, WaveBurst& out) const {
+  const float* number = m_.Floats(index, kVarBurstNumber);
+  const float* points = m_.Floats(index, kVarPoints);
+  const float* period = m_.Floats(index, kVarPeriod);
+  const float* pressure = m_.Floats(index, kVarPressure);
+  if (!number || !points || !period || !pressure) return false;
+  out.number = static_cast<int>(number[0]);
+  out.samplePeriod = period[0];
+  // Never more samples than the storage holds, whatever the header said.
+  const float n = points[0];
+  out.points = n > 0 ? static_cast<int>(std::min<float>(n, float(m_.Length(kVarPressure)))) : 0;
+  out.pressure = pressure;
+  out.start = m_.Minimum(index, kVarTime);
+  return true;
+}
+
+bool CMemoryBurstReader::OpenFile(const std::string&) {
+  next_ = 0;
+  return true;
+}
+
+int CMemoryBurstReader::ReadFileInfo(const std::string&, int& nBursts) {
+  nBursts = b_.BurstCount();
+  return b_.bursts.empty() ? 0 : static_cast<int>(b_.bursts[0].pressure.size());
+}
+
+bool CMemoryBurstReader::SkipAtStart(int n) {
+  if (n > b_.BurstCount()) return false;
+  next_ = n;
+  return true;
+}
+
+int CMemoryBurstReader::ReadData(float*** data, double***, int row, double** minima,
+                                 double** maxima, int& count, const int* lengths) {
+  if (next_ >= b_.BurstCount()) return 0;
+  const CMemoryBursts::Burst& b = b_.bursts[next_++];
+  const int n = static_cast<int>(b.pressure.size());
+  float** d = data[row];
+  if (d[kVarBurstNumber]) d[kVarBurstNumber][0] = float(b.number);
+  if (d[kVarPeriod]) d[kVarPeriod][0] = float(b.samplePeriod);
+  if (d[kVarPoints]) d[kVarPoints][0] = float(n);
+  if (d[kVarPressure])
+    std::copy_n(b.pressure.begin(), std::min(n, lengths[kVarPressure]), d[kVarPressure]);
+  if (d[kVarTime])
+    for (int i = 0; i < std::min(n, lengths[kVarTime]); ++i)
+      d[kVarTime][i] = float(i * b.samplePeriod);
+  minima[row][kVarTime] = b.start;
+  maxima[row][kVarTime] = b.start + (n - 1) * b.samplePeriod;
+  count = n;
+  return 2;
+}
+
+CWaveModule::CWaveModule(Interaction& ui) : CPostProc(std::make_unique<CWaveSetup>(), ui) {}
+
+int CWaveModule::ProcessJob(CPostProcJob& job) {
+  outcome_ = Outcome::kNone;
+  results_.clear();
+  summary_.clear();
+  CWaveSetup& setup = WaveSetup();
+  std::atomic<int>& stop = StopFlag();
+  CPostProcPage* page = job.page;
+
+  std::string base = job.outputBase;
+  switch (OverwritePrompt(base, "was")) {
+    case Overwrite::kSkip:
+      outcome_ = Outcome::kSkipped;
+      return 1;
+    case Overwrite::kCancel:
+      outcome_ = Outcome::kCancelled;
+      return 1;
+    case Overwrite::kGo:
+      break;
+  }
+  // B: the base with its extension removed and its dot kept.
+  const size_t dot = base.rfind('.');
+  lastBase_ = dot == std::string::npos ? base + "." : base.substr(0, dot + 1);
+
+  for (auto& m : inputs_) {
+    m->ResetTables();
+    m->SetSelection(setup.BurstCount(), setup.BurstSkip(), setup.BurstsToEnd());
+  }
+  CTGR41FileManager* current = nullptr;
+  for (auto& m : inputs_) {
+    if (!m->Reader()) continue;
+    current = m.get();
+    // Only what the analysis uses is kept: a year of bursts must fit in memory.
+    const int points = std::max(1, m->Rows());
+    bool ok = m->SaveColumn(kVarBurstNumber, false, 1) && m->SaveColumn(kVarPoints, false, 1) &&
+              m->SaveColumn(kVarPeriod, false, 1) && m->SaveColumn(kVarPressure, false, points) &&
+              m->SaveColumn(kVarTime, false, points);
+    if (page) {
+      page->ProcessingStarted(static_cast<int>(setup.inputFiles.size()));
+      page->ProcessingFile(0, m->FileName());
+    }
+    if (!ok || !m->ReadAllRecords(ui_, page, &stop)) {
+      outcome_ = Outcome::kReadFailed;
+      stop.store(1);
+    }
+    if (stop.load()) {
+      if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
+      if (page) page->ProcessingStopped(0);
+      return 0;
+    }
+  }
+  if (!current) {
+    outcome_ = Outcome::kNoData;
+    return 1;
+  }
+
+  CManagerBursts bursts(*current);
+  CWaveAnalysis analysis(setup, bursts, lastBase_, ui_, page, &stop);
+  analysis.KeepResults(keepResults_);
+  const int verdict = analysis.VerifySetup();
+  summary_ = analysis.SummaryText();
+  if (verdict == CWaveAnalysis::kVerifyAccepted) {
+    if (!analysis.ProcessBursts()) {
+      outcome_ = Outcome::kOutputFailed;
+      stop.store(1);
+    } else {
+      outcome_ = stop.load() ? Outcome::kStopped : Outcome::kDone;
+    }
+    results_ = analysis.Results();
+  } else if (verdict == CWaveAnalysis::kVerifySampleError) {
+    outcome_ = Outcome::kSampleError;
+  } else {
+    outcome_ = stop.load() ? Outcome::kNoData : Outcome::kDeclined;
+    if (page) page->ShowDataSetupPage();
+  }
+  if (stop.load()) {
+    if (page) page->ProcessingStopped(0);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace tidora
