@@ -30,7 +30,7 @@ std::vector<SeaComponent> NarrowSea(double hs, double peakPeriod, double recordL
 }
 
 double HydrostaticPsia(double d, double density) {
-  return kAtmosphericPsi + density * kGravity * d / kPascalsPerPsi;
+  return kAtmosphericPsi + density * kStandardGravity * d / kPascalsPerPsi;
 }
 
 std::vector<float> SeaPressureBurst(const std::vector<SeaComponent>& sea, double h, double d,
@@ -38,7 +38,7 @@ std::vector<float> SeaPressureBurst(const std::vector<SeaComponent>& sea, double
   std::vector<double> response;
   for (const SeaComponent& c : sea) response.push_back(PressureResponse(h, d, c.period));
   std::vector<float> p(n);
-  const double rhoG = density * kGravity;
+  const double rhoG = density * kStandardGravity;
   for (int i = 0; i < n; ++i) {
     const double t = t0 + i * dt;
     double eta = 0;

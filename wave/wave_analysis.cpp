@@ -143,7 +143,7 @@ bool CWaveAnalysis::PrepareRun() {
   run_.firstBurst = first.number;
   run_.meanPressure = sum / n;
   run_.density = SeawaterDensity(setup_.averageSalinity, setup_.waterTemperature);
-  run_.rhoG = run_.density * kGravity;
+  run_.rhoG = run_.density * kStandardGravity;
   run_.minAttenuation =
       setup_.minimumAllowableAttenuation == -1 ? 0.0025 / dt : setup_.minimumAllowableAttenuation;
   run_.depth = (run_.meanPressure - kAtmosphericPsi) * kPascalsPerPsi / run_.rhoG;

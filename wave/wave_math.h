@@ -8,7 +8,7 @@ namespace tidora {
 // Constants of the wave analysis, written once.
 inline constexpr double kAtmosphericPsi = 14.7;
 inline constexpr double kPascalsPerPsi = 6894.757;
-inline constexpr double kGravity = 9.80665;
+inline constexpr double kStandardGravity = 9.80665;
 inline constexpr double kHannPowerFactor = 1.632993161855452;  // sqrt(8/3)
 inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kTransformTwoPi = 6.28318530717959;

@@ -34,7 +34,7 @@ TEST(WaveMath, WaveNumberSatisfiesTheDispersionRelation) {
     for (double p : {2.0, 8.0, 30.0}) {
       double k = SolveWaveNumber(h, p);
       double omega = 2 * kPi / p;
-      EXPECT_NEAR(omega * omega, kGravity * k * std::tanh(k * h), 1e-6 * omega * omega)
+      EXPECT_NEAR(omega * omega, kStandardGravity * k * std::tanh(k * h), 1e-6 * omega * omega)
           << h << " " << p;
     }
   }
@@ -44,7 +44,7 @@ TEST(WaveMath, PressureResponseSwitchesToTheExponentialAboveKh100) {
   // Deep water: k is about omega^2/g, so kh crosses 100 near h = 100 g / omega^2.
   const double p = 2.0;
   const double omega = 2 * kPi / p;
-  const double hCross = 100 * kGravity / (omega * omega);
+  const double hCross = 100 * kStandardGravity / (omega * omega);
   for (double h : {hCross * 0.999, hCross * 1.001}) {
     const double d = 0.3 * h;
     const double k = SolveWaveNumber(h, p);
