@@ -1,7 +1,11 @@
 #include "wave/wave_module.h"
 
 #include <algorithm>
+#include <cctype>
 
+#include <filesystem>
+
+#include "outside/utility.h"
 #include "platform/interaction.h"
 
 namespace tidora {
@@ -139,6 +143,62 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     return 0;
   }
   return 1;
+}
+
+std::vector<std::string> CWaveModule::OutputFiles() const {
+  if (outcome_ != Outcome::kDone && outcome_ != Outcome::kStopped) return {};
+  std::vector<std::string> files = {lastBase_ + "was", lastBase_ + "wts", lastBase_ + "rpt"};
+  const CWaveSetup& s = static_cast<const CWaveSetup&>(*setup_);
+  if (s.outputSurfaceWT) files.push_back(lastBase_ + "wt");
+  if (s.outputFFTtoWSS) files.push_back(lastBase_ + "wss");
+  return files;
+}
+
+std::string CWaveModule::OutcomeText() const {
+  switch (outcome_) {
+    case Outcome::kDone:
+      return {};
+    case Outcome::kNone:
+      return "no wave burst input to process";
+    case Outcome::kDeclined:
+      return "the setup was not confirmed; nothing was written";
+    case Outcome::kNoData:
+      return "the input holds no wave bursts; nothing was written";
+    case Outcome::kSampleError:
+      return "the samples cannot resolve any wave period; nothing was written";
+    case Outcome::kReadFailed:
+      return "the input could not be read; nothing was written";
+    case Outcome::kSkipped:
+      return "skipped; nothing was written";
+    case Outcome::kCancelled:
+      return lastBase_ + "was exists and was not overwritten";
+    case Outcome::kOutputFailed:
+      return "the output files could not be written";
+    case Outcome::kStopped:
+      return "processing was stopped";
+  }
+  return {};
+}
+
+std::string CWaveModule::PrepareFileRun(const std::string& input, const std::string& outputDir) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  if (!IsFile(input)) return input + " cannot be opened";
+  std::string ext;
+  ExtractExtension(input, ext);
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (ext != "wb") return input + " is not a wave burst file (.wb)";
+  const std::string full = fs::absolute(input, ec).lexically_normal().string();
+  CWaveSetup& s = WaveSetup();
+  ExtractDirectory(full, s.inputDir, 0);
+  std::string name;
+  ExtractFileName(full, name, 0);
+  s.inputFiles = {name};
+  s.outputDir = outputDir.empty() ? s.inputDir : outputDir;
+  if (!IsDirectory(s.outputDir)) return s.outputDir + " is not a directory";
+  s.outputFile.clear();
+  if (OpenInputFiles() != 1 || !inputs_[0]->Reader()) return input + " cannot be read";
+  return {};
 }
 
 }  // namespace tidora

@@ -67,6 +67,15 @@ class CWaveModule : public CPostProc {
   const std::string& LastOutputBase() const { return lastBase_; }
   const std::string& LastSummary() const { return summary_; }
   void KeepResults(bool keep) { keepResults_ = keep; }
+  // The files the last run wrote (B + "was", "wts", "rpt", and "wt", "wss" when asked).
+  std::vector<std::string> OutputFiles() const;
+  // Why the last run wrote nothing, in a sentence; empty after kDone.
+  std::string OutcomeText() const;
+
+  // Prepares a run of one wave burst file without a window: the input's directory and name,
+  // the output directory (the input's when empty), no output file name, and the input
+  // manager. Returns an empty text, or why the run cannot start.
+  std::string PrepareFileRun(const std::string& input, const std::string& outputDir);
   const std::vector<WaveBurstResult>& Results() const { return results_; }
 
  protected:
