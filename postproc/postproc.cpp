@@ -1,5 +1,9 @@
 #include "postproc/postproc.h"
 
+#include <fnmatch.h>
+
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "outside/utility.h"
@@ -214,6 +218,65 @@ CPostProc::Overwrite CPostProc::OverwritePrompt(std::string& base, const std::st
       return Overwrite::kGo;
     }
   }
+}
+
+namespace {
+
+void CommandLineError(Interaction& ui, const CPostProcSetup& s, char option,
+                      const std::string& reason) {
+  ui.Message("Must terminate the " + s.DisplayName() + " program." + reason,
+             std::string("Command Line Error, '/") + option + "' Option", MsgIcon::Error,
+             MsgButtons::Ok);
+}
+
+}  // namespace
+
+int CPostProc::SetInputFiles(const std::string& pattern) {
+  namespace fs = std::filesystem;
+  std::string dir, name;
+  if (!ExtractDirectory(pattern, dir, 0)) dir = ".";
+  ExtractFileName(pattern, name, 0);
+  std::vector<std::string> found;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(dir, ec)) {
+    if (!entry.is_regular_file(ec)) continue;
+    const std::string file = entry.path().filename().string();
+    // Names keep their case: on this platform another case is another file.
+    if (fnmatch(name.c_str(), file.c_str(), FNM_PERIOD) == 0 && TestFileName(file))
+      found.push_back(file);
+  }
+  std::sort(found.begin(), found.end());
+  if (found.empty()) {
+    CommandLineError(ui_, *setup_, 'I', "\nNo input files were found using " + pattern + ".");
+    return 0;
+  }
+  launcher_.inputDir = fs::absolute(dir, ec).lexically_normal().string();
+  while (launcher_.inputDir.size() > 1 && launcher_.inputDir.back() == '/')
+    launcher_.inputDir.pop_back();
+  launcher_.inputFiles = found;
+  return 1;
+}
+
+int CPostProc::SetOutputDir(const std::string& dir) {
+  if (!IsDirectory(dir)) {
+    CommandLineError(ui_, *setup_, 'O', "\n" + dir + " is not a directory.");
+    return 0;
+  }
+  std::error_code ec;
+  launcher_.outputDir = std::filesystem::absolute(dir, ec).lexically_normal().string();
+  while (launcher_.outputDir.size() > 1 && launcher_.outputDir.back() == '/')
+    launcher_.outputDir.pop_back();
+  launcher_.hasOutputDir = true;
+  return 1;
+}
+
+void CPostProc::SetNameAppend(const std::string& text) {
+  launcher_.nameAppend = text;
+  launcher_.hasNameAppend = true;
+}
+
+void CPostProc::SetOutputFile(const std::string& name) {
+  if (setup_->inputFiles.size() == 1) setup_->outputFile = name;
 }
 
 }  // namespace tidora

@@ -70,6 +70,28 @@ class CPostProc {
   bool StopRequested();
   void SetWaitStep(std::chrono::milliseconds step) { waitStep_ = step; }
 
+  // ---- Values the launcher hands over before Run; the window applies them when it opens. ----
+  struct LauncherValues {
+    std::string inputDir;
+    std::vector<std::string> inputFiles;
+    std::string outputDir;
+    bool hasOutputDir = false;
+    std::string nameAppend;
+    bool hasNameAppend = false;
+  };
+  // Files matching a pattern (wildcards in the name part); each must pass TestFileName. No
+  // match: the "Command Line Error, '/I' Option" box and 0.
+  int SetInputFiles(const std::string& pattern);
+  // An existing directory, stored as a full path; otherwise the "/O" box and 0.
+  int SetOutputDir(const std::string& dir);
+  void SetNameAppend(const std::string& text);
+  // Taken only when exactly one input file is selected in the setup.
+  void SetOutputFile(const std::string& name);
+  void SetJobText(const std::string& text) { jobText = text; }
+  int GetLastProcessed() const { return setup_->lastProcessed; }
+  void SetLastProcessed(int n) { setup_->lastProcessed = n; }
+  const LauncherValues& Launcher() const { return launcher_; }
+
   // ---- Input managers. ----
   // Releases the old managers and opens one per selected input name, removing (with the
   // "Input File Error" box) every name whose file does not open. Returns the input count.
@@ -105,6 +127,7 @@ class CPostProc {
   CPostProcPage* page_ = nullptr;
   std::vector<std::unique_ptr<CTGR41FileManager>> inputs_;
   ReaderFactory factory_;
+  LauncherValues launcher_;
 
  private:
   void ThreadProcedure();

@@ -297,3 +297,45 @@ TEST(InputFiles, FilesThatDoNotOpenAreRemoved) {
 
 }  // namespace
 }  // namespace tidora
+
+namespace tidora {
+namespace {
+
+TEST(LauncherValues, InputPatternOutputDirAndAppend) {
+  TempDir dir;
+  ScriptedInteraction ui;
+  TestModule m(ui);
+  WriteFile(dir.file("Deploy.wb"), "x");
+  WriteFile(dir.file("deploy.tid"), "x");
+  WriteFile(dir.file("other.txt"), "x");
+  ASSERT_EQ(m.SetInputFiles(dir.path() + "/*.wb"), 1);
+  EXPECT_EQ(m.Launcher().inputFiles, std::vector<std::string>{"Deploy.wb"});
+  EXPECT_EQ(m.Launcher().inputDir, dir.path());
+  ASSERT_EQ(m.SetInputFiles(dir.path() + "/*eploy.*"), 1);
+  EXPECT_EQ(m.Launcher().inputFiles, (std::vector<std::string>{"Deploy.wb", "deploy.tid"}));
+  EXPECT_EQ(m.SetInputFiles(dir.path() + "/*.was"), 0);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "Must terminate the Process Wave Burst Data program.\nNo input "
+            "files were found using " +
+                dir.path() + "/*.was.");
+  EXPECT_EQ(ui.Messages()[0].caption, "Command Line Error, '/I' Option");
+  ui.Clear();
+  EXPECT_EQ(m.SetOutputDir(dir.file("nowhere")), 0);
+  EXPECT_EQ(ui.Messages()[0].text, "Must terminate the Process Wave Burst Data program.\n" +
+                                       dir.file("nowhere") + " is not a directory.");
+  EXPECT_EQ(ui.Messages()[0].caption, "Command Line Error, '/O' Option");
+  EXPECT_EQ(m.SetOutputDir(dir.path() + "/"), 1);
+  EXPECT_EQ(m.Launcher().outputDir, dir.path());
+  m.Setup().inputFiles = {"a.wb", "a.tid"};
+  m.SetOutputFile("x.");
+  EXPECT_EQ(m.Setup().outputFile, "");
+  m.Setup().inputFiles = {"a.wb"};
+  m.SetOutputFile("x.");
+  EXPECT_EQ(m.Setup().outputFile, "x.");
+  m.SetLastProcessed(4);
+  EXPECT_EQ(m.GetLastProcessed(), 4);
+}
+
+}  // namespace
+}  // namespace tidora
