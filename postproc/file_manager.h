@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "datafile/tgr41file.h"
+
 namespace tidora {
 
 class Interaction;
 class CPostProcPage;
-
-inline constexpr int kMaxDataTypes = 36;  // variable identifiers 0..35
 
 // What an input manager needs of a data file reader. The data file library's reader objects
 // stand behind it; tests put readers over memory behind it.

@@ -1,5 +1,7 @@
 #include "wave/wave_math.h"
 
+#include "datafile/tgr41file.h"
+
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -8,17 +10,8 @@
 namespace tidora {
 
 double SeawaterDensity(double salinity, double temperature) {
-  const double s = salinity > 0 ? salinity : 0.0;  // S^1.5 needs a non-negative salinity
-  const double t = temperature;
-  const double pureWater =
-      999.842594 +
-      t * (6.793952e-2 +
-           t * (-9.095290e-3 + t * (1.001685e-4 + t * (-1.120083e-6 + t * 6.536332e-9))));
-  const double a =
-      8.24493e-1 + t * (-4.0899e-3 + t * (7.6438e-5 + t * (-8.2467e-7 + t * 5.3875e-9)));
-  const double b = -5.72466e-3 + t * (1.0227e-4 + t * -1.6546e-6);
-  const double c = 4.8314e-4;
-  return pureWater + a * s + b * s * std::sqrt(s) + c * s * s;
+  // The data file library's equation of state gives the anomaly at a pressure in decibars.
+  return 1000.0 + CTGR41File::Density(salinity, temperature, 0.0);
 }
 
 double SolveWaveNumber(double h, double period) {

@@ -10,17 +10,21 @@
 
 namespace tidora {
 
+// The burst reader keeps a burst's number of samples in the slot of identifier 18.
+constexpr int kVarSamplesPerBurst = kVarNumberOfWaves;
+
 bool CManagerBursts::GetBurst(int index, WaveBurst& out) const {
   const float* number = m_.Floats(index, kVarBurstNumber);
-  const float* points = m_.Floats(index, kVarPoints);
+  const float* points = m_.Floats(index, kVarSamplesPerBurst);
   const float* period = m_.Floats(index, kVarPeriod);
-  const float* pressure = m_.Floats(index, kVarPressure);
+  const float* pressure = m_.Floats(index, kVarSubsurfacePressure);
   if (!number || !points || !period || !pressure) return false;
   out.number = static_cast<int>(number[0]);
   out.samplePeriod = period[0];
   // Never more samples than the storage holds, whatever the header said.
   const float n = points[0];
-  out.points = n > 0 ? static_cast<int>(std::min<float>(n, float(m_.Length(kVarPressure)))) : 0;
+  out.points =
+      n > 0 ? static_cast<int>(std::min<float>(n, float(m_.Length(kVarSubsurfacePressure)))) : 0;
   out.pressure = pressure;
   out.start = m_.Minimum(index, kVarTime);
   return true;
@@ -50,9 +54,10 @@ int CMemoryBurstReader::ReadData(float*** data, double***, int row, double** min
   float** d = data[row];
   if (d[kVarBurstNumber]) d[kVarBurstNumber][0] = float(b.number);
   if (d[kVarPeriod]) d[kVarPeriod][0] = float(b.samplePeriod);
-  if (d[kVarPoints]) d[kVarPoints][0] = float(n);
-  if (d[kVarPressure])
-    std::copy_n(b.pressure.begin(), std::min(n, lengths[kVarPressure]), d[kVarPressure]);
+  if (d[kVarSamplesPerBurst]) d[kVarSamplesPerBurst][0] = float(n);
+  if (d[kVarSubsurfacePressure])
+    std::copy_n(b.pressure.begin(), std::min(n, lengths[kVarSubsurfacePressure]),
+                d[kVarSubsurfacePressure]);
   if (d[kVarTime])
     for (int i = 0; i < std::min(n, lengths[kVarTime]); ++i)
       d[kVarTime][i] = float(i * b.samplePeriod);
@@ -72,7 +77,13 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   std::atomic<int>& stop = StopFlag();
   CPostProcPage* page = job.page;
 
+  // B: the base with its extension removed and its dot kept.
+  auto outputBase = [](const std::string& base) {
+    const size_t dot = base.rfind('.');
+    return dot == std::string::npos ? base + "." : base.substr(0, dot + 1);
+  };
   std::string base = job.outputBase;
+  lastBase_ = outputBase(base);
   switch (OverwritePrompt(base, "was")) {
     case Overwrite::kSkip:
       outcome_ = Outcome::kSkipped;
@@ -83,9 +94,7 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     case Overwrite::kGo:
       break;
   }
-  // B: the base with its extension removed and its dot kept.
-  const size_t dot = base.rfind('.');
-  lastBase_ = dot == std::string::npos ? base + "." : base.substr(0, dot + 1);
+  lastBase_ = outputBase(base);
 
   for (auto& m : inputs_) {
     m->ResetTables();
@@ -97,8 +106,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     current = m.get();
     // Only what the analysis uses is kept: a year of bursts must fit in memory.
     const int points = std::max(1, m->Rows());
-    bool ok = m->SaveColumn(kVarBurstNumber, false, 1) && m->SaveColumn(kVarPoints, false, 1) &&
-              m->SaveColumn(kVarPeriod, false, 1) && m->SaveColumn(kVarPressure, false, points) &&
+    bool ok = m->SaveColumn(kVarBurstNumber, false, 1) &&
+              m->SaveColumn(kVarSamplesPerBurst, false, 1) && m->SaveColumn(kVarPeriod, false, 1) &&
+              m->SaveColumn(kVarSubsurfacePressure, false, points) &&
               m->SaveColumn(kVarTime, false, points);
     if (page) {
       page->ProcessingStarted(static_cast<int>(setup.inputFiles.size()));

@@ -88,11 +88,4 @@ class CWaveModule : public CPostProc {
   std::vector<WaveBurstResult> results_;
 };
 
-// Variable identifiers of a burst record.
-inline constexpr int kVarBurstNumber = 2;
-inline constexpr int kVarPoints = 18;
-inline constexpr int kVarPressure = 26;
-inline constexpr int kVarTime = 28;
-inline constexpr int kVarPeriod = 32;
-
 }  // namespace tidora
