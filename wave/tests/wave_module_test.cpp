@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "platform/interaction.h"
 #include "testing/test_support.h"
@@ -122,6 +124,42 @@ TEST_F(WaveModuleRun, CancelAtTheOverwritePromptKeepsTheOldFiles) {
   EXPECT_EQ(module.StopFlag().load(), 1);
   EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kCancelled);
   EXPECT_EQ(ReadFile(dir.file("deploy.was")), "old");
+}
+
+}  // namespace
+}  // namespace tidora
+
+namespace tidora {
+namespace {
+
+// A reader that takes its time over every burst, so that a stop arrives while reading.
+class SlowReader : public CMemoryBurstReader {
+ public:
+  using CMemoryBurstReader::CMemoryBurstReader;
+  int ReadData(float*** data, double*** times, int row, double** minima, double** maxima,
+               int& count, const int* lengths) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return CMemoryBurstReader::ReadData(data, times, row, minima, maxima, count, lengths);
+  }
+};
+
+TEST_F(WaveModuleRun, StopDuringReadingEndsWithinAStep) {
+  CMemoryBursts many;
+  for (int i = 0; i < 3000; ++i)
+    many.bursts.push_back({i, 60.0 * i, 0.5, std::vector<float>(8, 20)});
+  module.SetReaderFactory([&](const std::string&) { return std::make_unique<SlowReader>(many); });
+  ASSERT_EQ(module.OpenInputFiles(), 1);
+  ASSERT_EQ(module.StartProcess(), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  module.StopProcess();
+  EXPECT_FALSE(module.IsProcessing());
+  module.ThreadEnded();
+  EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kStopped);
+  EXPECT_LT(module.Inputs()[0]->RecordsRead(), 3000);
+  EXPECT_EQ(module.Inputs()[0]->RecordsRead() % 30, 0);  // read up to a step of 30 bursts
+  EXPECT_EQ(ui.LastStatus(), "Processing stopped, 1/1: deploy.wb");
+  EXPECT_FALSE(Exists("was"));
+  EXPECT_TRUE(ui.Messages().empty());
 }
 
 }  // namespace
