@@ -104,12 +104,12 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   for (auto& m : inputs_) {
     if (!m->Reader()) continue;
     current = m.get();
-    // Only what the analysis uses is kept: a year of bursts must fit in memory.
+    // Only what the analysis uses is kept (the start time comes with the record's time range):
+    // a year of bursts must fit in memory.
     const int points = std::max(1, m->Rows());
     bool ok = m->SaveColumn(kVarBurstNumber, false, 1) &&
               m->SaveColumn(kVarSamplesPerBurst, false, 1) && m->SaveColumn(kVarPeriod, false, 1) &&
-              m->SaveColumn(kVarSubsurfacePressure, false, points) &&
-              m->SaveColumn(kVarTime, false, points);
+              m->SaveColumn(kVarSubsurfacePressure, false, points);
     if (page) {
       page->ProcessingStarted(static_cast<int>(setup.inputFiles.size()));
       page->ProcessingFile(0, m->FileName());
