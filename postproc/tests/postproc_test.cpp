@@ -30,7 +30,8 @@ class TestSetup : public CTableSetup<TestSetup> {
 // A burst file in memory: `bursts` records of `points` samples.
 class MemoryReader : public CRecordReader {
  public:
-  MemoryReader(int bursts, int points) : bursts_(bursts), points_(points) {}
+  MemoryReader(int bursts, int points, int fileId = 1)
+      : bursts_(bursts), points_(points), fileId_(fileId) {}
   bool OpenFile(const std::string&) override {
     next_ = 0;
     return true;
@@ -60,13 +61,13 @@ class MemoryReader : public CRecordReader {
     count = points_;
     return 2;
   }
-  int GetFileID() const override { return 1; }
+  int GetFileID() const override { return fileId_; }
   bool From2000() const override { return true; }
   bool failSkip = false;
   int reads = 0;
 
  private:
-  int bursts_, points_, next_ = 0;
+  int bursts_, points_, fileId_, next_ = 0;
 };
 
 TEST(FileManager, ReadsTheSelectionWithProgress) {
@@ -118,6 +119,16 @@ TEST(FileManager, SkippingEverythingOrACorruptFileIsAProcessError) {
   c.SetSelection(0, 1, true);
   EXPECT_FALSE(c.ReadAllRecords(ui, nullptr, nullptr));
   EXPECT_EQ(ui.Messages()[0].text, "Wave burst file is corrupt: deploy.wb.");
+
+  // A tide file counts its rows as records.
+  ui.Clear();
+  CTGR41FileManager t("/data/deploy.tid", std::make_unique<MemoryReader>(1, 5, 0));
+  t.ReadInfo();
+  EXPECT_EQ(t.Records(), 5);
+  t.SetSelection(0, 5, true);
+  EXPECT_FALSE(t.ReadAllRecords(ui, nullptr, nullptr));
+  EXPECT_EQ(ui.Messages()[0].text,
+            "'Scans to skip at start' is greater than the number of scans in deploy.tid.");
 }
 
 TEST(FileManager, StopFlagEndsReadingWithinAStep) {
