@@ -21,19 +21,27 @@ class CWaveAnalysis::OutFile {
   bool Failed() const { return failed_; }
 
   void Printf(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-    char buf[512];
-    va_list ap;
+    char small[512];
+    std::string large;
+    va_list ap, again;
     va_start(ap, fmt);
-    int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+    va_copy(again, ap);
+    int n = std::vsnprintf(small, sizeof small, fmt, ap);
+    const char* text = small;
+    if (n >= static_cast<int>(sizeof small)) {  // a long path in the report header
+      large.resize(static_cast<size_t>(n) + 1);
+      std::vsnprintf(large.data(), large.size(), fmt, again);
+      text = large.data();
+    }
+    va_end(again);
     va_end(ap);
     if (n < 0) {
       failed_ = true;
       return;
     }
-    size_t len = std::min(static_cast<size_t>(n), sizeof buf - 1);
-    for (size_t i = 0; i < len; ++i) {
-      if (buf[i] == '\n') text_ += '\r';
-      text_ += buf[i];
+    for (int i = 0; i < n; ++i) {
+      if (text[i] == '\n') text_ += '\r';
+      text_ += text[i];
     }
     if (text_.size() > 65536) Flush();
   }
