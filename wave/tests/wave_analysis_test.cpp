@@ -382,3 +382,23 @@ TEST(WaveAnalysisProgress, StopFlagIsReadEveryStep) {
 
 }  // namespace
 }  // namespace tidora
+
+namespace tidora {
+namespace {
+
+TEST(WaveAnalysisFiles, AnOutputThatCannotBeOpenedStopsTheRun) {
+  TempDir dir;
+  CWaveSetup setup;
+  CMemoryBursts bursts = ConstantBursts(1, 64, 0.5, 30);
+  ScriptedInteraction ui;
+  const std::string base = dir.file("missing/deploy.");
+  CWaveAnalysis a(setup, bursts, base, ui);
+  ASSERT_TRUE(a.PrepareRun());
+  EXPECT_EQ(a.ProcessBursts(), 0);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "File Error");
+  EXPECT_EQ(ui.Messages()[0].text, base + "was cannot be opened for writing, contact Brennic.");
+}
+
+}  // namespace
+}  // namespace tidora
