@@ -41,19 +41,24 @@ TEST(WaveMath, WaveNumberSatisfiesTheDispersionRelation) {
 }
 
 TEST(WaveMath, PressureResponseSwitchesToTheExponentialAboveKh100) {
-  // Deep water: k is about omega^2/g, so kh crosses 100 near h = 100 g / omega^2.
+  // On the bottom (d = h) the two forms differ by a factor of two: 1 / cosh(kh) against
+  // exp(-kh). Find the depth where kh is exactly 100 for a 2 s wave.
   const double p = 2.0;
-  const double omega = 2 * kPi / p;
-  const double hCross = 100 * kStandardGravity / (omega * omega);
-  for (double h : {hCross * 0.999, hCross * 1.001}) {
-    const double d = 0.3 * h;
-    const double k = SolveWaveNumber(h, p);
-    const double r = PressureResponse(h, d, p);
-    if (k * h > 100)
-      EXPECT_EQ(r, std::exp(-k * d));
-    else
-      EXPECT_EQ(r, std::cosh(k * (h - d)) / std::cosh(k * h));
+  double lo = 50, hi = 1000;
+  for (int i = 0; i < 200; ++i) {
+    const double mid = (lo + hi) / 2;
+    (SolveWaveNumber(mid, p) * mid > 100 ? hi : lo) = mid;
   }
+  double h = lo;
+  while (SolveWaveNumber(h, p) * h != 100.0 && lo - h < 1e-9) h = std::nextafter(h, 0.0);
+  const double k = SolveWaveNumber(h, p);
+  ASSERT_EQ(k * h, 100.0);
+  EXPECT_EQ(PressureResponse(h, h, p), 1 / std::cosh(k * h));  // exactly 100: cosh
+  EXPECT_NE(PressureResponse(h, h, p), std::exp(-k * h));
+  const double deeper = hi * 1.001;
+  const double kd = SolveWaveNumber(deeper, p);
+  ASSERT_GT(kd * deeper, 100.0);
+  EXPECT_EQ(PressureResponse(deeper, deeper, p), std::exp(-kd * deeper));  // above: exp
   EXPECT_EQ(PressureResponse(10, 0, 8), 1.0);
   EXPECT_EQ(PressureResponse(10, -3, 8), PressureResponse(10, 3, 8));  // depth by absolute value
   EXPECT_LT(PressureResponse(10, 10, 8), PressureResponse(10, 5, 8));
