@@ -487,6 +487,7 @@ void CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, bool write) {
       if ((i + 1) % 4 == 0) wt_->Printf("\n");
     }
   }
+  r.cutSamples = cut;
   WaveStatistics(elevation_.data(), m, r.samplePeriod, cut / 2, r.stats);
   if (write) {
     const WaveStatisticsRecord& s = r.stats;

@@ -83,6 +83,7 @@ struct WaveBurstResult {
   std::array<double, kNumPeriodClasses> classEnergy{};
   double lower = 1, upper = 1;
   double significantHeight = 0;  // 4 sqrt(E)
+  int cutSamples = 0;            // samples the window removal set to 0
   WaveStatisticsRecord stats;
 };
 

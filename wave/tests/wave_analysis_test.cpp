@@ -207,6 +207,27 @@ TEST(WaveAnalysis, ConstantPressureHasNoEnergy) {
   EXPECT_EQ(r.stats.waves, 0);
 }
 
+TEST(WaveAnalysis, TrendIsRemovedAndWindowEndsAreCut) {
+  // A tide rising by 0.5 psi over the burst under a 0.2 m wave at the centre of its band.
+  CWaveSetup setup;
+  CMemoryBursts bursts = SineBursts(1, 1024, 0.5, 73, 0.2, 5);
+  std::vector<float>& p = bursts.bursts[0].pressure;
+  for (int i = 0; i < 1024; ++i) p[i] += static_cast<float>(0.5 * i / 1023.0);
+  ScriptedInteraction ui;
+  CWaveAnalysis a(setup, bursts, "", ui);
+  ASSERT_TRUE(a.PrepareRun());
+  WaveBurst b;
+  bursts.GetBurst(0, b);
+  WaveBurstResult r;
+  a.AnalyseBurst(b, r);
+  EXPECT_NEAR(r.meanPressure, HydrostaticPsia(5, SeawaterDensity(35, 0)) + 0.25, 1e-4);
+  EXPECT_NEAR(r.significantHeight, 4 * std::sqrt(0.02), 0.01);
+  EXPECT_NEAR(r.peakPeriod, 512.0 / 73, 1e-9);
+  // A cutoff of 0.1 at M = 1024 cuts 105 samples at each end; the variance sees 814.
+  EXPECT_EQ(r.cutSamples, 210);
+  EXPECT_NEAR(r.stats.variance, 0.02, 0.002);
+}
+
 TEST(WaveAnalysis, FilterFactors) {
   const double t = 100;  // harmonic m has frequency m / 100 Hz
   // Without the taper everything outside the limits is exactly zero.
