@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+namespace tidora::testing {
+
+// The application object of a GUI test program, made on first use on the offscreen platform.
+void EnsureApplication();
+
+// Runs `handle` on the next modal window that opens (a dialog's exec() or a message box), from
+// inside its event loop; `handle` must close it. Returns at once.
+void HandleNextModal(std::function<void(QWidget*)> handle);
+
+// Processes pending events until `done` holds or the time runs out; false on timeout.
+bool WaitFor(const std::function<bool()>& done, int timeoutMs = 10000);
+
+}  // namespace tidora::testing
