@@ -44,3 +44,8 @@ bool WaitFor(const std::function<bool()>& done, int timeoutMs) {
 }
 
 }  // namespace tidora::testing
+
+// The font library keeps caches for the life of the process; they are not the programs' leaks.
+extern "C" const char* __lsan_default_suppressions() {
+  return "leak:libfontconfig.so\n";
+}

@@ -5,7 +5,8 @@
 
 namespace tidora::testing {
 
-// The application object of a GUI test program, made on first use on the offscreen platform.
+// The application object of a GUI test program, made on first use on the offscreen platform
+// (the tests set QT_QPA_PLATFORM themselves, so they run the same from CTest and by hand).
 void EnsureApplication();
 
 // Runs `handle` on the next modal window that opens (a dialog's exec() or a message box), from
