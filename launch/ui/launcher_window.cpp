@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <cmath>
 
+#include "launch/ui/convert_dialog.h"
 #include "launch/ui/plan_dialog.h"
 #include "platform/interaction.h"
 #include "platform/settings_dir.h"
@@ -122,7 +123,7 @@ LauncherWindow::LauncherWindow(Interaction& ui, std::vector<std::string> convert
   AddCommand(runMenu_, "&1. Plan Deployment...", kCmdPlanDeployment);
   AddCommand(runMenu_, "&2. Battery and Memory Endurance...", kCmdEndurance);
   AddCommand(runMenu_, "&3. QuaylinkW...", kCmdQuaylink);
-  QAction* convert = AddCommand(runMenu_, "&4. Convert HEX...", kCmdConvertHex);
+  AddCommand(runMenu_, "&4. Convert HEX...", kCmdConvertHex);
   AddCommand(runMenu_, "&5. Merge Barometric Pressure...", kCmdMergeBarometric);
   AddCommand(runMenu_, "&6. Process Wave Burst Data...", kCmdProcessWaves);
   AddCommand(runMenu_, "&7. Create Reports...", kCmdCreateReports);
@@ -148,8 +149,8 @@ LauncherWindow::LauncherWindow(Interaction& ui, std::vector<std::string> convert
           [this] { StartProgram("Deploycalc"); });
   connect(findCommand(this, kCmdQuaylink), &QAction::triggered, this,
           [this] { StartProgram("QuaylinkW"); });
-  // The converter joins the launcher with the conversion core.
-  convert->setEnabled(false);
+  connect(findCommand(this, kCmdConvertHex), &QAction::triggered, this,
+          &LauncherWindow::ConvertHex);
   const std::pair<int, int> modules[] = {
       {kCmdMergeBarometric, 2}, {kCmdProcessWaves, 3}, {kCmdCreateReports, 1}, {kCmdPlotData, 0}};
   for (auto [command, index] : modules) {
@@ -182,6 +183,11 @@ void LauncherWindow::showEvent(QShowEvent* e) {
 
 void LauncherWindow::PlanDeployment() {
   PlanDeploymentDialog dlg(ui_, SettingsFile("TidoraWaves.ini"), this);
+  dlg.exec();
+}
+
+void LauncherWindow::ConvertHex() {
+  ConvertHexDialog dlg(ui_, coefficients_, converterSwitches_, this);
   dlg.exec();
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "launch/module_start.h"
+#include "launch/ui/coefficient_dialog.h"
 #include "launch/ui/run_options_dialog.h"
 
 class QMenu;
@@ -54,6 +55,7 @@ class LauncherWindow : public QMainWindow, public ModuleHost {
 
   // Run menu steps.
   void PlanDeployment();
+  void ConvertHex();
   // Starts a sibling program detached; a program that cannot start is not reported.
   bool StartProgram(const QString& name);
   void RunModule(int index);
@@ -74,6 +76,8 @@ class LauncherWindow : public QMainWindow, public ModuleHost {
   Interaction& ui_;
   std::vector<std::string> converterSwitches_;
   RunOptions options_;
+  // The converter's coefficient slots, from their defaults at opening.
+  CoefficientSession coefficients_;
   QString programDir_;
   QMenu* runMenu_;
   bool popUpMenu_ = true;

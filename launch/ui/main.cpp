@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "launch/ui/convert_dialog.h"
 #include "launch/ui/launcher_window.h"
 #include "launch/ui/plan_dialog.h"
 #include "platform/settings_dir.h"
@@ -30,7 +31,8 @@ void Usage() {
       "Switches may also be written with '/' and in upper case.\n");
 }
 
-// Saves the launcher with its Run menu open and the Plan Deployment dialog, then quits.
+// Saves the launcher with its Run menu open, Plan Deployment, Convert HEX and its
+// coefficients, then quits.
 int TakeScreenshots(tidora::ui::LauncherWindow& w, tidora::Interaction& ui, const QString& dir) {
   using namespace tidora::ui;
   int failures = 0;
@@ -47,6 +49,19 @@ int TakeScreenshots(tidora::ui::LauncherWindow& w, tidora::Interaction& ui, cons
   QApplication::processEvents();
   failures += !SaveScreenshot(GrabWindow(&plan), dir, "plan_deployment");
   plan.close();
+
+  tidora::ui::CoefficientSession coefficients;
+  ConvertHexDialog convert(ui, coefficients, {}, &w);
+  convert.show();
+  QApplication::processEvents();
+  failures += !SaveScreenshot(GrabWindow(&convert), dir, "convert_hex");
+  convert.close();
+
+  CoefficientDialog coef(ui, coefficients, &w);
+  coef.show();
+  QApplication::processEvents();
+  failures += !SaveScreenshot(GrabWindow(&coef), dir, "coefficients");
+  coef.reject();
   if (failures)
     std::fprintf(stderr, "TidoraLaunch: could not write screenshots to %s\n",
                  dir.toLocal8Bit().constData());

@@ -157,6 +157,21 @@ TEST_F(LauncherTest, PlanDeploymentOpensModallyAndExitSavesToTheSuiteSettings) {
             std::string::npos);
 }
 
+TEST_F(LauncherTest, ConvertHexOpensModallyAndCancelClosesIt) {
+  LauncherWindow w(ui, {"-t"});
+  w.SetPopUpRunMenu(false);
+  EXPECT_TRUE(findCommand(&w, kCmdConvertHex)->isEnabled());
+  QString title, status;
+  tidora::testing::HandleNextModal([&](QWidget* dlg) {
+    title = dlg->windowTitle();
+    status = findControl<QLabel>(dlg, 1620)->text();
+    findControl<QPushButton>(dlg, 2)->click();  // Cancel
+  });
+  findCommand(&w, kCmdConvertHex)->trigger();
+  EXPECT_EQ(title, "Convert Hex to Wave and Tide");
+  EXPECT_EQ(status, "Ready...");
+}
+
 TEST_F(LauncherTest, PictureFillsTheClientArea) {
   QImage img = LauncherPicture({200, 120}).toImage();
   EXPECT_NE(img.pixel(5, 5), img.pixel(5, 115));  // sky above, sea below
