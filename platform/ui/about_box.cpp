@@ -52,10 +52,12 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
   SetControlId(icon, kIdAboutIcon);
   auto* title = new QLabel(QString(kSuiteName) + ", " + kSuiteVersion, this);
   SetControlId(title, kIdAboutTitle);
-  auto* maker = new QLabel("Copyright (C) 2007 Tidora Ocean Instruments", this);
+  auto* maker = new QLabel("Copyright (C) 2007 Brennic", this);
   SetControlId(maker, kIdAboutMaker);
-  auto* contact =
-      new QLabel("Harbour Road 12, Seaview\nTelephone +00 555 0147\nsupport@tidora.example", this);
+  auto* contact = new QLabel(
+      "For help with the recorder or this software, contact Brennic.\n"
+      "The Help menu opens the user guide.",
+      this);
   SetControlId(contact, kIdAboutContact);
   auto* ok = new QPushButton("OK", this);
   SetControlId(ok, kIdAboutOk);
