@@ -1,11 +1,11 @@
 #include "platform/clock.h"
 
+#include <time.h>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
-#include <time.h>
 
 namespace tidora {
 
@@ -14,7 +14,9 @@ int64_t RealClock::NowMs() {
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
-std::time_t RealClock::CalendarSeconds() { return std::time(nullptr); }
+std::time_t RealClock::CalendarSeconds() {
+  return std::time(nullptr);
+}
 
 void RealClock::SleepMs(int ms) {
   if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
@@ -54,7 +56,9 @@ struct ThreadedEventLoop::Impl {
 
 ThreadedEventLoop::ThreadedEventLoop() : impl_(std::make_unique<Impl>()) {}
 
-ThreadedEventLoop::~ThreadedEventLoop() { Shutdown(); }
+ThreadedEventLoop::~ThreadedEventLoop() {
+  Shutdown();
+}
 
 void ThreadedEventLoop::Shutdown() {
   {
@@ -180,13 +184,21 @@ void VirtualEventLoop::Send(std::function<void()> fn) {
   --windowDepth_;
 }
 
-void VirtualEventLoop::Post(std::function<void()> fn) { posted_.push_back(std::move(fn)); }
+void VirtualEventLoop::Post(std::function<void()> fn) {
+  posted_.push_back(std::move(fn));
+}
 
-void VirtualEventLoop::SetTimer(int id, int ms) { timers_[id] = {now_ + ms, ms}; }
+void VirtualEventLoop::SetTimer(int id, int ms) {
+  timers_[id] = {now_ + ms, ms};
+}
 
-void VirtualEventLoop::KillTimer(int id) { timers_.erase(id); }
+void VirtualEventLoop::KillTimer(int id) {
+  timers_.erase(id);
+}
 
-bool VirtualEventLoop::TimerActive(int id) { return timers_.count(id) != 0; }
+bool VirtualEventLoop::TimerActive(int id) {
+  return timers_.count(id) != 0;
+}
 
 void VirtualEventLoop::SetTimerHandler(std::function<void(int)> handler) {
   timerHandler_ = std::move(handler);

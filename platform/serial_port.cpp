@@ -1,7 +1,5 @@
 #include "platform/serial_port.h"
 
-#include <cerrno>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -9,6 +7,8 @@
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
@@ -53,18 +53,30 @@ void PortDeviceTable::SetDevice(int port, const std::string& path) {
 
 unsigned long BaudConstant(long rate) {
   switch (rate) {
-    case 300: return B300;
-    case 600: return B600;
-    case 1200: return B1200;
-    case 2400: return B2400;
-    case 4800: return B4800;
-    case 9600: return B9600;
-    case 19200: return B19200;
-    case 38400: return B38400;
-    case 57600: return B57600;
-    case 115200: return B115200;
-    case 230400: return B230400;
-    default: return 0;
+    case 300:
+      return B300;
+    case 600:
+      return B600;
+    case 1200:
+      return B1200;
+    case 2400:
+      return B2400;
+    case 4800:
+      return B4800;
+    case 9600:
+      return B9600;
+    case 19200:
+      return B19200;
+    case 38400:
+      return B38400;
+    case 57600:
+      return B57600;
+    case 115200:
+      return B115200;
+    case 230400:
+      return B230400;
+    default:
+      return 0;
   }
 }
 
@@ -91,12 +103,13 @@ PosixSerialPorts::Port* PosixSerialPorts::Get(int port) {
 int PosixSerialPorts::Presence(int port) {
   const std::string& dev = table_.Device(port);
   if (dev.empty()) return kNotPresent;
-  struct stat st{};
+  struct stat st {};
   if (stat(dev.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return kNotPresent;
   Port* p = Get(port);
   if (p && p->fd >= 0) return kInUse;  // this program holds it
   int fd = open(dev.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
-  if (fd < 0) return errno == EBUSY ? kInUse : (errno == ENOENT || errno == ENXIO ? kNotPresent : kPresent);
+  if (fd < 0)
+    return errno == EBUSY ? kInUse : (errno == ENOENT || errno == ENXIO ? kNotPresent : kPresent);
   int result = kPresent;
   if (flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) result = kInUse;
   close(fd);
@@ -122,10 +135,9 @@ void PosixSerialPorts::Initialise(int port) {
     return;
   }
   ioctl(fd, TIOCEXCL);
-  struct stat st{};
-  p->pty = fstat(fd, &st) == 0 &&
-           ((major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143) ||
-            dev.rfind("/dev/pts/", 0) == 0);
+  struct stat st {};
+  p->pty = fstat(fd, &st) == 0 && ((major(st.st_rdev) >= 136 && major(st.st_rdev) <= 143) ||
+                                   dev.rfind("/dev/pts/", 0) == 0);
   termios t{};
   if (tcgetattr(fd, &t) != 0) {
     p->error = errno;
@@ -170,10 +182,10 @@ void PosixSerialPorts::SetLine(int port, long rate, int dataBits, int stopBits, 
   if (parity == 'E' || parity == 'e') t.c_cflag |= PARENB;
   if (parity == 'O' || parity == 'o') t.c_cflag |= PARENB | PARODD;
   unsigned long speed = BaudConstant(rate);
-  if (speed) {
-    cfsetispeed(&t, speed);
-    cfsetospeed(&t, speed);
-  }
+  // A rate without a constant goes through termios2 after a plain set-up at a known rate (the
+  // C library refuses to write back a custom rate it read).
+  cfsetispeed(&t, speed ? speed : B38400);
+  cfsetospeed(&t, speed ? speed : B38400);
   if (tcsetattr(p->fd, TCSANOW, &t) != 0 ||
       (!speed && !serial_detail::SetCustomRate(p->fd, rate))) {
     p->error = errno ? errno : EINVAL;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <cstdlib>
 
 #include "platform/serial_port.h"
 #include "testing/test_support.h"
