@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -59,14 +58,12 @@ SettingsRead ReadCommSettings(CommSettings& s, const std::string& path, const Sc
   std::string cwd = std::filesystem::current_path(ec).string();
   s.dataPath = cwd + "/";
 
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    if (errno == ENOENT || !std::filesystem::exists(path, ec)) {
-      WriteCommSettings(s, path, nullptr, screen);
-      return SettingsRead::kCreated;
-    }
-    return SettingsRead::kDefaults;
+  if (!std::filesystem::exists(path, ec) && !ec) {
+    WriteCommSettings(s, path, nullptr, screen);
+    return SettingsRead::kCreated;
   }
+  std::ifstream in(path, std::ios::binary);
+  if (!in || !std::filesystem::is_regular_file(path, ec)) return SettingsRead::kDefaults;
   std::string line;
   while (std::getline(in, line)) {
     if (line.size() > 259) line.resize(259);
