@@ -127,6 +127,24 @@ void ThreadedEventLoop::Quit() {
   impl_->cv.notify_all();
 }
 
+void ThreadedEventLoop::RunPending() {
+  impl_->windowThread = std::this_thread::get_id();
+  std::unique_lock<std::mutex> lock(impl_->mutex);
+  size_t n = impl_->tasks.size();
+  while (n-- > 0 && !impl_->tasks.empty()) {
+    Impl::Task task = std::move(impl_->tasks.front());
+    impl_->tasks.pop_front();
+    lock.unlock();
+    task.fn();
+    lock.lock();
+    if (task.done) {
+      task.done->store(true);
+      impl_->cv.notify_all();
+    }
+  }
+  impl_->windowThread = std::thread::id{};
+}
+
 void ThreadedEventLoop::Run(const std::function<bool()>& done) {
   impl_->windowThread = std::this_thread::get_id();
   std::unique_lock<std::mutex> lock(impl_->mutex);

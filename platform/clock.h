@@ -67,6 +67,8 @@ class ThreadedEventLoop : public EventLoop {
 
   // Handles events until Quit() or until `done` (checked after every event) holds.
   void Run(const std::function<bool()>& done = {});
+  // Runs the calls queued so far, then returns.
+  void RunPending();
   void Quit();
   // Ends the poller thread; pending synchronous calls are abandoned.
   void Shutdown();

@@ -80,6 +80,10 @@ unsigned long BaudConstant(long rate) {
   }
 }
 
+long ReadLineRate(int fd) {
+  return serial_detail::GetRate(fd);
+}
+
 struct PosixSerialPorts::Port {
   int fd = -1;
   int error = 0;
@@ -186,8 +190,15 @@ void PosixSerialPorts::SetLine(int port, long rate, int dataBits, int stopBits, 
   // C library refuses to write back a custom rate it read).
   cfsetispeed(&t, speed ? speed : B38400);
   cfsetospeed(&t, speed ? speed : B38400);
-  if (tcsetattr(p->fd, TCSANOW, &t) != 0 ||
-      (!speed && !serial_detail::SetCustomRate(p->fd, rate))) {
+  int set = tcsetattr(p->fd, TCSANOW, &t);
+  if (set != 0 && p->pty) {
+    // Some pseudo-terminals refuse 7 data bits or parity outright; they carry 8 bits without
+    // parity whatever they are told, so that is what they get.
+    t.c_cflag &= ~(CSIZE | PARENB | PARODD);
+    t.c_cflag |= CS8;
+    set = tcsetattr(p->fd, TCSANOW, &t);
+  }
+  if (set != 0 || (!speed && !serial_detail::SetCustomRate(p->fd, rate))) {
     p->error = errno ? errno : EINVAL;
     return;
   }

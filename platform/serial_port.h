@@ -82,4 +82,8 @@ class PosixSerialPorts : public SerialPorts {
 // The termios speed constant for a rate; 0 when the rate has no constant of its own.
 unsigned long BaudConstant(long rate);
 
+// The output rate a terminal device (or the master side of a pseudo-terminal) is set to, in
+// baud; -1 when it cannot be read.
+long ReadLineRate(int fd);
+
 }  // namespace tidora

@@ -44,8 +44,8 @@ void TerminalSession::SaveSettings() {
   WriteCommSettings(s_, s_.settingsPath, known ? &rect : nullptr, window_.Screen());
 }
 
-void TerminalSession::End() {
-  SaveSettings();
+void TerminalSession::End(bool writeSettings) {
+  if (writeSettings) SaveSettings();
   link_.ReleaseAll();
   std::lock_guard<std::mutex> lock(fileMutex_);
   if (captureFile_) std::fclose(captureFile_);

@@ -64,8 +64,8 @@ class TerminalSession {
 
   // Window created: Idle, the port opened, the reception thread started.
   void Start();
-  // Window destroyed: settings written, ports released, a capture closed.
-  void End();
+  // Window destroyed: settings written (when asked), ports released, a capture closed.
+  void End(bool writeSettings = true);
   // Writes QuaylinkW.ini with the window's place.
   void SaveSettings();
 

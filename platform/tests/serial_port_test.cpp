@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <termios.h>
 #include <unistd.h>
 #include <cstdlib>
 
@@ -78,6 +79,25 @@ TEST(PosixSerialPorts, PseudoTerminalCarriesEveryRateAndBothFormats) {
   ports.Release(2);
   ports.SetLine(2, 9600, 8, 1, 'N');
   EXPECT_NE(ports.LastError(2), 0);
+}
+
+TEST(PosixSerialPorts, SevenBitsWithParityOnAPseudoTerminalSetRawByItsPeer) {
+  Pty pty;
+  int peer = open(pty.slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+  termios t{};
+  tcgetattr(peer, &t);
+  cfmakeraw(&t);
+  cfsetispeed(&t, B9600);
+  cfsetospeed(&t, B9600);
+  tcsetattr(peer, TCSANOW, &t);
+  PortDeviceTable table;
+  table.SetDevice(0, pty.slave);
+  PosixSerialPorts ports(table);
+  ports.Initialise(0);
+  ports.SetLine(0, 9600, 7, 1, 'E');
+  EXPECT_EQ(ports.LastError(0), 0);
+  EXPECT_EQ(ReadLineRate(pty.master), 9600);
+  close(peer);
 }
 
 TEST(PosixSerialPorts, PortHeldByAnotherApplicationIsInUse) {
