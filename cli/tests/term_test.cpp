@@ -72,6 +72,21 @@ TEST(TermCommand, UploadsEqualTheRecorderMemory) {
                                            "DD\r\n" + Join(setup.dumpLines) + "S>"));
 }
 
+TEST(TermCommand, InteractiveTerminalPassesKeysAndShowsReplies) {
+  TempHome home;
+  sim::PtyRecorder rec(Tgr41plusSetup(7, 8));
+  ASSERT_TRUE(rec.Start());
+  std::string out, err;
+  int rc = RunCommand(
+      "(printf '\\r'; sleep 0.3; printf 'DS\\r'; sleep 1; printf '\\035'; sleep 0.5) | " +
+          ProgramPath("tidora") + " term --instrument TGR41plus --port " + rec.devicePath(),
+      &out, &err);
+  EXPECT_EQ(rc, 0) << err;
+  EXPECT_NE(out.find("DS\nTGR 41plus V 6.2"), std::string::npos) << out;
+  EXPECT_NE(out.find("measurements = 7\n"), std::string::npos) << out;
+  EXPECT_EQ(out.find('\r'), std::string::npos);
+}
+
 TEST(TermCommand, SilentRecorderFailsWithNonZeroStatus) {
   TempHome home;
   auto setup = Tgr41Setup({"00"});
