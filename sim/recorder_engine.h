@@ -18,6 +18,7 @@ struct RecorderFaults {
   double noise = 0;                 // chance per dumped character of a garbled character
   bool refuseClock = false;         // answers "?" to the date/time command
   long silentAfterBytes = -1;       // a dump stops without its prompt after this many bytes
+  bool ignoreFlowControl = false;   // keeps sending while held
 };
 
 // What a recorder holds: its replies (each line ending in CR LF, without the command's echo and

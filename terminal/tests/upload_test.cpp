@@ -183,6 +183,35 @@ TEST_F(Upload, AsciiUploadOfATgr41plusKeepsTheDumpAsReceived) {
             std::count(sent.begin(), sent.end(), '\x11'));
 }
 
+TEST_F(Upload, RecorderIgnoringTheHoldCannotOverflowTheBuffer) {
+  auto setup = Tgr41plusSetup(12000, 0);  // about 150000 characters
+  setup.rate = 115200;
+  setup.faults.ignoreFlowControl = true;
+  Begin(setup, "TGR41plus");
+  std::string path = home.file("flood.hex");
+  ui.QueueFiles({path});
+  session->Upload();
+  ASSERT_TRUE(Idle(600000));
+  EXPECT_EQ(ui.LastStatus(), "Finished Upload");
+  EXPECT_EQ(ReadFile(path), ExpectedFile(path, setup, "*Brennic TGR 41plus Data File:\n",
+                                         "DD\r\n" + Join(setup.dumpLines) + "S>"));
+}
+
+TEST_F(Upload, BlocksNeverOutgrowTheBlockBuffer) {
+  auto setup = Tgr41plusSetup(10, 8);
+  setup.image.resize(300000, 0x44);
+  Begin(setup, "TGR41plus");
+  settings.uploadBinary = 1;
+  settings.uploadBaud = 230400;  // a rate from a hand-edited settings file
+  std::string path = home.file("fast.hex");
+  ui.QueueFiles({path});
+  session->Upload();
+  ASSERT_TRUE(Idle(600000));
+  EXPECT_EQ(ui.LastStatus(), "Upload completed");
+  EXPECT_EQ(BlockCommands(*recorder),
+            (std::vector<std::string>{"db230400,0,251019", "db230400,251020,299999"}));
+}
+
 TEST_F(Upload, LateWakeUpPromptIsNotTheEndOfTheDump) {
   auto setup = Tgr41plusSetup(50, 16);
   setup.faults.answerBothLineEnds = true;
