@@ -31,7 +31,10 @@ TerminalSession::~TerminalSession() {
   captureFile_ = diagnosticFile_ = uploadFile_ = nullptr;
 }
 
-void TerminalSession::Start() {
+void TerminalSession::Start(const ReleaseFlags* release) {
+  if (release)
+    for (size_t i = 0; i < release->size(); ++i)
+      if ((*release)[i]) link_.table()[i].releaseAtExit = true;
   SetState(kIdle);
   loop_.SetTimerHandler([this](int id) { OnTimer(id); });
   loop_.StartPoller([this] { ReceiveRound(); }, 20);

@@ -62,8 +62,9 @@ class TerminalSession {
                   CommSettings& settings);
   ~TerminalSession();
 
-  // Window created: Idle, the port opened, the reception thread started.
-  void Start();
+  // Window created: Idle, the port opened, the reception thread started. `release` holds the
+  // ports the settings file named, released at the end with the others.
+  void Start(const ReleaseFlags* release = nullptr);
   // Window destroyed: settings written (when asked), ports released, a capture closed.
   void End(bool writeSettings = true);
   // Writes QuaylinkW.ini with the window's place.

@@ -10,6 +10,20 @@ namespace tidora {
 // without Stop.
 enum class MenuForm { kIdle, kBusy, kBusyWithoutStop };
 
+// Which menu commands a form leaves enabled (Exit, Help and About always are).
+struct MenuItems {
+  bool connect, configure, status, coefficients, dateTime, upload, capture, diagnostic, stop;
+};
+inline MenuItems MenuItemsFor(MenuForm form) {
+  bool idle = form == MenuForm::kIdle;
+  return {idle, idle, idle, idle, idle, idle, idle, idle, form != MenuForm::kBusyWithoutStop};
+}
+
+// Texts of the program shell.
+inline constexpr const char* kWindowTitle = "QuaylinkW";
+inline constexpr const char* kAboutFormat = "Tidora for Waves, QuaylinkW %s";  // kProgramVersion
+inline constexpr const char* kReadyText = "Ready";
+
 // What the session asks of the terminal's window, besides the message boxes, status line,
 // progress and file choices that go through Interaction. Called on the window thread only (the
 // reception thread reaches it through EventLoop::Send). The Qt window implements it; the command
