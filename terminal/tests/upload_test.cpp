@@ -44,6 +44,30 @@ TEST_F(Upload, BinaryUploadWritesTheHexLinesOfTheImage) {
   EXPECT_EQ(window.parts[3], "COM1, 9600, 8, 1, N");  // the normal rate, not the upload rate
 }
 
+TEST_F(Upload, Tgr77BprUploadsRecordsOf17Bytes) {
+  sim::RecorderSetup setup;
+  setup.family = sim::RecorderFamily::kTgr77;
+  for (int i = 0; i < 17 * 30; ++i) setup.image.push_back(static_cast<uint8_t>(i * 5 + 3));
+  setup.statusReply = Join({"TGR 77 BPR V 1.2  SN 77012", "tide measurements = 30",
+                            "conductivity = NO", "logdata = NO"});
+  setup.coefficientReply = CoefficientReplyText();
+  Begin(setup, "TGR41plus");
+  settings.uploadBinary = 1;
+  settings.uploadBaud = 57600;
+  std::string path = home.file("bpr.hex");
+  ui.QueueFiles({path});
+  session->Upload();
+  ASSERT_TRUE(Idle(120000));
+  EXPECT_EQ(ui.LastStatus(), "Upload completed");
+  EXPECT_EQ(session->info().recordSize, 17);
+  InstrumentInfo info;
+  info.tgr77 = true;
+  info.recordSize = 17;
+  std::string data = ImageToHexLines(setup.image.data(), setup.image.size(), info);
+  EXPECT_EQ(std::count(data.begin(), data.end(), '\n'), 31);
+  EXPECT_EQ(ReadFile(path), ExpectedFile(path, setup, "*Brennic TGR 77 BPR Data File:\n", data));
+}
+
 TEST_F(Upload, BlocksOfAQuarterMillionBytesAt115200) {
   auto setup = Tgr41plusSetup(120000, 0);  // 600000 bytes and more
   setup.image.resize(600000, 0x11);
