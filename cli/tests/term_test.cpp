@@ -87,6 +87,21 @@ TEST(TermCommand, InteractiveTerminalPassesKeysAndShowsReplies) {
   EXPECT_EQ(out.find('\r'), std::string::npos);
 }
 
+TEST(TermCommand, RecorderAnsweringBothLineEndsStillGivesItsWholeReply) {
+  TempHome home;
+  auto setup = Tgr41plusSetup(9, 8);
+  setup.faults.answerBothLineEnds = true;
+  sim::PtyRecorder rec(setup);
+  ASSERT_TRUE(rec.Start());
+  std::string out, err;
+  int rc = -1;
+  Term(rec.devicePath(), "--instrument TGR41plus coefficients", &out, &err, &rc);
+  EXPECT_EQ(rc, 0) << err;
+  EXPECT_EQ(out,
+            "DC\npressure coefficients:\n  PA0 = 1.234567e+00\n  PA1 = -2.5e-03\n"
+            "temperature coefficients:\n  TA0 = 9.87e-04\nS>");
+}
+
 TEST(TermCommand, SilentRecorderFailsWithNonZeroStatus) {
   TempHome home;
   auto setup = Tgr41Setup({"00"});

@@ -171,6 +171,23 @@ TEST_F(Session, OpenPortFallsBackAndReportsFailures) {
   EXPECT_FALSE(settings.portOpen);
 }
 
+TEST_F(Session, ConfigureOpensTheNewPortAndSavesTheSettings) {
+  Begin(Tgr41plusSetup(), "TGR41plus");
+  CommSettings chosen = settings;
+  chosen.port = 2;
+  chosen.baud = 19200;
+  session->Configure(chosen);
+  EXPECT_EQ(ports.releaseCount(0), 1);
+  EXPECT_TRUE(ports.isOpen(2));
+  EXPECT_EQ(ports.rate(2), 19200);
+  EXPECT_EQ(window.parts[3], "COM3, 19200, 8, 1, N");
+  EXPECT_NE(ReadFile(settings.settingsPath).find("port=2\nbaud=19200\n"), std::string::npos);
+  chosen.port = 5;
+  ports.FailInitialise(5, true);
+  session->Configure(chosen);
+  EXPECT_EQ(settings.port, 0);  // a port that cannot be opened is not kept
+}
+
 TEST_F(Session, ControlYIsShownAsCaretY) {
   Begin(Tgr41plusSetup(), "TGR41plus");
   sim::RecorderSetup raw;
