@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <csignal>
+#include <cstdlib>
+
 #include "terminal/tests/harness.h"
 
 namespace tidora::testing {
@@ -234,6 +238,29 @@ TEST_F(Upload, BlocksNeverOutgrowTheBlockBuffer) {
   EXPECT_EQ(ui.LastStatus(), "Upload completed");
   EXPECT_EQ(BlockCommands(*recorder),
             (std::vector<std::string>{"db230400,0,251019", "db230400,251020,299999"}));
+}
+
+// A full disk in the middle of the data: the buffer write fails, and the upload ends as a
+// failure however the rest of the dump arrives.
+TEST_F(Upload, FullDiskDuringAsciiDataIsAFailure) {
+  auto setup = Tgr41plusSetup(8000, 0);
+  Begin(setup, "TGR41plus");
+  std::string path = home.file("full.hex");
+  auto uploadOnAFullDisk = [&] {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    limit.rlim_cur = limit.rlim_max = 6000;  // room for the header, not for the data
+    setrlimit(RLIMIT_FSIZE, &limit);
+    ui.QueueFiles({path});
+    session->Upload();
+    bool ended = Idle(600000);
+    auto boxes = Boxes();
+    bool boxed = std::find(boxes.begin(), boxes.end(), "File write error") != boxes.end();
+    bool failed = ui.LastStatus() == "Upload Failed" && !Saw("Finished Upload") &&
+                  session->uploadOutcome() == Outcome::kFailed;
+    std::exit(ended && boxed && failed ? 0 : 1);
+  };
+  EXPECT_EXIT(uploadOnAFullDisk(), ::testing::ExitedWithCode(0), "");
 }
 
 TEST_F(Upload, LateWakeUpPromptIsNotTheEndOfTheDump) {
