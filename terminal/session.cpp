@@ -309,7 +309,10 @@ void TerminalSession::ConnectAttempt(int attempt) {
   }
   connectOutcome_ = Outcome::kRunning;
   if (!s_.plus) {
-    if (attempt == 0) ProgressRange(0, 4);
+    if (attempt == 0) {
+      ProgressRange(0, 4);
+      progressPos_ = 0;
+    }
     if (attempt >= 4) {
       Progress(0);
       Status("Failed to Connect");
