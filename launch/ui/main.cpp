@@ -1,15 +1,20 @@
 // TidoraLaunch: the suite's launcher window with its Run menu.
+#include <dlfcn.h>
 #include <QApplication>
 #include <QMenu>
 #include <QTimer>
+#include <algorithm>
+
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "launch/ui/convert_dialog.h"
 #include "launch/ui/launcher_window.h"
 #include "launch/ui/plan_dialog.h"
+#include "platform/component.h"
 #include "platform/settings_dir.h"
 #include "platform/ui/qt_interaction.h"
 #include "platform/ui/screenshot.h"
@@ -28,7 +33,56 @@ void Usage() {
       "  -t   TGR 77 BPR lines carry the frequency columns\n"
       "  -d   TGR 77 BPR tsunami layout with raw counts (the later of -t and -d wins)\n"
       "  --screenshots DIR   save pictures of the windows into DIR and exit\n"
+      "  --register   register the module libraries (*.so) beside this program and exit\n"
       "Switches may also be written with '/' and in upper case.\n");
+}
+
+// The module libraries beside the program.
+std::vector<std::string> ModuleLibraries() {
+  namespace fs = std::filesystem;
+  std::vector<std::string> found;
+  std::error_code ec;
+  const fs::path dir = fs::read_symlink("/proc/self/exe", ec).parent_path();
+  if (ec) return found;
+  for (const auto& entry : fs::directory_iterator(dir, ec))
+    if (entry.is_regular_file(ec) && entry.path().extension() == ".so")
+      found.push_back(entry.path().string());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+// Writes every module library beside the program into the user's component registry.
+int RegisterModules() {
+  int failures = 0;
+  const std::vector<std::string> libraries = ModuleLibraries();
+  for (const std::string& lib : libraries) {
+    std::string error;
+    if (tidora::RegisterComponentLibrary(lib, &error)) {
+      std::printf("registered %s\n", lib.c_str());
+    } else {
+      std::fprintf(stderr, "TidoraLaunch: cannot register %s: %s\n", lib.c_str(), error.c_str());
+      ++failures;
+    }
+  }
+  if (libraries.empty()) std::fprintf(stderr, "TidoraLaunch: no module libraries found\n");
+  return failures || libraries.empty() ? 1 : 0;
+}
+
+// Asks every module library beside the program for pictures of its windows.
+int ModuleScreenshots(const QString& dir) {
+  int failures = 0;
+  for (const std::string& lib : ModuleLibraries()) {
+    void* handle = dlopen(lib.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) {
+      ++failures;
+      continue;
+    }
+    using ShotsFn = int (*)(const char*);
+    auto shots = reinterpret_cast<ShotsFn>(dlsym(handle, "TidoraComponentScreenshots"));
+    if (shots && !shots(dir.toLocal8Bit().constData())) ++failures;
+    dlclose(handle);
+  }
+  return failures;
 }
 
 // Saves the launcher with its Run menu open, Plan Deployment, Convert HEX and its
@@ -62,6 +116,7 @@ int TakeScreenshots(tidora::ui::LauncherWindow& w, tidora::Interaction& ui, cons
   QApplication::processEvents();
   failures += !SaveScreenshot(GrabWindow(&coef), dir, "coefficients");
   coef.reject();
+  failures += ModuleScreenshots(dir);
   if (failures)
     std::fprintf(stderr, "TidoraLaunch: could not write screenshots to %s\n",
                  dir.toLocal8Bit().constData());
@@ -78,6 +133,7 @@ int main(int argc, char** argv) {
       Usage();
       return 0;
     }
+    if (!std::strcmp(argv[i], "--register")) return RegisterModules();
     if (!std::strcmp(argv[i], "--screenshots") && i + 1 < argc) {
       screenshots = QString::fromLocal8Bit(argv[++i]);
     } else if (IsConverterSwitch(argv[i])) {

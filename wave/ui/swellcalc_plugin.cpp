@@ -1,9 +1,13 @@
 // Swellcalc: the wave module as a plugin the launcher creates by class identifier.
+#include <QApplication>
+#include <QTabWidget>
 #include <cstring>
 #include <new>
 
 #include "platform/component.h"
+#include "platform/settings_dir.h"
 #include "platform/ui/qt_interaction.h"
+#include "platform/ui/screenshot.h"
 #include "postproc/tgr41_reader.h"
 #include "postproc/ui/module_sheet.h"
 #include "wave/ui/wave_pages.h"
@@ -69,6 +73,36 @@ __attribute__((visibility("default"))) int TidoraCreateComponent(const char* cla
 
 __attribute__((visibility("default"))) void TidoraReleaseComponent(void* object) {
   delete static_cast<tidora::IPostProcModule*>(object);
+}
+
+// Pictures of the module's windows for the manual, on a default setup in the settings folder.
+__attribute__((visibility("default"))) int TidoraComponentScreenshots(const char* dir) {
+  using namespace tidora;
+  using namespace tidora::ui;
+  QtInteraction ui;
+  SheetBridge bridge;
+  CWaveModule module(ui);
+  CPostProcSetup& s = module.Setup();
+  s.ResetAll(SettingsDirectory());
+  s.setupPath = SettingsFile("Swellcalc.psa");
+  auto* data = new WaveDataPage(module, ui);
+  ModuleSheet sheet(module, ui, bridge, WaveSheetTexts(), {data});
+  ui.SetWindow(&sheet);
+  const QString out = QString::fromLocal8Bit(dir);
+  bool ok = sheet.Open(true);
+  sheet.show();
+  QApplication::processEvents();
+  ok = ok && SaveScreenshot(GrabWindow(&sheet), out, "swellcalc_file_setup");
+  sheet.tabs()->setCurrentIndex(1);
+  QApplication::processEvents();
+  ok = ok && SaveScreenshot(GrabWindow(&sheet), out, "swellcalc_data_setup");
+  ProcessOptionsDialog options(static_cast<CWaveSetup&>(s), ui, &sheet);
+  options.show();
+  QApplication::processEvents();
+  ok = ok && SaveScreenshot(GrabWindow(&options), out, "swellcalc_process_options");
+  options.reject();
+  bridge.Detach();
+  return ok ? 1 : 0;
 }
 
 __attribute__((visibility("default"))) const char* const* TidoraComponentClasses() {

@@ -1,0 +1,130 @@
+// The launcher creates the wave module from its plugin library by class identifier.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <filesystem>
+#include <functional>
+
+#include "launch/module_start.h"
+#include "launch/ui/launcher_window.h"
+#include "platform/component.h"
+#include "platform/interaction.h"
+#include "platform/profile.h"
+#include "platform/settings_dir.h"
+#include "platform/ui/dialog_builder.h"
+#include "platform/ui/tests/gui_test_support.h"
+#include "postproc/setup.h"
+#include "testing/test_support.h"
+#include "wave/wave_setup.h"
+
+namespace tidora::ui {
+namespace {
+
+using tidora::testing::ProgramPath;
+using tidora::testing::RunCommand;
+
+constexpr const char* kWaveClass = "{72A3061B-9E93-4367-A809-5153ED9EC5CE}";
+
+class HostRecorder : public ModuleHost {
+ public:
+  void SetTitle(const std::string& t) override { titles.push_back(t); }
+  void Minimize() override {}
+  void Restore() override {}
+  std::vector<std::string> titles;
+};
+
+class ModulePlugin : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tidora::testing::EnsureApplication();
+    std::string out, err;
+    ASSERT_EQ(RunCommand(ProgramPath("TidoraLaunch") + " --register", &out, &err), 0) << err;
+    EXPECT_NE(out.find("Swellcalc.so"), std::string::npos);
+  }
+  // A setup file in a folder whose name holds a blank.
+  std::string MakeSetup(const std::string& folder, double height) {
+    std::filesystem::create_directories(dir.file(folder));
+    CWaveSetup s(dir.file(folder));
+    s.height = height;
+    const std::string path = dir.file(folder) + "/my setup.psa";
+    EXPECT_TRUE(s.Save(path, ui));
+    return path;
+  }
+  // Closes the module's window when it shows, noting what it showed.
+  void CloseSheetWhenShown() {
+    tidora::testing::HandleNextModal([this](QWidget* w) {
+      title = w->windowTitle().toStdString();
+      auto* tabs = w->findChild<QTabWidget*>();
+      auto* path = tabs ? findControl<QLineEdit>(tabs->widget(0), 325) : nullptr;
+      shownPath = path ? path->text().toStdString() : "";
+      findControl<QPushButton>(w, 2)->click();  // Cancel
+    });
+  }
+
+  tidora::testing::TempHome home;
+  tidora::testing::TempDir dir;
+  ScriptedInteraction ui;
+  std::string title, shownPath;
+};
+
+TEST_F(ModulePlugin, RegisterWritesTheClassIntoTheUsersRegistry) {
+  const std::string lib = RegisteredComponentLibrary(kWaveClass);
+  EXPECT_EQ(std::filesystem::path(lib).filename(), "Swellcalc.so");
+  // Nothing else is claimed: the plotting component stays unknown.
+  EXPECT_EQ(RegisteredComponentLibrary("{FBEA03A0-BB68-476D-893B-AA8F4A1589C8}"), "");
+}
+
+TEST_F(ModulePlugin, SlashPInDoubleQuotesWithABlankReachesTheModule) {
+  const std::string path = MakeSetup("deploy one", 2.5);
+  HostRecorder host;
+  CloseSheetWhenShown();
+  const auto result =
+      StartModule(3, {" /P\"" + path + "\"", false}, host, ui, SettingsFile("TidoraWaves.ini"));
+  EXPECT_EQ(result, ModuleStartResult::kRan);
+  EXPECT_EQ(title, "Process Wave Burst Data");
+  EXPECT_EQ(shownPath, path);
+  ASSERT_FALSE(host.titles.empty());
+  EXPECT_EQ(host.titles.front(), "Process Wave Burst Data Running...");
+  EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(ModulePlugin, RunMenuItemSixOpensTheModuleWithTheRememberedSetup) {
+  const std::string path = MakeSetup("last", 1);
+  ASSERT_TRUE(WriteModulePreferences("Process Wave Burst Data", {path, true, true}));
+  LauncherWindow w(ui);
+  w.SetPopUpRunMenu(false);
+  CloseSheetWhenShown();
+  findCommand(&w, kCmdProcessWaves)->trigger();
+  EXPECT_EQ(title, "Process Wave Burst Data");
+  EXPECT_EQ(shownPath, path);
+  EXPECT_EQ(w.windowTitle(), "Tidora for Waves");
+  EXPECT_TRUE(ui.Messages().empty());
+  // Plot Data still has no component.
+  findCommand(&w, kCmdPlotData)->trigger();
+  ASSERT_FALSE(ui.Messages().empty());
+  EXPECT_EQ(ui.Messages().back().caption, "Error");
+  EXPECT_EQ(ui.Messages().back().text, kTextClassNotRegistered);
+}
+
+TEST_F(ModulePlugin, AMissingSlashPFileIsRefusedWithoutRunning) {
+  HostRecorder host;
+  // The module's own boxes: the file cannot be read, the program must end.
+  int boxes = 0;
+  std::function<void(QWidget*)> close = [&](QWidget* w) {
+    ++boxes;
+    w->close();
+    if (boxes < 2) tidora::testing::HandleNextModal(close);
+  };
+  tidora::testing::HandleNextModal(close);
+  const auto result = StartModule(3, {" /p\"" + dir.file("no such.psa") + "\"", false}, host, ui,
+                                  SettingsFile("TidoraWaves.ini"));
+  EXPECT_EQ(result, ModuleStartResult::kRefused);
+  EXPECT_TRUE(host.titles.empty());
+  EXPECT_EQ(boxes, 2);
+}
+
+}  // namespace
+}  // namespace tidora::ui
