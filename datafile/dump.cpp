@@ -1,0 +1,185 @@
+#include "datafile/dump.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "datafile/textio.h"
+#include "datafile/tgr41file.h"
+#include "datafile/writers.h"
+#include "outside/utility.h"
+
+namespace tidora {
+namespace {
+
+// Values a burst reader stores once per burst (index 0) rather than per sample.
+bool IsPerBurstValue(int fileId, int id) {
+  return fileId == kWaveBurstFileId &&
+         (id == kVarBurstNumber || id == kVarPeriod || id == kVarNumberOfWaves);
+}
+
+std::string FormatValue(const DataArrays& data, int id, size_t index) {
+  double v = data.Get(id, index);
+  if (id == kVarDateTime) return FormatDataDateTime(CalendarTime(v));
+  std::string text;
+  if (DataArrays::IsTimeId(id)) {
+    // Times within a burst are multiples of the sample period: to the microsecond, without
+    // the binary noise of the multiplication (3 x 0.1 s reads "0.3").
+    AppendFixed(text, v, 1, 6);
+    if (text.find('.') != std::string::npos) {
+      while (text.back() == '0') text.pop_back();
+      if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+  } else {
+    AppendShortest(text, static_cast<float>(v));
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string CsvField(const std::string& text) {
+  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+  std::string quoted = "\"";
+  for (char c : text) {
+    if (c == '"') quoted += '"';
+    quoted += c;
+  }
+  quoted += '"';
+  return quoted;
+}
+
+bool ParseVariableList(const std::string& text, std::vector<int>& ids, std::string& error) {
+  ids.clear();
+  size_t start = 0;
+  for (;;) {
+    size_t comma = text.find(',', start);
+    std::string item =
+        text.substr(start, comma == std::string::npos ? std::string::npos : comma - start);
+    FieldScanner s(item);
+    int id = 0;
+    if (!s.Int(id) || !s.AtEnd()) {
+      error = "\"" + item + "\" is not a variable id (a list of numbers 0 to 33, like 4,19,27)";
+      return false;
+    }
+    ids.push_back(id);
+    if (comma == std::string::npos) break;
+    start = comma + 1;
+  }
+  return true;
+}
+
+std::vector<int> DefaultDumpVariables(CTGR41File& reader) {
+  std::vector<int> ids;
+  std::vector<int> readable = reader.GetReadableVariableIDs();
+  auto readableId = [&](int id) {
+    return std::find(readable.begin(), readable.end(), id) != readable.end();
+  };
+  auto add = [&](int id) {
+    if (id >= 0 && id < kNumVariableIds && std::find(ids.begin(), ids.end(), id) == ids.end())
+      ids.push_back(id);
+  };
+  if (reader.GetFileID() != kTideFileId && readableId(kVarBurstNumber)) add(kVarBurstNumber);
+  std::vector<std::string> xNames;
+  reader.GetAvailableXVariableNames(xNames);
+  if (!xNames.empty()) {
+    int id = -1;
+    if (GetID_FromDataName(id, xNames.front())) add(id);
+  }
+  for (int i = 1; i <= 4; ++i) add(reader.GetDefaultVarID(i));
+  return ids;
+}
+
+bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
+                     std::string& error, long maxRows) {
+  int fileId = FileIdFromExtension(path);
+  std::string ext;
+  ExtractExtension(path, ext);
+  if (fileId < 0) {
+    error = path + ": not a data file (expected .tid, .wb, .was, .wts or .wt)";
+    return false;
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(path, ec)) {
+    error = path + ": no such file";
+    return false;
+  }
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    error = path + ": not a regular file";
+    return false;
+  }
+  std::unique_ptr<CTGR41File> reader = CreateFileObject(fileId);
+  if (!reader) {
+    error = path + ": reading ." + ext + " files is not available yet";
+    return false;
+  }
+  if (!reader->OpenFile(path)) {
+    error = path + ": cannot be opened";
+    return false;
+  }
+  int nSubTitles = 0;
+  int rows = reader->ReadFileInfo(path, nSubTitles);
+  if (rows <= 0) {
+    error = std::filesystem::file_size(path, ec) == 0 ? path + ": the file is empty"
+                                                      : path + ": the file holds no data";
+    return false;
+  }
+
+  std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
+  std::vector<int> readable = reader->GetReadableVariableIDs();
+  for (int id : vars) {
+    std::string name;
+    if (!GetDataNameFromID(name, id)) {
+      error = "unknown variable id " + std::to_string(id) + " (ids are 0 to 33)";
+      return false;
+    }
+    if (std::find(readable.begin(), readable.end(), id) == readable.end()) {
+      error = "variable " + std::to_string(id) + " (" + name + ") is not in " + path;
+      return false;
+    }
+  }
+
+  for (size_t i = 0; i < vars.size(); ++i) {
+    std::string name;
+    GetDataNameFromID(name, vars[i]);
+    out << (i ? "," : "") << CsvField(name);
+  }
+  out << "\r\n";
+
+  DataArrays data;
+  for (int id : vars) data.Want(id);
+  long written = 0;
+  std::string line;
+  auto emit = [&](size_t index, size_t perBurstIndex) {
+    line.clear();
+    for (size_t i = 0; i < vars.size(); ++i) {
+      if (i) line += ',';
+      size_t at = IsPerBurstValue(fileId, vars[i]) ? perBurstIndex : index;
+      line += FormatValue(data, vars[i], at);
+    }
+    line += "\r\n";
+    out << line;
+    ++written;
+  };
+  int count = 0;
+  for (int row = 0; maxRows < 0 || written < maxRows; ++row) {
+    if (fileId == kTideFileId) {
+      // The dump streams: every record goes to index 0 and straight out.
+      if (!reader->ReadData(data, 0, count)) break;
+      emit(0, 0);
+    } else {
+      if (!reader->ReadData(data, row, count)) break;
+      for (int i = 0; i < count && (maxRows < 0 || written < maxRows); ++i)
+        emit(static_cast<size_t>(i), 0);
+    }
+  }
+  reader->CloseFile();
+  out.flush();
+  if (!out) {
+    error = "writing the CSV failed";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace tidora

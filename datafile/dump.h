@@ -1,0 +1,32 @@
+#pragma once
+
+// Any data file as CSV, through the data file library: what `tidora dump` prints. A header of
+// the variables' long names, then one row per record (tide file) or per sample (burst files);
+// RFC 4180 quoting and CR LF line ends; Date/Time as "MM/DD/YYYY HH:MM:SS".
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tidora {
+
+class CTGR41File;
+
+// A field quoted when it holds a comma, a double quote, CR or LF (quotes doubled).
+std::string CsvField(const std::string& text);
+
+// Parses "19,27,3" into identifiers; false with a message on a malformed list.
+bool ParseVariableList(const std::string& text, std::vector<int>& ids, std::string& error);
+
+// The columns dumped when none are asked for: the X variable first, then the file's default
+// variables; burst files lead with the burst number.
+std::vector<int> DefaultDumpVariables(CTGR41File& reader);
+
+// Writes the file as CSV to `out`: the variables `vars` (the defaults when empty), at most
+// `maxRows` data rows when it is not negative. False with a one-line message in `error` for a
+// missing, empty or unreadable file, a file kind without a reader, a variable id that is
+// unknown or not in the file, or a failed write.
+bool DumpDataFileCsv(const std::string& path, const std::vector<int>& vars, std::ostream& out,
+                     std::string& error, long maxRows = -1);
+
+}  // namespace tidora

@@ -1,0 +1,118 @@
+#include "datafile/textio.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "testing/test_support.h"
+
+namespace tidora {
+namespace {
+
+std::vector<std::string> ReadAll(const std::string& path, size_t maxChars = kMaxLineChars) {
+  TextLineReader r;
+  EXPECT_TRUE(r.Open(path));
+  std::vector<std::string> lines;
+  std::string line;
+  while (r.ReadLine(line, maxChars)) lines.push_back(line);
+  return lines;
+}
+
+TEST(TextLineReader, LineEndsAndLongLines) {
+  testing::TempDir dir;
+  std::string path = dir.file("t.txt");
+  testing::WriteFile(path, "a\r\nb\n\r\n" + std::string(1022, 'x') + "\r\n" +
+                               std::string(1023, 'y') + "\r\n" + std::string(3000, 'z') +
+                               "\r\nlast\r");
+  auto lines = ReadAll(path);
+  ASSERT_EQ(lines.size(), 7u);
+  EXPECT_EQ(lines[0], "a");
+  EXPECT_EQ(lines[1], "b");
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[3], std::string(1022, 'x'));
+  EXPECT_EQ(lines[4], std::string(1023, 'y'));
+  EXPECT_EQ(lines[5], std::string(1023, 'z'));  // the rest of the line is passed over
+  EXPECT_EQ(lines[6], "last");
+}
+
+TEST(TextLineReader, LinesAcrossTheBufferAndSeeking) {
+  testing::TempDir dir;
+  std::string path = dir.file("big.txt");
+  std::string text;
+  for (int i = 0; i < 20000; ++i) text += "line " + std::to_string(i) + "\r\n";
+  testing::WriteFile(path, text);
+  auto lines = ReadAll(path);
+  ASSERT_EQ(lines.size(), 20000u);
+  for (int i = 0; i < 20000; ++i)
+    ASSERT_EQ(lines[static_cast<size_t>(i)], "line " + std::to_string(i));
+
+  TextLineReader r;
+  ASSERT_TRUE(r.Open(path));
+  std::string line;
+  size_t at = text.find("line 15000");
+  ASSERT_TRUE(r.Seek(static_cast<int64_t>(at)));
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line, "line 15000");
+  EXPECT_EQ(r.Tell(), static_cast<int64_t>(text.find("line 15001")));
+  ASSERT_TRUE(r.Seek(2));  // back, into a line
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line, "ne 0");
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line, "line 1");
+  ASSERT_TRUE(r.Seek(static_cast<int64_t>(text.size()) + 100));
+  EXPECT_FALSE(r.ReadLine(line));
+  ASSERT_TRUE(r.Rewind());
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(line, "line 0");
+}
+
+TEST(FieldScanner, ReadsLikeScanf) {
+  FieldScanner s("  -12 +7 3.5e2 /x 1e999 1e-999 nan word");
+  int i = 0;
+  double d = 0;
+  std::string w;
+  ASSERT_TRUE(s.Int(i));
+  EXPECT_EQ(i, -12);
+  ASSERT_TRUE(s.Int(i));
+  EXPECT_EQ(i, 7);
+  ASSERT_TRUE(s.Double(d));
+  EXPECT_EQ(d, 350);
+  EXPECT_FALSE(s.Literal('/'));  // a literal does not pass over blanks
+  s.Blanks();
+  EXPECT_TRUE(s.Literal('/'));
+  EXPECT_FALSE(s.Double(d));
+  ASSERT_TRUE(s.Word(w));
+  EXPECT_EQ(w, "x");
+  ASSERT_TRUE(s.Double(d));
+  EXPECT_TRUE(std::isinf(d));
+  ASSERT_TRUE(s.Double(d));
+  EXPECT_EQ(d, 0);
+  ASSERT_TRUE(s.Double(d));
+  EXPECT_TRUE(std::isnan(d));
+  EXPECT_FALSE(s.Int(i));
+  ASSERT_TRUE(s.Word(w));
+  EXPECT_EQ(w, "word");
+  EXPECT_TRUE(s.AtEnd());
+  EXPECT_FALSE(s.Word(w));
+
+  FieldScanner big("99999999999 -2147483648 -+1");
+  EXPECT_FALSE(big.Int(i));  // too large for an int: no conversion
+  long l = 0;
+  EXPECT_TRUE(big.Long(l));
+  EXPECT_EQ(l, 99999999999L);
+  EXPECT_TRUE(big.Int(i));
+  EXPECT_EQ(i, -2147483648);
+  EXPECT_FALSE(big.Int(i));
+  EXPECT_FALSE(big.Double(d));
+}
+
+TEST(FieldScanner, WordsAndBlankLines) {
+  EXPECT_EQ(FirstWord("   *    3   100"), "*");
+  EXPECT_EQ(FirstWord("PSI"), "PSI");
+  EXPECT_EQ(FirstWord(" \t "), "");
+  EXPECT_TRUE(IsBlankLine(" \t\r"));
+  EXPECT_FALSE(IsBlankLine(" . "));
+}
+
+}  // namespace
+}  // namespace tidora

@@ -1,0 +1,190 @@
+#include "datafile/wbfile.h"
+
+#include <gtest/gtest.h>
+
+#include "datafile/writers.h"
+#include "testing/test_support.h"
+
+namespace tidora {
+namespace {
+
+// Writes bursts of `n` samples (whole rows only, as the converter does); sample i of burst b
+// is 10 + b + i / 1000.
+void WriteBursts(const std::string& path, int bursts, int n, bool tgr41plus, double start = 0,
+                 double every = 3600) {
+  WaveBurstFileWriter w;
+  ASSERT_TRUE(w.Open(path));
+  if (tgr41plus) {
+    ASSERT_TRUE(w.WriteIdentification());
+  }
+  for (int b = 0; b < bursts; ++b) {
+    ASSERT_TRUE(w.WriteBurstHeader(b, start + b * every, 0.5, n));
+    for (int i = 0; i + 3 < n; i += 4) {
+      double v = 10 + b + i / 1000.0;
+      ASSERT_TRUE(w.WriteRow(v, v + 0.001, v + 0.002, v + 0.003));
+    }
+  }
+  ASSERT_TRUE(w.Close());
+}
+
+DataArrays WantAll() {
+  DataArrays d;
+  for (int id = 0; id < kMaxDataTypes; ++id) d.Want(id);
+  return d;
+}
+
+TEST(WaveBurstFile, OverviewAndBurstsOfAPlusFile) {
+  testing::TempDir dir;
+  std::string path = dir.file("a.wb");
+  WriteBursts(path, 3, 1024, true, 86400);
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 1024);
+  EXPECT_EQ(nSub, 3);
+  EXPECT_TRUE(f.Is2000Based());
+  EXPECT_DOUBLE_EQ(f.GetSamplePeriod(), 0.5);
+  std::vector<std::string> names;
+  EXPECT_EQ(f.GetAvailableYVariableNames(names), 1);
+  EXPECT_EQ(names[0], "Subsurface Pressure [psi]");
+  EXPECT_EQ(f.GetAvailableXVariableNames(names), 1);
+  EXPECT_EQ(names[0], "Time [seconds]");
+
+  DataArrays d = WantAll();
+  ASSERT_EQ(f.ReadData(d, 0, count), 2);
+  EXPECT_EQ(count, 1024);
+  EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][5], 10.005f);
+  EXPECT_DOUBLE_EQ(d.times[kVarTime][5], 2.5);
+  EXPECT_EQ(f.GetSubTitle(0), "Burst 0 of 3, Start 02 Jan 2000 00:00:00, 1024 point, T=512 sec");
+  ASSERT_EQ(f.ReadData(d, 1, count), 2);
+  EXPECT_FLOAT_EQ(d.values[kVarBurstNumber][0], 1);
+  EXPECT_FLOAT_EQ(d.values[kVarPeriod][0], 0.5f);
+  EXPECT_FLOAT_EQ(d.values[kVarNumberOfWaves][0], 1024);
+  EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][0], 11.0f);
+  EXPECT_FLOAT_EQ(d.minimum[kVarSubsurfacePressure], 10.0f);
+  EXPECT_FLOAT_EQ(d.maximum[kVarSubsurfacePressure], 12.023f);  // 11 + 1023/1000
+  EXPECT_EQ(f.GetSubTitle(1), "Burst 1 of 3, Start 02 Jan 2000 01:00:00, 1024 point, T=512 sec");
+  ASSERT_EQ(f.ReadData(d, 2, count), 2);
+  EXPECT_EQ(f.ReadData(d, 3, count), 0);
+}
+
+TEST(WaveBurstFile, SkippingA1024SampleBurstMovesByItsRows) {
+  EXPECT_EQ(WaveBurstRowBytes(1024), 15872);
+  testing::TempDir dir;
+  std::string path = dir.file("a.wb");
+  WriteBursts(path, 3, 1024, true);
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 1024);
+  std::string text = testing::ReadFile(path);
+  size_t firstHeaderEnd = text.find("\r\n", text.find('*')) + 2;
+  EXPECT_EQ(f.SkipAtStart(1), 1);
+  EXPECT_EQ(f.GetFilePosition(), static_cast<int64_t>(firstHeaderEnd) + 15872);
+  DataArrays d = WantAll();
+  ASSERT_EQ(f.ReadData(d, 0, count), 2);
+  EXPECT_FLOAT_EQ(d.values[kVarBurstNumber][0], 1);
+  EXPECT_EQ(f.SkipAtStart(1), 1);
+  EXPECT_EQ(f.ReadData(d, 1, count), 0);
+  EXPECT_EQ(f.SkipAtStart(1), 0);  // nothing left to skip
+}
+
+TEST(WaveBurstFile, SkippingFindsTheNextBurstWhenRowsDoNotFitTheOffset) {
+  testing::TempDir dir;
+  std::string path = dir.file("odd.wb");
+  WriteBursts(path, 3, 10, false);  // two whole rows per burst, the last two samples unwritten
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 10);
+  EXPECT_EQ(f.SkipAtStart(2), 1);
+  DataArrays d = WantAll();
+  ASSERT_EQ(f.ReadData(d, 0, count), 2);
+  EXPECT_FLOAT_EQ(d.values[kVarBurstNumber][0], 2);
+  // The unwritten samples repeat the first value of the last row.
+  EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][8], 12.004f);
+  EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][9], 12.004f);
+}
+
+TEST(WaveBurstFile, TruncatedBurstsRepeatTheFirstValueOfTheLastRow) {
+  testing::TempDir dir;
+  std::string path = dir.file("t.wb");
+  testing::WriteFile(path,
+                     "*    0   100    0.25  12\r\n"
+                     "          1.000000      2.000000      3.000000      4.000000\r\n"
+                     "          5.000000      6.000000      7.000000      8.000000\r\n"
+                     "*    1   200    0.25  8\r\n"
+                     "          9.000000     10.000000     11.000000     12.000000\r\n");
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 12);
+  EXPECT_EQ(nSub, 2);
+  EXPECT_FALSE(f.Is2000Based());
+  DataArrays d = WantAll();
+  ASSERT_EQ(f.ReadData(d, 0, count), 2);
+  EXPECT_EQ(count, 12);
+  std::vector<float> burst0(d.values[kVarSubsurfacePressure].begin(),
+                            d.values[kVarSubsurfacePressure].begin() + 12);
+  EXPECT_EQ(burst0, (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8, 5, 5, 5, 5}));
+  // The header that cut the burst short starts the next one; the end of the file cuts it too.
+  ASSERT_EQ(f.ReadData(d, 1, count), 2);
+  EXPECT_EQ(count, 8);
+  std::vector<float> burst1(d.values[kVarSubsurfacePressure].begin(),
+                            d.values[kVarSubsurfacePressure].begin() + 8);
+  EXPECT_EQ(burst1, (std::vector<float>{9, 10, 11, 12, 9, 9, 9, 9}));
+  EXPECT_DOUBLE_EQ(d.times[kVarTime][7], 1.75);
+  EXPECT_EQ(f.ReadData(d, 2, count), 0);
+}
+
+TEST(WaveBurstFile, TidewellBurstsAreDatedInTheTidewellCalendar) {
+  testing::TempDir dir;
+  std::string path = dir.file("tw.wb");
+  double start = CTGR41File::DateTimeToSec(1996, 1, 1, 0, 0, 0);
+  WriteBursts(path, 2, 4, false, start, 60 * 86400.0);  // the second burst on 1 March
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 4);
+  DataArrays d = WantAll();
+  ASSERT_TRUE(f.ReadData(d, 0, count));
+  ASSERT_TRUE(f.ReadData(d, 1, count));
+  EXPECT_EQ(f.GetSubTitle(0), "Burst 0 of 2, Start 01 Jan 1996 00:00:00, 4 point, T=2 sec");
+  EXPECT_EQ(f.GetSubTitle(1), "Burst 1 of 2, Start 01 Mar 1996 00:00:00, 4 point, T=2 sec");
+}
+
+TEST(WaveBurstFile, FilesWithoutUsableBursts) {
+  testing::TempDir dir;
+  CWbFile f;
+  int nSub = 0, count = 0;
+  testing::WriteFile(dir.file("e.wb"), "");
+  EXPECT_EQ(f.ReadFileInfo(dir.file("e.wb"), nSub), 0);
+  testing::WriteFile(dir.file("z.wb"), "TGR 41plus\r\n*    0   100    0.25  0\r\n");
+  EXPECT_EQ(f.ReadFileInfo(dir.file("z.wb"), nSub), 0);
+  testing::WriteFile(dir.file("h.wb"), "*    0   100    0.25  2000000000\r\n    1 2 3 4\r\n");
+  EXPECT_EQ(f.ReadFileInfo(dir.file("h.wb"), nSub), 0);
+  DataArrays d = WantAll();
+  EXPECT_EQ(f.ReadData(d, 0, count), 0);
+  testing::WriteFile(dir.file("x.wb"), "no header here\r\n    1 2 3 4\r\n");
+  EXPECT_EQ(f.ReadFileInfo(dir.file("x.wb"), nSub), 0);
+  EXPECT_EQ(f.SkipAtStart(1), 0);
+}
+
+TEST(WaveBurstFile, LaterLargerBurstsDoNotOverrunTheArrays) {
+  testing::TempDir dir;
+  std::string path = dir.file("g.wb");
+  WaveBurstFileWriter w;
+  ASSERT_TRUE(w.Open(path));
+  w.WriteBurstHeader(0, 0, 1, 4);
+  w.WriteRow(1, 2, 3, 4);
+  w.WriteBurstHeader(1, 10, 1, 8);
+  w.WriteRow(5, 6, 7, 8);
+  w.WriteRow(9, 10, 11, 12);
+  ASSERT_TRUE(w.Close());
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 4);
+  DataArrays d = WantAll();
+  ASSERT_TRUE(f.ReadData(d, 0, count));
+  ASSERT_TRUE(f.ReadData(d, 1, count));
+  EXPECT_EQ(count, 8);
+  EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][7], 12);
+}
+
+}  // namespace
+}  // namespace tidora

@@ -1,0 +1,269 @@
+#include "datafile/wbfile.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+
+#include "datafile/writers.h"
+#include "outside/utility.h"
+
+namespace tidora {
+namespace {
+
+constexpr std::string_view kIdentification = "TGR 41plus";
+
+bool IsUsableHeader(const BurstHeader& h) {
+  return h.fields >= 5 && h.samples > 0 && h.samples <= kMaxSamplesPerBurst;
+}
+
+int WholeSecondsInt(double v) {
+  if (!std::isfinite(v)) return 0;
+  return static_cast<int>(std::clamp(v, double{INT_MIN}, double{INT_MAX}));
+}
+
+}  // namespace
+
+BurstHeader ParseBurstHeader(std::string_view line) {
+  BurstHeader h;
+  FieldScanner s(line);
+  if (!s.Word(h.marker)) return h;
+  h.fields = 1;
+  if (!s.Int(h.burst)) return h;
+  h.fields = 2;
+  if (!s.Double(h.start)) return h;
+  h.fields = 3;
+  if (!s.Double(h.period)) return h;
+  h.fields = 4;
+  if (!s.Int(h.samples)) return h;
+  h.fields = 5;
+  return h;
+}
+
+bool IsBurstHeaderLine(std::string_view line) {
+  std::string_view w = FirstWord(line);
+  return !w.empty() && w[0] == '*';
+}
+
+int64_t WaveBurstRowBytes(int n) {
+  if (n <= 0) return 0;
+  int64_t bytes = int64_t{n / 4} * kWaveBurstRowBytes;
+  int r = n % 4;
+  if (r != 0) bytes += 14 * r + 6;
+  return bytes;
+}
+
+CWbFile::CWbFile() {
+  fileId_ = kWaveBurstFileId;
+  defaultVarIds_ = {kVarSubsurfacePressure, kNoVariableId, kNoVariableId, kNoVariableId};
+}
+
+int CWbFile::GetNumYDataColumns() {
+  numYColumns_ = 1;
+  return 1;
+}
+
+int CWbFile::GetAvailableYVariableNames(std::vector<std::string>& names) {
+  names.clear();
+  std::string name;
+  GetDataNameFromID(name, kVarSubsurfacePressure);
+  names.push_back(name);
+  yNames_ = names;
+  return 1;
+}
+
+int CWbFile::GetNumXDataColumns() {
+  numXColumns_ = 1;
+  return 1;
+}
+
+int CWbFile::GetAvailableXVariableNames(std::vector<std::string>& names) {
+  names.clear();
+  std::string name;
+  GetDataNameFromID(name, kVarTime);
+  names.push_back(name);
+  xNames_ = names;
+  return 1;
+}
+
+std::vector<int> CWbFile::GetReadableVariableIDs() {
+  return {kVarTime, kVarSubsurfacePressure, kVarBurstNumber, kVarPeriod, kVarNumberOfWaves};
+}
+
+int CWbFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
+  nSubTitles = 0;
+  numRows_ = samplesPerBurst_ = numBursts_ = 0;
+  samplePeriod_ = 0;
+  timeFrom2000_ = false;
+  dataStart_ = 0;
+  if (!path.empty() && (!IsOpen() || path != path_)) {
+    if (!OpenFile(path)) return 0;
+  }
+  if (!IsOpen() || !file_.Rewind()) return 0;
+
+  std::string line;
+  bool found = false;
+  for (;;) {
+    int64_t at = file_.Tell();
+    if (!ReadLine(line)) break;
+    if (IsBurstHeaderLine(line)) {
+      dataStart_ = at;
+      found = true;
+      break;
+    }
+    if (std::string_view(line).substr(0, kIdentification.size()) == kIdentification)
+      timeFrom2000_ = true;
+  }
+  if (!found) {
+    file_.Rewind();
+    return 0;
+  }
+  BurstHeader first = ParseBurstHeader(line);
+  if (!IsUsableHeader(first)) {
+    file_.Seek(dataStart_);
+    return 0;
+  }
+  samplesPerBurst_ = first.samples;
+  samplePeriod_ = first.period;
+  startTime_ = first.start;
+  int lastBurst = first.burst;
+  while (ReadLine(line)) {
+    if (!IsBurstHeaderLine(line)) continue;
+    BurstHeader h = ParseBurstHeader(line);
+    if (h.fields >= 2) lastBurst = h.burst;
+  }
+  // Bursts count from 0: the last number names the count.
+  numBursts_ = lastBurst > 0 && lastBurst < INT_MAX ? lastBurst + 1 : 1;
+  numRows_ = samplesPerBurst_;
+  SetnSubTitles(numBursts_);
+  nSubTitles = numBursts_;
+  file_.Seek(dataStart_);
+  return numRows_;
+}
+
+bool CWbFile::FindNextHeader() {
+  std::string line;
+  for (;;) {
+    int64_t at = file_.Tell();
+    if (!ReadLine(line)) return false;
+    if (IsBurstHeaderLine(line)) {
+      file_.Seek(at);
+      return true;
+    }
+  }
+}
+
+int CWbFile::SkipAtStart(int n) {
+  std::string line;
+  for (int i = 0; i < n; ++i) {
+    do {
+      if (!IsOpen() || !ReadLine(line)) return 0;
+    } while (IsBlankLine(line));
+    if (!IsBurstHeaderLine(line)) return 0;
+    int64_t rowsStart = file_.Tell();
+    int samples = samplesPerBurst_;
+    if (samples <= 0) {
+      BurstHeader h = ParseBurstHeader(line);
+      samples = IsUsableHeader(h) ? h.samples : 0;
+    }
+    int64_t target = rowsStart + WaveBurstRowBytes(samples);
+    if (!file_.Seek(target)) return 0;
+    // Land on the next header or the end; bursts of another size, or a last row written
+    // differently, are found by reading their rows instead.
+    int64_t landed = file_.Tell();
+    if (ReadLine(line) && !IsBurstHeaderLine(line)) {
+      file_.Seek(rowsStart);
+      FindNextHeader();
+    } else {
+      file_.Seek(landed);
+    }
+  }
+  return 1;
+}
+
+std::string CWbFile::BurstTitle(const BurstHeader& h) const {
+  std::tm t{};
+  AddP41Time(h.start, &t);
+  char text[256];
+  std::snprintf(text, sizeof text, "Burst %d of %d, Start %s, %d point, T=%d sec", h.burst,
+                numBursts_, TimeToDateTimeStr(t).c_str(), h.samples,
+                WholeSecondsInt(h.samples * h.period));
+  return text;
+}
+
+int CWbFile::ReadData(DataArrays& data, int row, int& count) {
+  if (!IsOpen()) return 0;
+  std::string line;
+  BurstHeader h;
+  for (;;) {
+    if (!ReadLine(line)) return 0;
+    if (!IsBurstHeaderLine(line)) continue;
+    h = ParseBurstHeader(line);
+    if (IsUsableHeader(h)) break;
+  }
+  last_ = h;
+  if (h.burst == 0) startTime_ = h.start;
+
+  const int n = h.samples;
+  samples_.assign(static_cast<size_t>(n), 0.0);
+  int filled = 0;
+  double fill = 0;      // first value of the last row read
+  double previous = 0;  // a value missing from a damaged row repeats the one before it
+  while (filled < n) {
+    int64_t at = file_.Tell();
+    if (!ReadLine(line)) break;
+    if (IsBlankLine(line)) continue;
+    if (IsBurstHeaderLine(line)) {
+      file_.Seek(at);  // the next burst starts here
+      break;
+    }
+    FieldScanner s(line);
+    int inRow = std::min(4, n - filled);
+    for (int k = 0; k < inRow; ++k) {
+      double v = previous;
+      if (s.Double(v)) previous = v;
+      if (k == 0) fill = v;
+      samples_[static_cast<size_t>(filled++)] = v;
+    }
+  }
+  for (int i = filled; i < n; ++i) samples_[static_cast<size_t>(i)] = fill;
+
+  const bool first = row == 0;
+  if (data.Wants(kVarSubsurfacePressure)) {
+    auto& out = data.values[kVarSubsurfacePressure];
+    if (out.size() < static_cast<size_t>(n)) out.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) {
+      out[static_cast<size_t>(i)] = ToFloat(samples_[static_cast<size_t>(i)]);
+      data.UpdateRange(kVarSubsurfacePressure, samples_[static_cast<size_t>(i)], first && i == 0);
+    }
+  }
+  if (data.Wants(kVarTime)) {
+    auto& out = data.times[kVarTime];
+    if (out.size() < static_cast<size_t>(n)) out.resize(static_cast<size_t>(n));
+    for (int i = 0; i < n; ++i) out[static_cast<size_t>(i)] = i * h.period;
+    data.UpdateRange(kVarTime, 0, first);
+    data.UpdateRange(kVarTime, (n - 1) * h.period, false);
+  }
+  const std::pair<int, double> perBurst[] = {
+      {kVarBurstNumber, h.burst}, {kVarPeriod, h.period}, {kVarNumberOfWaves, n}};
+  for (auto [id, v] : perBurst) {
+    data.Store(id, 0, v);
+    data.UpdateRange(id, v, first);
+  }
+
+  SetSubTitle(row, BurstTitle(h));
+  count = n;
+  return 2;
+}
+
+void CWbFile::CopyHeaderFrom(const CTGR41File& other) {
+  CTGR41File::CopyHeaderFrom(other);
+  if (const auto* o = dynamic_cast<const CWbFile*>(&other)) {
+    samplesPerBurst_ = o->samplesPerBurst_;
+    samplePeriod_ = o->samplePeriod_;
+    numBursts_ = o->numBursts_;
+    dataStart_ = o->dataStart_;
+  }
+}
+
+}  // namespace tidora

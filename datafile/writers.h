@@ -1,0 +1,78 @@
+#pragma once
+
+// Writers of the tide file (.tid) and the wave burst file (.wb). Both files are written in
+// binary mode with CR LF after every line, byte for byte in the layouts the readers expect.
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+
+namespace tidora {
+
+// "%02d/%02d/%04d %02d:%02d:%02d" (month/day/year hour:minute:second).
+std::string FormatDataDateTime(const std::tm& t);
+
+// Shared by the two writers: an output file that remembers whether any write failed.
+class DataFileOutput {
+ public:
+  DataFileOutput() = default;
+  ~DataFileOutput();
+  DataFileOutput(const DataFileOutput&) = delete;
+  DataFileOutput& operator=(const DataFileOutput&) = delete;
+
+  bool Open(const std::string& path);       // create or truncate
+  bool WriteLine(const std::string& text);  // text + "\r\n"
+  bool Close();                             // false when anything failed, this close included
+  bool IsOpen() const { return file_ != nullptr; }
+  bool Failed() const { return failed_; }
+
+ private:
+  std::FILE* file_ = nullptr;
+  bool failed_ = false;
+};
+
+// Writes a tide file. All Write* return false after any write error; Close() returns false
+// when anything failed (for example a full disk).
+class TideFileWriter {
+ public:
+  bool Open(const std::string& path) { return out_.Open(path); }
+  // For the converter's special layouts: the text followed by CR LF.
+  bool WriteLine(const std::string& text) { return out_.WriteLine(text); }
+  // "%6ld   %s%11.4f%11.<tempDecimals>f" with %s = FormatDataDateTime(t).
+  bool WriteRecord(long recordNumber, const std::tm& t, double pressure, double temperature,
+                   int tempDecimals);
+  // The same, then "%11.5f%11.3f": conductivity [S/m], salinity [PSU].
+  bool WriteRecord(long recordNumber, const std::tm& t, double pressure, double temperature,
+                   int tempDecimals, double conductivity, double salinity);
+  bool Close() { return out_.Close(); }
+
+ private:
+  std::string Record(long recordNumber, const std::tm& t, double pressure, double temperature,
+                     int tempDecimals) const;
+  DataFileOutput out_;
+};
+
+// Writes a wave burst file.
+class WaveBurstFileWriter {
+ public:
+  bool Open(const std::string& path) { return out_.Open(path); }
+  // "TGR 41plus": burst times count seconds from 2000-01-01.
+  bool WriteIdentification() { return out_.WriteLine("TGR 41plus"); }
+  // "*    %d   %1.0f  %6.2f  %d": burst number, start time [s], sample period [s], samples
+  // per burst.
+  bool WriteBurstHeader(int burstNumber, double startSeconds, double samplePeriod,
+                        int samplesPerBurst);
+  // "    %14.6f%14.6f%14.6f%14.6f" with each value clamped to -99999..99999, so that every
+  // row is 62 bytes and readers can skip bursts by offset.
+  bool WriteRow(double a, double b, double c, double d);
+  bool WriteLine(const std::string& text) { return out_.WriteLine(text); }
+  bool Close() { return out_.Close(); }
+
+ private:
+  DataFileOutput out_;
+};
+
+// Length of one burst row on disk, CR LF included.
+inline constexpr int kWaveBurstRowBytes = 62;
+
+}  // namespace tidora
