@@ -11,6 +11,7 @@
 
 #include "merge/baro_merge.h"
 #include "platform/interaction.h"
+#include "postproc/page.h"
 
 namespace {
 
@@ -65,11 +66,13 @@ void BM_MergeTideLines(benchmark::State& state) {
   tidora::MergeSettings settings;
   settings.barometricPressureUnits = tidora::MergeSettings::kUnitsMillibars;
   tidora::ScriptedInteraction ui;
+  tidora::CInteractionPage page(ui);
   std::atomic<int> stop{0};
   const long before = PeakMemoryKb();
   for (auto _ : state) {
     ui.Clear();
-    tidora::CBaroMerge merge(settings, files.out, {files.tide, files.baro}, kTideLines, ui, &stop);
+    tidora::CBaroMerge merge(settings, files.out, {files.tide, files.baro}, kTideLines, ui, &page,
+                             &stop);
     if (merge.Run() != 0 || merge.DataLinesWritten() != kTideLines) {
       state.SkipWithError("merge failed");
       break;

@@ -8,6 +8,7 @@
 
 #include "merge/baro_merge.h"
 #include "platform/interaction.h"
+#include "postproc/page.h"
 #include "testing/test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -28,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.convertToWaterDepth = (flags >> 1) & 1;
   const long scans = std::count(rest.begin(), rest.begin() + split, '\n') + (flags >> 2);
   tidora::ScriptedInteraction ui;
+  tidora::CInteractionPage page(ui);
   std::atomic<int> stop{0};
-  tidora::CBaroMerge merge(settings, outPath, {tidePath, baroPath}, scans, ui, &stop);
+  tidora::CBaroMerge merge(settings, outPath, {tidePath, baroPath}, scans, ui, &page, &stop);
   if (merge.Run() != 0 && tidora::testing::ReadFile(outPath) != "previous") std::abort();
   return 0;
 }

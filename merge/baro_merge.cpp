@@ -5,19 +5,16 @@
 
 #include <unistd.h>
 
+#include "merge/selection.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
+#include "postproc/page.h"
 
 namespace tidora {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string ToLower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 // Whether two paths name the same file (or would, once created).
 bool SamePath(const std::string& a, const std::string& b) {
@@ -59,17 +56,16 @@ std::string MergeTempPath(const std::string& outputPath, const std::vector<std::
 
 CBaroMerge::CBaroMerge(const MergeSettings& settings, std::string outputPath,
                        std::vector<std::string> inputs, long scanCount, Interaction& ui,
-                       const std::atomic<int>* stopFlag)
+                       CPostProcPage* page, const std::atomic<int>* stopFlag)
     : settings_(settings),
       outputPath_(std::move(outputPath)),
       inputs_(std::move(inputs)),
       scanCount_(scanCount),
       ui_(ui),
+      page_(page),
       stop_(stopFlag) {
   inputs_.resize(2);
-  std::string ext;
-  ExtractExtension(inputs_[0], ext);
-  if (ToLower(ext) == "bp") {
+  if (IsBarometricName(inputs_[0])) {
     baroPath_ = inputs_[0];
     tidePath_ = inputs_[1];
   } else {
@@ -115,9 +111,11 @@ bool CBaroMerge::ReadBaro(double& t, double& p) {
 }
 
 CBaroMerge::Outcome CBaroMerge::Merge() {
-  ui_.ProgressRange(0, 100);
-  ui_.ProgressPos(0);
-  ui_.Status(kMergingStatus);
+  if (page_) {
+    page_->ProgressRange(0, 100);
+    page_->ProgressPos(0);
+    page_->StatusText(kMergingStatus);
+  }
 
   baro_ = std::fopen(baroPath_.c_str(), "rb");
   if (!baro_) {
@@ -175,9 +173,9 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
   const long step = scanCount_ / 100 > 1 ? scanCount_ / 100 : 1;
   std::string line;
   for (long i = 0; i < scanCount_; ++i) {
-    if (i % step == 0) {
+    if (page_ && i % step == 0) {
       if (stop_ && stop_->load()) return Outcome::kStopped;
-      ui_.ProgressPos(static_cast<int>(100LL * i / scanCount_));
+      page_->ProgressPos(static_cast<int>(100LL * i / scanCount_));
     }
     bool cut = false;
     if (!ReadTextLine(tide_, line, &cut) || IsBlankLine(line)) break;

@@ -11,6 +11,7 @@
 namespace tidora {
 
 class Interaction;
+class CPostProcPage;
 
 // Constants of the correction.
 inline constexpr double kMillibarsToPsi = 0.01450377;
@@ -36,9 +37,11 @@ class CBaroMerge {
 
   // inputs: the two input paths in the order of the selection (their roles follow from the
   // extensions); scanCount: the tide file's scan count as the data file library read it;
-  // stopFlag (may be null): nonzero asks the run to stop.
+  // ui: the messages; page: the progress window (may be null: then neither progress nor
+  // stop requests); stopFlag (may be null): nonzero asks the run to stop.
   CBaroMerge(const MergeSettings& settings, std::string outputPath, std::vector<std::string> inputs,
-             long scanCount, Interaction& ui, const std::atomic<int>* stopFlag);
+             long scanCount, Interaction& ui, CPostProcPage* page,
+             const std::atomic<int>* stopFlag);
   ~CBaroMerge();
   CBaroMerge(const CBaroMerge&) = delete;
   CBaroMerge& operator=(const CBaroMerge&) = delete;
@@ -64,6 +67,7 @@ class CBaroMerge {
   std::vector<std::string> inputs_;
   long scanCount_;
   Interaction& ui_;
+  CPostProcPage* page_;
   const std::atomic<int>* stop_;
   std::string tidePath_, baroPath_, tempPath_;
   std::FILE* tide_ = nullptr;

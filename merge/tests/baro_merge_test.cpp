@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/interaction.h"
+#include "postproc/page.h"
 #include "testing/test_support.h"
 
 namespace tidora {
@@ -61,7 +62,8 @@ class StopHalfway : public ScriptedInteraction {
 class MergeRun : public ::testing::Test {
  protected:
   int Run(long scans, const std::string& output, Interaction& ui) {
-    CBaroMerge merge(settings, output, {baro, tide}, scans, ui, &stop);
+    CInteractionPage page(ui);
+    CBaroMerge merge(settings, output, {baro, tide}, scans, ui, &page, &stop);
     int rc = merge.Run();
     outcome = merge.GetOutcome();
     EXPECT_FALSE(std::filesystem::exists(dir.file("out.tmp")));
