@@ -1,5 +1,6 @@
 #include "merge/baro_merge.h"
 
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -24,7 +25,9 @@ bool SamePath(const std::string& a, const std::string& b) {
 }
 
 bool IsBlankLine(const std::string& line) {
-  return line.empty() || line == "\r";
+  for (char c : line)
+    if (!std::isspace(static_cast<unsigned char>(c))) return false;
+  return true;
 }
 
 }  // namespace
@@ -153,6 +156,13 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
       return Outcome::kError;
   }
 
+  // Without scans there is nothing to merge, and a header alone must never take the place of
+  // a tide file.
+  if (scanCount_ <= 0) {
+    Warn("No data in file: " + tidePath_, kInputErrorCaption);
+    return Outcome::kError;
+  }
+
   tempPath_ = MergeTempPath(outputPath_, {tidePath_, baroPath_});
   temp_ = std::fopen(tempPath_.c_str(), "wb");
   if (!temp_) {
@@ -170,16 +180,25 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
   }
   double t1 = t0, p1 = p0;
 
+  // The scan count paces the progress, but every data line to the end of the file is merged:
+  // a line the data file library passed over must not cut the file short when the output
+  // replaces it. Blank lines carry nothing and are left out.
   const long step = scanCount_ / 100 > 1 ? scanCount_ / 100 : 1;
   std::string line;
-  for (long i = 0; i < scanCount_; ++i) {
+  for (long i = 0;; ++i) {
     if (page_ && i % step == 0) {
       if (stop_ && stop_->load()) return Outcome::kStopped;
-      page_->ProgressPos(static_cast<int>(100LL * i / scanCount_));
+      page_->ProgressPos(static_cast<int>(i < scanCount_ ? 100LL * i / scanCount_ : 100));
     }
     bool cut = false;
-    if (!ReadTextLine(tide_, line, &cut) || IsBlankLine(line)) break;
-    ++lineNumber;
+    do {
+      if (!ReadTextLine(tide_, line, &cut)) {
+        line.clear();
+        break;
+      }
+      ++lineNumber;
+    } while (IsBlankLine(line));
+    if (line.empty()) break;
     if (cut || line.size() + 1 > kMaxTideLine) {
       Warn("Line " + std::to_string(lineNumber) + " of " + tidePath_ +
                " is longer than 127 characters.",
@@ -213,7 +232,6 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
     ++linesWritten_;
   }
 
-  // A header without data must never take the place of a tide file.
   if (linesWritten_ == 0) {
     Warn("No data in file: " + tidePath_, kInputErrorCaption);
     return Outcome::kError;

@@ -306,12 +306,30 @@ TEST_F(MergeRun, ReportsProgressEveryHundredthOfTheScans) {
     if (r.kind == ScriptedInteraction::Record::kProgressPos) positions.push_back(r.a);
   }
   EXPECT_EQ(ui.StatusTexts().at(0), "Merging Data...");
-  // Position 0 first, then one per step of 2 lines: 125 steps.
-  ASSERT_EQ(positions.size(), 126u);
+  // Position 0 first, then one per step of 2 lines, and 100 when the end is reached.
+  ASSERT_EQ(positions.size(), 127u);
   EXPECT_EQ(positions[1], 0);
   EXPECT_EQ(positions[2], 0);
   EXPECT_EQ(positions[3], 1);
-  EXPECT_EQ(positions.back(), 99);
+  EXPECT_EQ(positions[125], 99);
+  EXPECT_EQ(positions.back(), 100);
+}
+
+TEST_F(MergeRun, NoDataLineIsLostToBlankLinesOrAShortScanCount) {
+  settings.convertToWaterDepth = 0;
+  testing::WriteFile(baro, BaroLine({1, 1, 2005, 0, 0, 0}, 14.0));
+  testing::WriteFile(tide, TideLine(1, {1, 1, 2005, 0, 0, 0}, 20) + "\r\n  \r\n" +
+                               TideLine(2, {1, 1, 2005, 0, 1, 0}, 21) +
+                               "   x not a tide line, but long enough for a field\r\n" +
+                               TideLine(3, {1, 1, 2005, 0, 2, 0}, 22) + "\r\n");
+  // The data file library counts 3 records; all four data lines reach the output.
+  ASSERT_EQ(Run(3, tide, ui), 0);
+  out = tide;
+  auto lines = Lines(testing::ReadFile(tide));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[3].substr(0, 28), "   x not a tide line, but lo");
+  EXPECT_EQ(lines[3].substr(39), "or a field\r");
+  EXPECT_EQ(lines[4].substr(28, 11), "     8.0000");
 }
 
 TEST(MergeTempPath, NeverNamesAnInputOrTheOutput) {
