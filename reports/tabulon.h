@@ -1,0 +1,67 @@
+#pragma once
+
+// The report module in the processing framework: its setup record (the framework's part and
+// the TabulonPsu section) and its job on the processing thread.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "postproc/postproc.h"
+#include "reports/report_writer.h"
+#include "reports/tabulon_psu.h"
+
+namespace tidora {
+
+class CTabulonSetup : public CPostProcSetup {
+ public:
+  CTabulonSetup() { ResetAll(); }
+  explicit CTabulonSetup(const std::string& dir) { ResetAll(dir); }
+
+  void ResetModule() override { psu.Reset(); }
+  int ModuleIndex() const override { return kReportModule; }
+  std::string DefaultFileName() const override { return "Tabulon.psa"; }
+  std::unique_ptr<CPostProcSetup> Clone() const override;
+  void WriteModuleSection(std::ostream& out) const override { psu.WriteSection(out); }
+  void ReadModuleKey(int keyId, const std::string& value) override;
+  bool ModuleEqual(const CPostProcSetup& other) const override;
+  std::string AssignModuleSetting(const std::string& key, const std::string& value) override {
+    return psu.Assign(key, value);
+  }
+  std::vector<std::string> ModuleKeyNames() const override { return CTabulon_Psu::KeyNames(); }
+
+  CTabulon_Psu psu;
+};
+
+// Readers for the module's inputs: the data file library's, showing their messages through
+// `ui`.
+ReaderFactory ReportReaderFactory(Interaction& ui);
+
+class CTabulon : public CPostProc {
+ public:
+  explicit CTabulon(Interaction& ui);
+  CTabulonSetup& ReportSetup() { return static_cast<CTabulonSetup&>(*setup_); }
+
+  // The start check: with no column chosen, the "Cannot Start Process" box and false (the
+  // window then opens the variable selection).
+  bool StartCheck();
+  // The input selection of the File Setup page with the module's rules: paths of the chosen
+  // files, sorted and checked; when taken, the input directory, the names and the default
+  // output file name are set and the inputs opened. False (selection unchanged) after a box.
+  bool SelectInputFiles(std::vector<std::string> paths);
+
+  enum class Outcome { kNone, kWritten, kSkipped, kCancelled, kReadFailed, kWriteFailed, kStopped };
+  Outcome LastOutcome() const { return outcome_; }
+  // The report file of the last job.
+  const std::string& LastReportPath() const { return reportPath_; }
+
+ protected:
+  int ProcessJob(CPostProcJob& job) override;
+  bool TestFileName(const std::string& name) const override;
+
+ private:
+  Outcome outcome_ = Outcome::kNone;
+  std::string reportPath_;
+};
+
+}  // namespace tidora
