@@ -1,0 +1,106 @@
+// Conversion throughput on a full recorder memory (32 MB), in bytes of upload file per second.
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "convert/converter.h"
+#include "sim/recorder.h"
+#include "sim/upload.h"
+
+namespace {
+
+using namespace tidora;
+
+// Takes everything and shows nothing.
+class QuietInteraction : public Interaction {
+ public:
+  MsgAnswer Message(const std::string&, const std::string&, MsgIcon, MsgButtons) override {
+    return MsgAnswer::Ok;
+  }
+  int Choose(const std::string&, const std::string&, const std::vector<std::string>&) override {
+    return 0;
+  }
+  void Status(const std::string&) override {}
+  void ProgressRange(int, int) override {}
+  void ProgressPos(int) override {}
+  std::vector<std::string> ChooseFiles(const FileRequest&) override { return {}; }
+  std::optional<std::string> ChooseFolder(const std::string&, const std::string&) override {
+    return std::nullopt;
+  }
+};
+
+constexpr size_t kMemory = 32u << 20;
+
+struct Prepared {
+  std::string dir, hex;
+  CoefficientFile coefficients;
+  size_t hexBytes = 0, imageBytes = 0;
+};
+
+// The generated files are large: removed when the program ends.
+struct Prepared3 {
+  Prepared p[3];
+  ~Prepared3() {
+    for (const Prepared& x : p) {
+      std::error_code ec;
+      if (!x.hex.empty()) std::filesystem::remove_all(x.dir, ec);
+    }
+  }
+};
+
+// An upload file of a recorder whose 32 MB memory is full, made once per layout.
+const Prepared& Prepare(sim::Family family) {
+  static Prepared3 all;
+  Prepared* prepared = all.p;
+  Prepared& p = prepared[static_cast<int>(family)];
+  if (!p.hex.empty()) return p;
+  char tmpl[] = "/tmp/tidora-bench-XXXXXX";
+  p.dir = mkdtemp(tmpl) ? tmpl : "/tmp";
+  sim::Options o;
+  o.family = family;
+  if (family == sim::Family::kTgr41plus) {
+    // 4 tide records of 5 bytes and a burst of 3 + 512 + 1 records: 3112 bytes per cycle.
+    o.tideSamples = static_cast<int>(kMemory / 3112 * 4);
+  } else {
+    o.tideSamples = static_cast<int>(kMemory / 17);
+    o.referenceEvery = 0;
+  }
+  o.tideInterval = 60;
+  sim::Deployment d = sim::Simulate(o);
+  p.imageBytes = sim::BuildMemoryImage(d).size();
+  p.hex = p.dir + "/full.hex";
+  sim::WriteUploadFile(d, p.hex);
+  p.coefficients = d.file;
+  p.hexBytes = std::filesystem::file_size(p.hex);
+  return p;
+}
+
+void Convert(benchmark::State& state, sim::Family family) {
+  const Prepared& p = Prepare(family);
+  QuietInteraction ui;
+  CHexConverter converter(ui);
+  ConvertRequest r{p.hex, p.dir + "/full.tid", p.dir + "/full.wb", 2000, {}};
+  for (auto _ : state) {
+    ConvertSummary s = converter.RunNow(r, p.coefficients);
+    if (s.outcome != ConvertOutcome::kFinished) state.SkipWithError("conversion failed");
+    benchmark::DoNotOptimize(s.tideRecords);
+  }
+  state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * p.hexBytes));
+  state.counters["memory_MB"] = p.imageBytes / 1048576.0;
+  state.counters["hex_MB"] = p.hexBytes / 1048576.0;
+}
+
+void BM_ConvertTgr41plusWithBursts(benchmark::State& state) {
+  Convert(state, sim::Family::kTgr41plus);
+}
+void BM_ConvertTgr77Bpr(benchmark::State& state) {
+  Convert(state, sim::Family::kTgr77Bpr);
+}
+
+BENCHMARK(BM_ConvertTgr41plusWithBursts)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK(BM_ConvertTgr77Bpr)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+
+}  // namespace

@@ -1,0 +1,134 @@
+// `tidora recorder-sim`: writes the upload file of a simulated recorder and the matching
+// coefficient file, from a tide, a sea state and the recorder's sampling scheme.
+#include <cstdio>
+#include <memory>
+
+#include "cli/command.h"
+#include "convert/coefficient_file.h"
+#include "sim/recorder.h"
+#include "sim/upload.h"
+
+namespace tidora::cli {
+namespace {
+
+struct SimArgs {
+  std::string family = "TGR41plus";
+  std::string output = "recorder.hex";
+  std::string coefficients;
+  bool ascii = false;
+  sim::Options o;
+};
+
+bool ParseFamily(const std::string& name, sim::Family& f) {
+  if (name == "TGR41plus" || name == "TGR 41plus")
+    f = sim::Family::kTgr41plus;
+  else if (name == "TGR77" || name == "TGR 77 BPR" || name == "TGR77BPR")
+    f = sim::Family::kTgr77Bpr;
+  else if (name == "TGR41" || name == "TGR 41" || name == "TIDEWELL")
+    f = sim::Family::kTgr41;
+  else
+    return false;
+  return true;
+}
+
+int Run(SimArgs& a) {
+  if (!ParseFamily(a.family, a.o.family)) {
+    std::fprintf(stderr, "tidora recorder-sim: unknown family %s (TGR41, TGR41plus or TGR77)\n",
+                 a.family.c_str());
+    return 2;
+  }
+  const sim::Options& o = a.o;
+  if (o.samplesPerBurst < 0 || o.samplesPerBurst > 65535 || o.samplePeriod <= 0 ||
+      o.tideSamples < 0 || o.tideInterval < 1 || o.tideInterval > 65535 || o.burstEvery < 1 ||
+      o.depth <= 0 || o.peakPeriod <= 0 || o.waveHeight < 0) {
+    std::fprintf(
+        stderr,
+        "tidora recorder-sim: out of range (samples per burst 0..65535, sample period > 0, "
+        "tide interval 1..65535 s, burst every >= 1, depth > 0, period > 0, height >= 0)\n");
+    return 2;
+  }
+  sim::Deployment d = sim::Simulate(o);
+  auto method = a.ascii ? sim::UploadMethod::kAscii : sim::UploadMethod::kBinary;
+  if (!sim::WriteUploadFile(d, a.output, method)) {
+    std::fprintf(stderr, "tidora recorder-sim: cannot write %s\n", a.output.c_str());
+    return 1;
+  }
+  std::string coef = a.coefficients.empty() ? CoefficientFilePath() : a.coefficients;
+  if (!sim::WriteCoefficients(d, coef)) {
+    std::fprintf(stderr, "tidora recorder-sim: cannot write %s\n", coef.c_str());
+    return 1;
+  }
+  size_t bytes = sim::BuildMemoryImage(d).size();
+  std::printf("Wrote %s: %zu tide samples, %zu wave bursts, %zu bytes of recorder memory\n",
+              a.output.c_str(), d.tides.size(), d.bursts.size(), bytes);
+  std::printf("Wrote coefficients to %s\n", coef.c_str());
+  return 0;
+}
+
+RunFn SetupRecorderSim(CLI::App& app) {
+  auto a = std::make_shared<SimArgs>();
+  CLI::App* sub = app.add_subcommand(
+      "recorder-sim",
+      "Write the upload file (.hex) of a simulated recorder and the matching CNVHex.ini");
+  sub->footer(
+      "The recorder sits on the bottom under --depth metres of water. Its tide follows a 12.42 h "
+      "tide of 0.8 m; each burst holds the pressure of a random sea with the given significant "
+      "height and peak period (a Bretschneider spectrum), attenuated with depth by linear wave "
+      "theory. Temperature and conductivity vary slowly around 12 degC and 4.2 S/m. The "
+      "coefficient file goes into the settings folder ($TIDORA_HOME, else "
+      "~/.config/tidora) unless --coefficients names another place; `tidora convert` reads it "
+      "from the settings folder.");
+  sub->add_option("--family", a->family, "Recorder: TGR41 (older, TIDEWELL), TGR41plus or TGR77")
+      ->capture_default_str();
+  sub->add_option("--output", a->output, "Upload file to write")->capture_default_str();
+  sub->add_option("--coefficients", a->coefficients,
+                  "Where to write CNVHex.ini (default: the settings folder)");
+  sub->add_flag("--ascii", a->ascii,
+                "Data section as an ASCII dump received it (the TGR41 always uploads so); "
+                "default: as a binary upload's image converted to lines");
+  sub->add_flag("--conductivity", a->o.conductivity, "Conductivity cell fitted");
+  sub->add_flag("--strain", a->o.strainGauge, "Strain-gauge pressure sensor (TGR41plus)");
+  sub->add_flag("--time-stamped", a->o.timeStamped, "Time-stamped tide records (TGR41plus)");
+  sub->add_flag("--tsunami", a->o.tsunami, "Tsunami-demonstration record layout (TGR77)");
+  sub->add_flag("--alternate-temperature", a->o.alternateTemperature,
+                "Serial number 35850: temperature in 0.0005 degC counts (TGR41plus)");
+  sub->add_option("--firmware", a->o.firmware,
+                  "Firmware version text (default 6.1, 1.2 for TGR77, 3.0 for TGR41; 2.0 gives the "
+                  "TGR41's older burst layout)");
+  sub->add_flag("--serial-13186", a->o.serial13186,
+                "TGR41 with serial number 13186, which counts bursts as its measurements");
+  sub->add_option("--tide-samples", a->o.tideSamples, "Number of tide samples")
+      ->capture_default_str();
+  sub->add_option("--tide-interval", a->o.tideInterval, "Tide interval, seconds")
+      ->capture_default_str();
+  sub->add_option("--burst-every", a->o.burstEvery, "A wave burst after every N tide samples")
+      ->capture_default_str();
+  sub->add_option("--bursts", a->o.bursts,
+                  "Number of wave bursts (default: as many as the tide samples allow; never more)");
+  sub->add_option("--samples-per-burst", a->o.samplesPerBurst, "Pressure samples per burst")
+      ->capture_default_str();
+  sub->add_option("--sample-period", a->o.samplePeriod, "Seconds between burst samples")
+      ->capture_default_str();
+  sub->add_option("--stated-scan-rate", a->o.statedScanRate,
+                  "Scan rate written in the status reply (default 1 / sample period)");
+  sub->add_option("--reference-every", a->o.referenceEvery,
+                  "TGR77: a reference record after every N tide samples")
+      ->capture_default_str();
+  sub->add_option("--depth", a->o.depth, "Water depth over the sensor, metres")
+      ->capture_default_str();
+  sub->add_option("--height", a->o.waveHeight, "Significant wave height, metres")
+      ->capture_default_str();
+  sub->add_option("--period", a->o.peakPeriod, "Peak wave period, seconds")->capture_default_str();
+  sub->add_option("--temperature", a->o.temperature, "Mean water temperature, degC")
+      ->capture_default_str();
+  sub->add_option("--start-year", a->o.startYear, "TGR41: year the recording starts in")
+      ->capture_default_str();
+  sub->add_option("--seed", a->o.seed, "Seed of the random sea")->capture_default_str();
+  return [a]() { return Run(*a); };
+}
+
+}  // namespace
+
+TIDORA_COMMAND(150, SetupRecorderSim);
+
+}  // namespace tidora::cli

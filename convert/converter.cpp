@@ -1,0 +1,230 @@
+#include "convert/converter.h"
+
+#include <cstdio>
+
+#include "convert/hex_lines.h"
+#include "datafile/writers.h"
+#include "outside/utility.h"
+
+namespace tidora {
+namespace {
+
+// Hands the decoded items to the file writers.
+class FileSink : public ConvertSink {
+ public:
+  TideFileWriter tide;
+  WaveBurstFileWriter wave;
+  std::FILE* ref = nullptr;
+  bool refFailed = false;
+
+  bool TideRecord(long n, const std::tm& t, double p, double temp, int dec) override {
+    return tide.WriteRecord(n, t, p, temp, dec);
+  }
+  bool TideRecord(long n, const std::tm& t, double p, double temp, int dec, double c,
+                  double s) override {
+    return tide.WriteRecord(n, t, p, temp, dec, c, s);
+  }
+  bool TideLine(const std::string& text) override { return tide.WriteLine(text); }
+  bool BurstHeader(int b, double start, double period, int samples) override {
+    return wave.WriteBurstHeader(b, start, period, samples);
+  }
+  bool BurstRow(double a, double b, double c, double d) override {
+    return wave.WriteRow(a, b, c, d);
+  }
+  bool ReferenceLine(const std::string& text) override {
+    if (!ref) return false;
+    std::string line = text + "\r\n";
+    if (std::fwrite(line.data(), 1, line.size(), ref) != line.size()) refFailed = true;
+    return !refFailed;
+  }
+  bool CloseReference() {
+    if (!ref) return true;
+    bool ok = std::fclose(ref) == 0 && !refFailed;
+    ref = nullptr;
+    return ok;
+  }
+};
+
+}  // namespace
+
+CHexConverter::CHexConverter(Interaction& ui) : ui_(ui) {}
+
+CHexConverter::~CHexConverter() {
+  abort_ = true;
+  if (worker_.joinable()) worker_.join();
+}
+
+std::string CHexConverter::ReferencePath(const std::string& tidePath) {
+  std::string path = tidePath;
+  SetExtension(path, "ref");
+  return path;
+}
+
+void CHexConverter::OutputPathsFor(const std::string& input, std::string& tide, std::string& wave) {
+  tide = wave = input;
+  SetExtension(tide, "tid");
+  SetExtension(wave, "wb");
+}
+
+void CHexConverter::SetReportHandler(std::function<void(ConvertReport)> handler) {
+  onReport_ = std::move(handler);
+}
+
+void CHexConverter::Report(ConvertReport r) {
+  if (onReport_) onReport_(r);
+}
+
+void CHexConverter::Fail(const char* message, ConvertReport r) {
+  if (message) ui_.Message(message, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
+  ui_.Status(kStatusAborted);
+  Report(r);
+  summary_.outcome = ConvertOutcome::kFailed;
+}
+
+ConvertStart CHexConverter::Start(const ConvertRequest& request) {
+  std::lock_guard<std::mutex> lock(startMutex_);
+  if (active_.load() && !running_.load()) return ConvertStart::kBusy;
+  if (running_.load()) {
+    // The converter's state belongs to the run going on; a stopped run is let finish first.
+    if (!abort_.load()) return ConvertStart::kBusy;
+    if (worker_.joinable()) worker_.join();
+  }
+  if (worker_.joinable()) worker_.join();
+  CoefficientFile coefficients;
+  switch (ReadCoefficientFileStrict(CoefficientFilePath(), coefficients)) {
+    case CoefficientFileStatus::kCannotOpen:
+      ui_.Message(kMsgCannotOpenCoefficients, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
+      return ConvertStart::kCoefficientFileMissing;
+    case CoefficientFileStatus::kTooShort:
+      ui_.Message(kMsgShortCoefficients, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
+      return ConvertStart::kCoefficientFileShort;
+    case CoefficientFileStatus::kOk:
+      break;
+  }
+  abort_ = false;
+  running_ = true;
+  worker_ = std::thread([this, request, coefficients] {
+    RunNow(request, coefficients);
+    running_ = false;
+  });
+  return ConvertStart::kStarted;
+}
+
+void CHexConverter::Stop() {
+  if (!running_.load()) return;
+  abort_ = true;
+  ui_.Status(kStatusOperatorAborted);
+}
+
+ConvertSummary CHexConverter::Wait() {
+  std::lock_guard<std::mutex> lock(startMutex_);
+  if (worker_.joinable()) worker_.join();
+  return summary_;
+}
+
+ConvertSummary CHexConverter::RunNow(const ConvertRequest& request,
+                                     const CoefficientFile& coefficients) {
+  bool idle = false;
+  if (!active_.compare_exchange_strong(idle, true)) return ConvertSummary();
+  ConvertSummary s = Run(request, coefficients);
+  active_ = false;
+  return s;
+}
+
+ConvertSummary CHexConverter::Run(const ConvertRequest& request,
+                                  const CoefficientFile& coefficients) {
+  summary_ = ConvertSummary();
+  decoder_.Reset(coefficients, request.startYear, request.modes);
+
+  if (request.input.empty() || request.tide.empty() || request.wave.empty() ||
+      request.startYear < 1990 || request.startYear > 2100) {
+    Fail(kMsgFileNamesInvalid, ConvertReport::kFileNamesInvalid);
+    return summary_;
+  }
+  HexLineReader in;
+  if (!in.Open(request.input)) {
+    Fail(kMsgCannotOpenInput, ConvertReport::kCannotOpenInput);
+    return summary_;
+  }
+  switch (decoder_.ScanHeader(in)) {
+    case DecodeStatus::kOk:
+      break;
+    case DecodeStatus::kNoInstrument:
+      Fail(kMsgNoInstrument, ConvertReport::kHeaderError);
+      return summary_;
+    default:
+      Fail(kMsgNoWaveSampling, ConvertReport::kHeaderError);
+      return summary_;
+  }
+  const HeaderState& h = decoder_.Header();
+  summary_.family = h.family;
+  summary_.progressTotal = h.ProgressTotal();
+  ui_.Status(kStatusConverting);
+  ui_.ProgressRange(0, summary_.progressTotal);
+  ui_.ProgressPos(0);
+  Report(ConvertReport::kConverting);
+
+  if (!decoder_.ReadCoefficients(in)) {
+    summary_.coefficientError = true;
+    ui_.Message(kMsgCoefficientError, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
+  }
+  decoder_.FindDataMarker(in);
+
+  const bool bpr = h.family == InstrumentFamily::kTgr77Bpr;
+  FileSink sink;
+  bool opened = sink.tide.Open(request.tide);
+  if (opened && !bpr) opened = sink.wave.Open(request.wave);
+  if (opened && bpr) {
+    summary_.referencePath = ReferencePath(request.tide);
+    sink.ref = std::fopen(summary_.referencePath.c_str(), "wb");
+    opened = sink.ref != nullptr;
+  }
+  if (!opened) {
+    sink.tide.Close();
+    sink.wave.Close();
+    sink.CloseReference();
+    summary_.referencePath.clear();
+    Fail(kMsgCannotOpenOutput, ConvertReport::kCannotOpenOutput);
+    return summary_;
+  }
+  bool written = true;
+  if (h.family == InstrumentFamily::kTgr41plus) written = sink.wave.WriteIdentification();
+  decoder_.ReadStartLines(in);
+  if (decoder_.ApplyWaveRateFix()) {
+    summary_.waveRateCorrected = true;
+    ui_.Message(kMsgWaveRateFix, kConvertCaption, MsgIcon::Information, MsgButtons::Ok);
+  }
+
+  DecodeStatus st = DecodeStatus::kWriteError;
+  if (written) {
+    st = decoder_.DecodeData(in, sink, &abort_, [this](long lines) {
+      ui_.ProgressPos(static_cast<int>(lines / 100 * 100));
+    });
+  }
+  in.Close();
+  // Every file is closed on every path; a failed close (a full disk) is a failed write.
+  bool closed = sink.tide.Close();
+  closed = (bpr || sink.wave.Close()) && closed;
+  closed = sink.CloseReference() && closed;
+
+  summary_.tideRecords = decoder_.TideRecords();
+  summary_.referenceRecords = decoder_.ReferenceRecords();
+  summary_.bursts = decoder_.BurstsWritten();
+  summary_.burstRows = decoder_.RowsWritten();
+
+  if (st == DecodeStatus::kStopped) {
+    summary_.outcome = ConvertOutcome::kStopped;
+  } else if (st == DecodeStatus::kMultipleRecords) {
+    Fail(kMsgMultipleRecords, ConvertReport::kMultipleRecords);
+  } else if (st == DecodeStatus::kWriteError || !closed) {
+    Fail(kMsgWriteError, ConvertReport::kWriteError);
+  } else {
+    ui_.Status(kStatusFinished);
+    ui_.ProgressPos(0);
+    Report(ConvertReport::kFinished);
+    summary_.outcome = ConvertOutcome::kFinished;
+  }
+  return summary_;
+}
+
+}  // namespace tidora

@@ -1,0 +1,144 @@
+#pragma once
+
+#include <cstdlib>
+#include <optional>
+#include <ostream>
+#include <span>
+#include <string>
+
+#include "outside/utility.h"
+
+namespace tidora {
+
+// The one vocabulary of program setup file names, shared by every module; a name's position
+// is its identifier. Lookup is exact and case-sensitive.
+inline constexpr int kNumSetupKeys = 36;
+enum SetupKeyId {
+  kKeyPostProcPsu = 0,
+  kKeyServerName = 1,
+  kKeyInputDir = 2,
+  kKeyInputFileArray = 3,
+  kKeyOutputDir = 4,
+  kKeyNameAppend = 5,
+  kKeyOutputFile = 6,
+  kKeyLastProcessed = 7,
+  kKeyTabulonPsu = 8,
+  kKeyBaroblendPsu = 14,
+  kKeySwellcalcWPsu = 19,
+};
+const char* SetupKeyName(int id);         // nullptr outside 0..35
+int SetupKeyId(const std::string& name);  // -1 when the name is not in the table
+// Identifier of the section header a key belongs to (0, 8, 14 or 19); for a section name its
+// own identifier; -1 for an unknown identifier.
+int SectionOfKey(int id);
+
+// Module indexes and the title lines that open their setup files.
+enum ModuleIndex { kPlotModule = 0, kReportModule = 1, kMergeModule = 2, kWaveModule = 3 };
+inline constexpr int kNumModules = 4;
+const char* ModuleTitle(int index);        // "4  Process Wave Burst Data"
+std::string ModuleDisplayName(int index);  // "Process Wave Burst Data"
+// The section identifier of a module's own settings (-1 for the plotting program).
+int ModuleSectionKey(int index);
+
+// ---- Declared settings: one table per module drives the .psa section, comparison, the
+// command line's KEY=VALUE and the settings page. ----
+
+enum class SettingType { kFlag, kInt, kDouble };
+
+template <class S>
+struct SettingDecl {
+  int keyId;  // position in the vocabulary
+  SettingType type;
+  int S::*intField;        // kFlag and kInt
+  double S::*doubleField;  // kDouble
+  double defaultValue;
+  RangeMode rangeMode;  // checked when a person types the value (kRangeNone: anything goes)
+  double bound;
+  const char* label;  // the settings page's label
+};
+
+template <class S>
+SettingDecl<S> IntSetting(int key, int S::*field, int def, const char* label,
+                          RangeMode mode = kRangeNone, int bound = 0) {
+  return {key, SettingType::kInt, field, nullptr, double(def), mode, double(bound), label};
+}
+template <class S>
+SettingDecl<S> FlagSetting(int key, int S::*field, int def, const char* label) {
+  return {key, SettingType::kFlag, field, nullptr, double(def), kRangeNone, 0, label};
+}
+template <class S>
+SettingDecl<S> DoubleSetting(int key, double S::*field, double def, const char* label) {
+  return {key, SettingType::kDouble, nullptr, field, def, kRangeNone, 0, label};
+}
+
+template <class S>
+void ResetSettings(S& s, std::span<const SettingDecl<S>> table) {
+  for (const auto& d : table) {
+    if (d.type == SettingType::kDouble)
+      s.*d.doubleField = d.defaultValue;
+    else
+      s.*d.intField = static_cast<int>(d.defaultValue);
+  }
+}
+
+template <class S>
+void WriteSettings(std::ostream& out, const S& s, std::span<const SettingDecl<S>> table) {
+  for (const auto& d : table) {
+    if (d.type == SettingType::kDouble)
+      WriteDoubleString(SetupKeyName(d.keyId), s.*d.doubleField, out);
+    else
+      WriteIntString(SetupKeyName(d.keyId), s.*d.intField, out);
+  }
+}
+
+template <class S>
+const SettingDecl<S>* FindSetting(std::span<const SettingDecl<S>> table, int keyId) {
+  for (const auto& d : table)
+    if (d.keyId == keyId) return &d;
+  return nullptr;
+}
+
+// Setup-file reading: ints by decimal conversion, doubles by text-to-double conversion; text
+// that is not a number reads as 0.
+template <class S>
+void ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
+  if (d.type == SettingType::kDouble)
+    s.*d.doubleField = std::atof(value.c_str());
+  else
+    s.*d.intField = std::atoi(value.c_str());
+}
+
+template <class S>
+bool SettingsEqual(const S& a, const S& b, std::span<const SettingDecl<S>> table) {
+  for (const auto& d : table) {
+    if (d.type == SettingType::kDouble) {
+      if (a.*d.doubleField != b.*d.doubleField) return false;
+    } else if (a.*d.intField != b.*d.intField) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Strict parsing for values typed by a person (command line): the whole text must be a
+// number of the setting's type, flags are 0 or 1, and the range rule must hold. Returns an
+// empty string on success, else the reason.
+std::string CheckSettingText(SettingType type, RangeMode mode, double bound,
+                             const std::string& text, double& value);
+
+template <class S>
+std::string AssignSetting(S& s, std::span<const SettingDecl<S>> table, const std::string& key,
+                          const std::string& text) {
+  const SettingDecl<S>* d = FindSetting(table, SetupKeyId(key));
+  if (!d) return "unknown setting \"" + key + "\"";
+  double v = 0;
+  std::string err = CheckSettingText(d->type, d->rangeMode, d->bound, text, v);
+  if (!err.empty()) return key + ": " + err;
+  if (d->type == SettingType::kDouble)
+    s.*d->doubleField = v;
+  else
+    s.*d->intField = static_cast<int>(v);
+  return {};
+}
+
+}  // namespace tidora

@@ -1,0 +1,162 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "wave/wave_math.h"
+#include "wave/wave_setup.h"
+
+namespace tidora {
+
+class Interaction;
+class CPostProcPage;
+
+// One burst of pressure samples as the analysis sees it.
+struct WaveBurst {
+  int number = 0;
+  double start = 0;                 // seconds on the instrument's clock
+  double samplePeriod = 0;          // seconds
+  int points = 0;                   // N
+  const float* pressure = nullptr;  // N samples, psia
+};
+
+// Where the bursts come from: the input manager's storage, or memory in tests.
+class CBurstSource {
+ public:
+  virtual ~CBurstSource() = default;
+  virtual int BurstCount() const = 0;
+  virtual bool GetBurst(int index, WaveBurst& out) const = 0;  // false: no such burst
+  virtual bool From2000() const = 0;  // burst times count from 2000 (41plus files)
+};
+
+// Bursts held in memory.
+class CMemoryBursts : public CBurstSource {
+ public:
+  struct Burst {
+    int number;
+    double start;
+    double samplePeriod;
+    std::vector<float> pressure;
+  };
+  std::vector<Burst> bursts;
+  bool from2000 = true;
+
+  int BurstCount() const override { return static_cast<int>(bursts.size()); }
+  bool GetBurst(int index, WaveBurst& out) const override;
+  bool From2000() const override { return from2000; }
+};
+
+// The run-wide values fixed by the setup check.
+struct WaveRunValues {
+  double density = 0;
+  double rhoG = 0;
+  double minAttenuation = 0;
+  double fLow = 0, fHigh = 1000000;
+  double windowCutoff = 0;
+  double confidence = 0;
+  // From the first burst (unpadded), for the summary and the report header.
+  int points = 0;
+  double samplePeriod = 0;
+  int firstBurst = 0;
+  double meanPressure = 0;
+  double depth = 0;
+  double totalDepth = 0;
+  int bands = 0;
+  double bandWidth = 0;
+};
+
+// What one burst gives: spectrum, derived values and time-series statistics.
+struct WaveBurstResult {
+  int number = 0;
+  long start = 0;
+  int m = 0;  // transform length
+  double samplePeriod = 0;
+  double meanPressure = 0, depth = 0, totalDepth = 0;
+  int kLow = 1, kHigh = 0, kMax = 0;
+  double firstFrequency = 0, bandWidth = 0;
+  std::vector<double> bandEnergy;  // E_b, m^2
+  double energy = 0;               // E, m^2
+  double peakPeriod = 0;
+  std::array<double, kNumPeriodClasses> classEnergy{};
+  double lower = 1, upper = 1;
+  double significantHeight = 0;  // 4 sqrt(E)
+  int cutSamples = 0;            // samples the window removal set to 0
+  WaveStatisticsRecord stats;
+};
+
+// Spectral analysis and wave statistics of the bursts of one input file, with its outputs.
+class CWaveAnalysis {
+ public:
+  // outputBase is B: every output name is B followed by its extension.
+  CWaveAnalysis(const CWaveSetup& setup, const CBurstSource& bursts, std::string outputBase,
+                Interaction& ui, CPostProcPage* page = nullptr, std::atomic<int>* stop = nullptr);
+  ~CWaveAnalysis();
+  CWaveAnalysis(const CWaveAnalysis&) = delete;
+  CWaveAnalysis& operator=(const CWaveAnalysis&) = delete;
+
+  // Results of the setup check.
+  enum { kVerifyDeclined = 0, kVerifyAccepted = 1, kVerifySampleError = -1 };
+  // Checks the setup on the first burst and asks "Verify Setup". 1 accepted, 0 declined or no
+  // data (the stop flag is then set), -1 when no period passes the attenuation test: the
+  // "Sample Error" box was shown and the run must end as failed (SampleErrorText()).
+  int VerifySetup();
+  // Runs every burst and writes the outputs. 1 when the run went through (also when stopped
+  // by the stop flag), 0 when an output file could not be opened or written.
+  int ProcessBursts();
+
+  // Analyses one burst without writing anything (tests and benchmarks); VerifySetup or
+  // PrepareRun must have run.
+  bool AnalyseBurst(const WaveBurst& burst, WaveBurstResult& out);
+  // The run-wide values of the setup check without asking anyone; false when the file holds
+  // no data or no period passes the attenuation test.
+  bool PrepareRun();
+
+  const WaveRunValues& Run() const { return run_; }
+  const std::string& SummaryText() const { return summary_; }
+  const std::string& SampleErrorText() const { return sampleError_; }
+  const std::vector<WaveBurstResult>& Results() const { return results_; }
+  int BurstsDone() const { return static_cast<int>(results_.size()); }
+  void KeepResults(bool keep) { keepResults_ = keep; }
+  // Output names.
+  std::string OutputName(const char* ext) const { return base_ + ext; }
+
+ private:
+  class OutFile;
+  bool OpenOutputs();
+  void CloseOutputs();
+  void WriteReportHeader();
+  void WriteBurst(const WaveBurstResult& r);
+  bool StopRequested() const;
+  void LimitIndexes(int halfLength, double recordLength, double h, double d, int& kLow, int& kHigh,
+                    int& kMax, bool& passed) const;
+  void AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write);
+  void SurfaceElevation(WaveBurstResult& r, bool write);
+  const std::vector<double>& Window(int m, bool removal);
+
+  const CWaveSetup& setup_;
+  const CBurstSource& bursts_;
+  std::string base_;
+  Interaction& ui_;
+  CPostProcPage* page_;
+  std::atomic<int>* stop_;
+  WaveRunValues run_;
+  bool prepared_ = false;
+  std::string summary_, sampleError_;
+  uint32_t firstStart_ = 0;
+  bool keepResults_ = false;
+  std::vector<WaveBurstResult> results_;
+  // Work arrays of a burst (re, im pairs), reused from burst to burst.
+  std::vector<double> work_, elevation_;
+  int windowLength_ = 0;
+  std::vector<double> windowForward_, windowRemoval_;
+  OutFile* was_ = nullptr;
+  OutFile* wts_ = nullptr;
+  OutFile* rpt_ = nullptr;
+  OutFile* wss_ = nullptr;
+  OutFile* wt_ = nullptr;
+};
+
+}  // namespace tidora

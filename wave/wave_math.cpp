@@ -1,0 +1,328 @@
+#include "wave/wave_math.h"
+
+#include "datafile/tgr41file.h"
+
+#include <cmath>
+#include <cstdio>
+#include <utility>
+#include <vector>
+
+namespace tidora {
+
+double SeawaterDensity(double salinity, double temperature) {
+  // The data file library's equation of state gives the anomaly at a pressure in decibars.
+  return 1000.0 + CTGR41File::Density(salinity, temperature, 0.0);
+}
+
+double SolveWaveNumber(double h, double period) {
+  if (h <= 0 || period <= 0) return 0;
+  const double y = kPi * kPi * kFourOverG * h / (period * period);
+  double z = y / std::tanh(y);
+  double zNew;
+  for (;;) {
+    const double w = y / std::tanh(z);
+    zNew = (w + z) / 2;
+    if (std::fabs(w - zNew) < kDispersionTolerance) break;
+    z = zNew;
+  }
+  return zNew / h;
+}
+
+double PressureResponse(double h, double d, double period) {
+  const double k = SolveWaveNumber(h, period);
+  d = std::fabs(d);
+  if (k * h > kDeepWaterKh) return std::exp(-k * d);
+  return std::cosh(k * (h - d)) / std::cosh(k * h);
+}
+
+double ChiSquaredTail(double x, int nu) {
+  const int terms = nu / 2;
+  if (terms < 1) return 0;
+  const double half = x / 2;
+  double term = 1, sum = 0;
+  for (int i = 0; i < terms; ++i) {
+    if (i > 0) term *= half / i;
+    sum += term;
+  }
+  return std::exp(-half) * sum;
+}
+
+double ChiSquaredQuantile(double probability, int nu) {
+  double lo, hi;
+  if (nu <= 10) {
+    lo = 0.001, hi = 50;
+  } else if (nu <= 120) {
+    lo = 1, hi = 200;
+  } else {
+    lo = 50, hi = 500;
+  }
+  const double fLo = ChiSquaredTail(lo, nu) - probability;
+  const double fHi = ChiSquaredTail(hi, nu) - probability;
+  if (fLo * fHi >= 0) return -1;
+  double current, step;
+  if (fLo < 0) {
+    current = lo, step = hi - lo;
+  } else {
+    current = hi, step = lo - hi;
+  }
+  for (int i = 0; i < 100; ++i) {
+    step *= 0.5;
+    const double mid = current + step;
+    const double fMid = ChiSquaredTail(mid, nu) - probability;
+    if (fMid <= 0) current = mid;
+    if (std::fabs(step) < 0.001 || fMid == 0) return current;
+  }
+  return -1;
+}
+
+int ChiSquaredLimits(double percent, int nu, double& lower, double& upper) {
+  if (!(percent > 0 && percent < 100)) return 1;
+  const double alpha = (1 - percent / 100) / 2;
+  const double x1 = ChiSquaredQuantile(alpha, nu);
+  if (x1 <= 0) return 1;
+  const double x2 = ChiSquaredQuantile(1 - alpha, nu);
+  if (x2 <= 0) return 1;
+  lower = nu / x1;
+  upper = nu / x2;
+  return 0;
+}
+
+int TransformLength(int n) {
+  int m = 4;
+  while (m < n && m < (1 << 30)) m <<= 1;
+  return m;
+}
+
+void Radix2Transform(double* data, int m, int sign) {
+  // Numbering from 1 as in the classic formulation: element i of the text is data[i - 1].
+  double* a = data - 1;
+  const int n = m << 1;
+  int j = 1;
+  for (int i = 1; i < n; i += 2) {
+    if (j > i) {
+      std::swap(a[j], a[i]);
+      std::swap(a[j + 1], a[i + 1]);
+    }
+    int half = m;
+    while (half >= 2 && j > half) {
+      j -= half;
+      half >>= 1;
+    }
+    j += half;
+  }
+  int mmax = 2;
+  while (n > mmax) {
+    const int istep = mmax << 1;
+    const double theta = sign * (kTransformTwoPi / mmax);
+    double wtemp = std::sin(0.5 * theta);
+    const double wpr = -2.0 * wtemp * wtemp;
+    const double wpi = std::sin(theta);
+    double wr = 1.0, wi = 0.0;
+    for (int k = 1; k < mmax; k += 2) {
+      for (int i = k; i <= n; i += istep) {
+        const int jj = i + mmax;
+        const double tempr = wr * a[jj] - wi * a[jj + 1];
+        const double tempi = wr * a[jj + 1] + wi * a[jj];
+        a[jj] = a[i] - tempr;
+        a[jj + 1] = a[i + 1] - tempi;
+        a[i] += tempr;
+        a[i + 1] += tempi;
+      }
+      wtemp = wr;
+      wr = wr * wpr - wi * wpi + wr;
+      wi = wi * wpr + wtemp * wpi + wi;
+    }
+    mmax = istep;
+  }
+}
+
+double CoefficientFilterFactor(int harmonic, double t, int kLow, int kHigh, int kMax, double fLow,
+                               double fHigh, bool taper, double fc) {
+  const double f = harmonic / t;
+  double factor = 1;
+  if (harmonic > kHigh) factor = taper ? factor * std::exp(-(f - fHigh) / fc) : 0;
+  if (harmonic > kMax) factor = 0;
+  if (harmonic < kLow) factor = taper ? factor * std::exp(-(fLow - f) / fc) : 0;
+  return factor;
+}
+
+int PeriodClass(double p) {
+  if (p > 22) return 0;
+  if (p > 18) return 1;
+  if (p > 16) return 2;
+  if (p > 14) return 3;
+  if (p > 12) return 4;
+  if (p > 10) return 5;
+  if (p > 8) return 6;
+  if (p > 6) return 7;
+  if (p > 4) return 8;
+  if (p > 2) return 9;
+  return -1;
+}
+
+void HeapSortWaves(int n, double* ra, double* rb) {
+  if (n < 2) return;
+  int l = (n >> 1) + 1, ir = n;
+  for (;;) {
+    double rra, rrb;
+    if (l > 1) {
+      --l;
+      rra = ra[l];
+      rrb = rb[l];
+    } else {
+      rra = ra[ir];
+      rrb = rb[ir];
+      ra[ir] = ra[1];
+      rb[ir] = rb[1];
+      if (--ir == 1) {
+        ra[1] = rra;
+        rb[1] = rrb;
+        return;
+      }
+    }
+    int i = l, j = l << 1;
+    while (j <= ir) {
+      if (j < ir && ra[j] < ra[j + 1]) ++j;
+      if (rra < ra[j]) {
+        ra[i] = ra[j];
+        rb[i] = rb[j];
+        i = j;
+        j <<= 1;
+      } else {
+        j = ir + 1;
+      }
+    }
+    ra[i] = rra;
+    rb[i] = rrb;
+  }
+}
+
+void WaveStatistics(const double* x, int m, double dt, int a, WaveStatisticsRecord& out) {
+  out = WaveStatisticsRecord{};
+  // Variance over the samples the window left intact.
+  const int n = m - 2 * a;
+  if (n >= 2) {
+    double mean = 0;
+    for (int i = a; i < m - a; ++i) mean += x[i];
+    mean /= n;
+    double sum = 0, sumSq = 0;
+    for (int i = a; i < m - a; ++i) {
+      const double dev = x[i] - mean;
+      sum += dev;
+      sumSq += dev * dev;
+    }
+    out.variance = (sumSq - sum * sum / n) / (n - 1);
+  }
+  // Zero up-crossing pass; heights and periods are kept from index 1.
+  std::vector<double> heights(1), periods(1);
+  heights.reserve(m / 2 + 2);
+  periods.reserve(m / 2 + 2);
+  double top = 0, bottom = 0, maxHeight = 0;
+  int count = 0, crossings = 0;
+  for (int j = 0; j < m; ++j) {
+    ++count;
+    if (x[j] > top) top = x[j];
+    if (x[j] < bottom) bottom = x[j];
+    const double range = top - bottom;
+    if (range > maxHeight) maxHeight = range;
+    if (x[j] > 0 && j >= 1 && x[j - 1] <= 0 && range > kMinimumWaveHeight) {
+      if (crossings > 0) {
+        heights.push_back(range);
+        periods.push_back(count * dt);
+      }
+      top = bottom = 0;
+      count = 0;
+      ++crossings;
+    }
+  }
+  out.maximumHeight = maxHeight;
+  const int waves = crossings - 1;
+  if (waves < kMinimumWaves) return;
+  out.waves = waves;
+  double sumH = 0, sumP = 0;
+  for (int i = 1; i <= waves; ++i) {
+    sumH += heights[i];
+    sumP += periods[i];
+  }
+  out.averageHeight = sumH / waves;
+  out.averagePeriod = sumP / waves;
+  HeapSortWaves(waves, heights.data(), periods.data());
+  auto highest = [&](int q, double* periodMean) {
+    const int r = waves / q;
+    if (r == 0) return 0.0;
+    double h = 0, p = 0;
+    for (int i = waves - r + 1; i <= waves; ++i) {
+      h += heights[i];
+      p += periods[i];
+    }
+    if (periodMean) *periodMean = p / r;
+    return h / r;
+  };
+  out.h13 = highest(3, &out.t13);
+  out.h110 = highest(10, nullptr);
+  out.h1100 = highest(100, nullptr);
+}
+
+namespace {
+
+const int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+
+std::string DateText(int month, int day, int year, int hour, int minute) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d", month, day, year, hour, minute);
+  return buf;
+}
+
+// Seconds of a date in the 1989-based calendar of 365-day years.
+uint32_t RecorderCalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
+  uint32_t days = 0;
+  for (int i = 0; i < month - 1; ++i) days += kDaysInMonth[i];
+  days += day - 1;
+  uint32_t s = year >= 1990 ? uint32_t(year - 1989) * 31536000u : 0u;
+  return s + days * 86400u + uint32_t(hour) * 3600u + uint32_t(minute) * 60u + uint32_t(second);
+}
+
+}  // namespace
+
+std::string BurstDateText(uint32_t s, bool from2000, uint32_t firstStart) {
+  const int hour = int(s % 86400 / 3600), minute = int(s % 3600 / 60);
+  uint32_t days = s / 86400;
+  if (from2000) {
+    int year = 2000 + 4 * int(days / 1461);
+    uint32_t d = days % 1461;
+    if (d >= 366) {
+      d -= 366;
+      year += 1 + int(d / 365);
+      d %= 365;
+    }
+    int month = 0;
+    for (;; ++month) {
+      const uint32_t len = kDaysInMonth[month] + (month == 1 && year % 4 == 0 ? 1 : 0);
+      if (d < len || month == 11) break;
+      d -= len;
+    }
+    return DateText(month + 1, int(d) + 1, year, hour, minute);
+  }
+  bool dayTaken = false;
+  for (int year = 1996; year <= 2032; year += 4) {
+    const uint32_t leap = RecorderCalendarSeconds(year, 2, 28, 23, 59, 59);
+    if (leap >= firstStart && leap <= s) {
+      dayTaken = true;
+      break;
+    }
+  }
+  if (dayTaken) {
+    s -= 86400;
+    days = s / 86400;
+  }
+  const int hh = int(s % 86400 / 3600), mm = int(s % 3600 / 60);
+  int year = 1989 + int(days / 365);
+  uint32_t d = days % 365;
+  int month = 0;
+  while (month < 11 && d >= uint32_t(kDaysInMonth[month])) d -= kDaysInMonth[month++];
+  int day = int(d) + 1;
+  if (dayTaken && year % 4 == 0 && month == 1 && day == 28) day = 29;
+  return DateText(month + 1, day, year, hh, mm);
+}
+
+}  // namespace tidora
