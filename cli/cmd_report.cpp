@@ -7,15 +7,16 @@
 #include "cli/command.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
+#include "postproc/page.h"
 #include "reports/input_selection.h"
-#include "reports/report_writer.h"
-#include "reports/tabulon_psu.h"
+#include "reports/tabulon.h"
 
 namespace tidora::cli {
 namespace {
 
 struct ReportOptions {
   std::vector<std::string> inputs;
+  std::string setup;
   std::string output;
   std::vector<std::string> sets;
   bool yes = false;
@@ -34,8 +35,10 @@ RunFn SetupReport(CLI::App& app) {
       "Tabulate the wave statistics of a wave run: one row per burst from its auto-spectrum "
       "(.was) and time-series statistics (.wts) files");
   sub->add_option("inputs", o->inputs, "The run's .was and .wts files")->required();
+  sub->add_option("--setup", o->setup,
+                  "Program setup file (.psa) of the report module; default: the module's defaults");
   sub->add_option("--output", o->output,
-                  "Report file (default: the .was file with extension .r41)");
+                  "Report file (default: the first input in name order with extension .r41)");
   sub->add_option("--set", o->sets, "A setting KEY=VALUE of the TabulonPsu section")
       ->type_name("KEY=VALUE");
   sub->add_flag("--yes", o->yes, "Allow overwriting an existing report file");
@@ -50,7 +53,9 @@ RunFn SetupReport(CLI::App& app) {
       "or 1.");
   return [o]() {
     CliInteraction ui(o->yes);
-    CTabulon_Psu psu;
+    CTabulon module(ui);
+    CTabulonSetup& setup = module.ReportSetup();
+    if (!o->setup.empty() && !setup.Load(o->setup, 1, ui)) return 1;
     for (const std::string& assignment : o->sets) {
       std::string key, value;
       if (!SplitAssignment(assignment, key, value)) {
@@ -58,7 +63,7 @@ RunFn SetupReport(CLI::App& app) {
                      assignment.c_str());
         return 2;
       }
-      std::string error = psu.Assign(key, value);
+      std::string error = setup.AssignModuleSetting(key, value);
       if (!error.empty()) {
         std::fprintf(stderr, "tidora report: %s\nSettings keys: %s\n", error.c_str(),
                      KeyList().c_str());
@@ -71,29 +76,25 @@ RunFn SetupReport(CLI::App& app) {
         return 2;
       }
     }
-    std::vector<std::string> inputs = o->inputs;
-    if (!CheckReportInputSelection(inputs, ui)) return 1;
-    if (!psu.HasColumns()) {
-      ui.Message("No Data columns have been selected.", "Cannot Start Process", MsgIcon::Warning,
-                 MsgButtons::Ok);
+    std::string error = module.PrepareReportRun(o->inputs, o->output);
+    if (!error.empty()) {
+      std::fprintf(stderr, "tidora report: %s\n", error.c_str());
       return 1;
     }
-    for (const std::string& in : inputs) {
-      if (!IsFile(in)) {
-        std::fprintf(stderr, "tidora report: %s: no such file\n", in.c_str());
-        return 1;
-      }
-    }
-    const std::string output = o->output.empty() ? DefaultReportOutputName(inputs) : o->output;
-    if (IsFile(output) && !o->yes &&
-        ui.Message("Is it OK to overwrite " + output + "?", "", MsgIcon::Question,
-                   MsgButtons::YesNo) != MsgAnswer::Yes) {
-      std::fprintf(stderr, "tidora report: %s exists; give --yes to overwrite it\n",
-                   output.c_str());
+    if (!module.StartCheck()) return 1;
+    CInteractionPage page(ui);
+    page.SetInputNames(setup.inputFiles);
+    module.SetPage(&page);
+    module.overwriteWarning = true;
+    module.RunAndWait();
+    if (module.LastOutcome() != CTabulon::Outcome::kWritten) {
+      std::string why = module.OutcomeText();
+      if (!o->yes && module.LastOutcome() == CTabulon::Outcome::kCancelled)
+        why += " (answer on a terminal, or give --yes)";
+      std::fprintf(stderr, "tidora report: %s\n", why.c_str());
       return 1;
     }
-    if (!ProcessReport(inputs, output, psu, ui, nullptr)) return 1;
-    std::printf("%s\n", output.c_str());
+    std::printf("%s\n", module.LastReportPath().c_str());
     return 0;
   };
 }

@@ -7,8 +7,7 @@
 #include "cli/command.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
-#include "reports/report_writer.h"
-#include "reports/tabulon_psu.h"
+#include "reports/tabulon.h"
 
 namespace tidora::cli {
 namespace {
@@ -21,20 +20,22 @@ int DemoReport(DemoContext& ctx) {
                 was.c_str(), wts.c_str());
     return 0;
   }
-  CTabulon_Psu psu;
+  CliInteraction ui(true, true);
+  CTabulon module(ui);
+  CTabulon_Psu& psu = module.ReportSetup().psu;
   // Burst number, date, significant heights and periods of both calculations.
   psu.SetColumns({kVarBurstNumber, kVarDateTime, kVarSigHeightAs, kVarSigHeightTss, kVarSigPeriodAs,
                   kVarSigPeriodTss});
-  psu.julianDaysConvFmt.Set(kTimeDateAndTime);
   const std::string out = ctx.dir + "/demo.r41";
   std::printf(
-      "$ tidora report %s %s --set SelectedColumnItems=%s --set JulianDaysConvFmt=2 "
+      "$ tidora report %s %s --set SelectedColumnItems=%s "
       "--output %s --yes\n",
       was.c_str(), wts.c_str(), psu.ColumnListText().c_str(), out.c_str());
   std::fflush(stdout);
-  CliInteraction ui(true, true);
-  if (!ProcessReport({was, wts}, out, psu, ui, nullptr)) {
-    std::fprintf(stderr, "demo report: the report could not be written\n");
+  std::string error = module.PrepareReportRun({was, wts}, out);
+  if (error.empty() && module.RunAndWait() != 1) error = module.OutcomeText();
+  if (!error.empty()) {
+    std::fprintf(stderr, "demo report: %s\n", error.c_str());
     return 1;
   }
   std::ifstream in(out, std::ios::binary);

@@ -5,11 +5,9 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "datafile/wavefiles.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
 #include "platform/profile.h"
-#include "reports/input_selection.h"
 
 namespace tidora {
 namespace {
@@ -205,120 +203,6 @@ int CReportWriter::Write(const ReportTable& table, Interaction& ui) const {
   ui.Message(outputPath_ + " cannot be opened for writing, contact Brennic.", "Output File Error",
              MsgIcon::Warning, MsgButtons::Ok);
   return 0;
-}
-
-// ---- Reading the inputs without the module's input managers ----
-
-namespace {
-
-std::vector<std::string> ColumnNames(CTGR41File& reader) {
-  std::vector<std::string> names, more;
-  reader.GetAvailableXVariableNames(names);
-  reader.GetAvailableYVariableNames(more);
-  names.insert(names.end(), more.begin(), more.end());
-  reader.GetSecondaryXVariableNames(more);
-  names.insert(names.end(), more.begin(), more.end());
-  reader.GetSecondaryYVariableNames(more);
-  names.insert(names.end(), more.begin(), more.end());
-  return names;
-}
-
-std::unique_ptr<CTGR41File> OpenReader(const std::string& path, Interaction& ui, int& rows,
-                                       int& bursts) {
-  std::unique_ptr<CTGR41File> reader = CreateFileObject(FileIdFromExtension(path));
-  if (!reader) return nullptr;
-  reader->SetInteraction(&ui);
-  if (!reader->OpenFile(path)) return nullptr;
-  rows = reader->ReadFileInfo(path, bursts);
-  if (rows <= 0) return nullptr;
-  return reader;
-}
-
-}  // namespace
-
-bool ReadReportInputInfo(const std::string& path, Interaction& ui, std::vector<std::string>& names,
-                         int& rows) {
-  int fileRows = 0;
-  std::unique_ptr<CTGR41File> reader = OpenReader(path, ui, fileRows, rows);
-  if (!reader) return false;
-  names = ColumnNames(*reader);
-  return true;
-}
-
-bool ReadReportInput(ReportInput& input, Interaction& ui, const std::atomic<int>* stop) {
-  int rows = 0, bursts = 0;
-  std::unique_ptr<CTGR41File> reader = OpenReader(input.path, ui, rows, bursts);
-  if (!reader) return false;
-  input.rows = bursts;
-  input.recordsRead = 0;
-  if (const auto* w = dynamic_cast<const CWaveOutputFile*>(reader.get())) {
-    input.header.inputPath = input.path;
-    input.header.integrationTime = w->GetSamplePeriod();
-    input.header.points = w->GetNumPoints();
-    input.header.waterDepth = w->GetWaterDepth();
-    input.header.instrumentDepth = w->GetInstrumentDepth();
-    input.header.density = w->GetDensity();
-  }
-  DataArrays data;
-  for (int id = 0; id < kMaxDataTypes; ++id) {
-    data.Want(id, input.requested[id]);
-    input.values[id].clear();
-  }
-  ui.ProgressRange(0, 100);
-  const int step = std::max(1, bursts / 100);
-  int count = 0;
-  for (int i = 0;; ++i) {
-    if (i % step == 0) {
-      if (stop && stop->load()) break;
-      if (bursts > 0)
-        ui.ProgressPos(static_cast<int>(std::min<int64_t>(100, int64_t{i} * 100 / bursts)));
-    }
-    if (!reader->ReadData(data, i, count)) break;
-    for (int id = 0; id < kMaxDataTypes; ++id)
-      if (input.requested[id]) input.values[id].push_back(data.Get(id, 0));
-    input.recordsRead = i + 1;
-  }
-  reader->CloseFile();
-  return input.recordsRead > 0;
-}
-
-int ProcessReport(std::vector<std::string> inputs, const std::string& outputPath,
-                  const CTabulon_Psu& settings, Interaction& ui, const std::atomic<int>* stop) {
-  if (!CheckReportInputSelection(inputs, ui)) return 0;
-  auto stopped = [&] { return stop && stop->load(); };
-  ui.Status("Preparing to process files.  Please wait.");
-
-  std::vector<ReportInput> read(inputs.size());
-  std::vector<std::vector<std::string>> names(inputs.size());
-  for (size_t f = 0; f < inputs.size(); ++f) {
-    read[f].path = inputs[f];
-    if (!ReadReportInputInfo(inputs[f], ui, names[f], read[f].rows)) {
-      ui.Message(inputs[f] + " holds no wave statistics that can be read.", "Process Error",
-                 MsgIcon::Warning, MsgButtons::Ok);
-      return 0;
-    }
-  }
-  ui.ProgressRange(0, 100);
-  for (int slot = 0; slot < CTabulon_Psu::kSlots; ++slot) {
-    if (stopped()) return 0;
-    ui.ProgressPos(static_cast<int>(std::lround(slot * 100.0 / CTabulon_Psu::kSlots)));
-    const int id = settings.columns[static_cast<size_t>(slot)];
-    if (id < 0 || id >= kMaxDataTypes) continue;
-    for (size_t f = 0; f < inputs.size(); ++f) RequestSlotVariable(id, names[f], read[f].requested);
-  }
-  for (size_t f = 0; f < inputs.size(); ++f) {
-    if (stopped()) return 0;
-    ui.Status("Processing " + std::to_string(f + 1) + "/" + std::to_string(inputs.size()) + ": " +
-              inputs[f] + "...");
-    if (!ReadReportInput(read[f], ui, stop) && !stopped()) {
-      ui.Message(inputs[f] + " holds no wave statistics that can be read.", "Process Error",
-                 MsgIcon::Warning, MsgButtons::Ok);
-      return 0;
-    }
-  }
-  if (stopped()) return 0;
-  const ReportTable table = CombineReportInputs(read);
-  return CReportWriter(outputPath, settings).Write(table, ui);
 }
 
 }  // namespace tidora

@@ -4,7 +4,6 @@
 // one table with a row per burst, and the report file (.r41) written from that table.
 
 #include <array>
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -99,21 +98,5 @@ class CReportWriter {
   CTabulon_Psu settings_;
   const Patterns& patterns_;
 };
-
-// Reads one input through the data file library: its file information, then every burst, for
-// the variables marked in `input.requested`. The reader's messages go to `ui`. False when
-// the file cannot be read or holds no burst.
-bool ReadReportInput(ReportInput& input, Interaction& ui, const std::atomic<int>* stop);
-
-// The column names a file offers (its X, Y and secondary variables); false when it has no
-// reader or no data. `rows` receives its bursts.
-bool ReadReportInputInfo(const std::string& path, Interaction& ui, std::vector<std::string>& names,
-                         int& rows);
-
-// A whole report run without the module's window: inputs in any order (sorted here), the
-// report file, the settings. 1 when the report was written; 0 after a message, or when the
-// stop flag was set (nothing written).
-int ProcessReport(std::vector<std::string> inputs, const std::string& outputPath,
-                  const CTabulon_Psu& settings, Interaction& ui, const std::atomic<int>* stop);
 
 }  // namespace tidora

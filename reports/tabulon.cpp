@@ -52,8 +52,15 @@ bool CTabulon::SelectInputFiles(std::vector<std::string> paths) {
   CPostProcSetup& s = *setup_;
   std::string dir;
   ExtractDirectory(paths.front(), dir, 0);
-  s.inputDir = dir.empty() ? "." : dir;
-  if (s.outputDir.empty()) s.outputDir = s.inputDir;
+  if (dir.empty()) dir = ".";
+  if (dir != s.inputDir) {
+    s.inputDir = dir;
+    if (dir != s.outputDir &&
+        ui_.Message("Do you want to change the output directory to " + dir + "?",
+                    "Input Directory Has Changed", MsgIcon::Question,
+                    MsgButtons::YesNo) == MsgAnswer::Yes)
+      s.outputDir = dir;
+  }
   s.inputFiles.clear();
   for (const std::string& p : paths) {
     std::string name;
@@ -64,6 +71,55 @@ bool CTabulon::SelectInputFiles(std::vector<std::string> paths) {
   s.lastProcessed = 0;
   OpenInputFiles();
   return true;
+}
+
+std::string CTabulon::PrepareReportRun(std::vector<std::string> paths, const std::string& output) {
+  for (const std::string& p : paths) {
+    if (!TestFileName(p)) return p + " is not a .was or .wts file";
+    if (!IsFile(p)) return p + ": no such file";
+  }
+  if (!CheckReportInputSelection(paths, ui_)) return "the input files were not taken";
+  CPostProcSetup& s = *setup_;
+  ExtractDirectory(paths.front(), s.inputDir, 0);
+  if (s.inputDir.empty()) s.inputDir = ".";
+  s.inputFiles.clear();
+  for (const std::string& p : paths) {
+    std::string name;
+    ExtractFileName(p, name, 0);
+    s.inputFiles.push_back(name);
+  }
+  if (output.empty()) {
+    s.outputDir = s.inputDir;
+    s.outputFile = DefaultReportOutputName(s.inputFiles);
+  } else {
+    ExtractDirectory(output, s.outputDir, 0);
+    if (s.outputDir.empty()) s.outputDir = ".";
+    ExtractFileName(output, s.outputFile, 0);
+    if (!IsDirectory(s.outputDir)) return s.outputDir + " is not a directory";
+  }
+  s.nameAppend.clear();
+  if (OpenInputFiles() != static_cast<int>(paths.size())) return "the input files cannot be read";
+  return {};
+}
+
+std::string CTabulon::OutcomeText() const {
+  switch (outcome_) {
+    case Outcome::kWritten:
+      return {};
+    case Outcome::kNone:
+      return "no report was made";
+    case Outcome::kSkipped:
+      return "skipped; nothing was written";
+    case Outcome::kCancelled:
+      return reportPath_ + " exists and was not overwritten";
+    case Outcome::kReadFailed:
+      return "the input files could not be read; nothing was written";
+    case Outcome::kWriteFailed:
+      return "the report could not be written";
+    case Outcome::kStopped:
+      return "processing was stopped; nothing was written";
+  }
+  return {};
 }
 
 namespace {
@@ -136,6 +192,7 @@ int CTabulon::ProcessJob(CPostProcJob& job) {
       return 1;
     case Overwrite::kCancel:
       outcome_ = Outcome::kCancelled;
+      reportPath_ = base + ext;
       return 0;
     case Overwrite::kGo:
       break;

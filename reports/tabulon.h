@@ -50,8 +50,15 @@ class CTabulon : public CPostProc {
   // output file name are set and the inputs opened. False (selection unchanged) after a box.
   bool SelectInputFiles(std::vector<std::string> paths);
 
+  // A run without a window (command line): the inputs checked by the module's rules, the
+  // input directory that of the first, the report file `output` (default: the first input
+  // with the extension "r41"), and the inputs opened. Empty, or why the run cannot start.
+  std::string PrepareReportRun(std::vector<std::string> paths, const std::string& output);
+
   enum class Outcome { kNone, kWritten, kSkipped, kCancelled, kReadFailed, kWriteFailed, kStopped };
   Outcome LastOutcome() const { return outcome_; }
+  // Why the last job wrote nothing, in a sentence; empty after a written report.
+  std::string OutcomeText() const;
   // The report file of the last job.
   const std::string& LastReportPath() const { return reportPath_; }
 

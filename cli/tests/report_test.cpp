@@ -51,6 +51,26 @@ TEST_F(ReportCommandTest, WritesTheReportBesideTheInputs) {
             "# filename = " + dir.file("run").substr(0, 27));
 }
 
+TEST_F(ReportCommandTest, SettingsFromASetupFileThenTheCommandLine) {
+  testing::WriteFile(dir.file("r.psa"),
+                     "2  Create Reports\r\n[PostProcPsu]\r\nInputDir=/nowhere\r\n"
+                     "[TabulonPsu]\r\nSelectedColumnItems=2,25\r\nColumnSeparator=3\r\n"
+                     "OutputHeaderInfo=0\r\n");
+  std::string out, err;
+  ASSERT_EQ(Run(was + " " + wts + " --setup " + dir.file("r.psa") +
+                    " --set LabelDataColumns=0 --output " + dir.file("c.r41"),
+                &out, &err),
+            0)
+      << err;
+  EXPECT_EQ(testing::ReadFile(dir.file("c.r41")), "\r\n0:1.250000e+00:\r\n1:1.250000e+00:");
+
+  testing::WriteFile(dir.file("w.psa"), "4  Process Wave Burst Data\r\n");
+  EXPECT_EQ(Run(was + " " + wts + " --setup " + dir.file("w.psa"), &out, &err), 1);
+  EXPECT_NE(err.find("is a program setup file for the Process Wave Burst Data program."),
+            std::string::npos)
+      << err;
+}
+
 TEST_F(ReportCommandTest, RefusesWhatCannotMakeAReport) {
   std::string out, err;
   EXPECT_EQ(Run(was + " " + wts, &out, &err), 1);

@@ -2,16 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "datafile/tests/wave_output_builders.h"
-#include "outside/utility.h"
-#include "platform/interaction.h"
-#include "testing/test_support.h"
-
 namespace tidora {
 namespace {
-
-using testing::WasBurst;
-using testing::WtsBurst;
 
 std::string Pad(const std::string& s) {
   return std::string(s.size() < 20 ? 20 - s.size() : 0, ' ') + s;
@@ -126,77 +118,6 @@ TEST(ReportCombination, RowsOfTheShorterFileAndTheLastFileWins) {
   // A burst count from a damaged burst number does not make rows nobody read.
   was.rows = wts.rows = 2000000000;
   EXPECT_EQ(CombineReportInputs({was, wts}).rows, 2);
-}
-
-struct ReportRunTest : ::testing::Test {
-  testing::TempDir dir;
-  ScriptedInteraction ui;
-  std::string was, wts;
-  void Build(int wasBursts, int wtsBursts) {
-    std::vector<WasBurst> a(static_cast<size_t>(wasBursts));
-    for (int i = 0; i < wasBursts; ++i) {
-      a[i].burst = i;
-      a[i].start = 1800L * i;
-      a[i].sigHeight = 1.0 + i;
-      a[i].instrumentDepth = 10.0;
-    }
-    std::vector<WtsBurst> b(static_cast<size_t>(wtsBursts));
-    for (int i = 0; i < wtsBursts; ++i) {
-      b[i].burst = i;
-      b[i].start = 1800L * i;
-      b[i].h13 = 0.5 + i;
-      b[i].instrumentDepth = 20.0 + i;
-    }
-    was = dir.file("run.was");
-    wts = dir.file("run.wts");
-    testing::WriteFile(was, testing::WasFileText(a, true));
-    testing::WriteFile(wts, testing::WtsFileText(b, true));
-  }
-};
-
-TEST_F(ReportRunTest, JoinsBothFilesIntoOneReport) {
-  Build(3, 5);
-  CTabulon_Psu psu =
-      Settings({kVarBurstNumber, kVarDateTime, kVarSigHeightAs, kVarSigHeightTss, kVarSensorDepth},
-               kSeparatorSemicolon, kTimeDateAndTime, 1, 1);
-  const std::string out = dir.file("run.r41");
-  ASSERT_EQ(ProcessReport({wts, was}, out, psu, ui, nullptr), 1);
-  EXPECT_EQ(testing::ReadFile(out),
-            "# filename = " + dir.file("run") +
-                "[.WAS, .WTS]\r\n"
-                "# wave integration time = 0.50\r\n"
-                "# number of points in the burst = 1024\r\n"
-                "# height of TGR 41 above the bottom = 2.500\r\n"
-                "# density = 1025.000\r\n"
-                "Burst;Time;Swh-was;Swh-wts;Pres;"
-                "\r\n0;01 Jan 2000 00:00:00;1.000000e+00;5.000000e-01;20.000;"
-                "\r\n1;01 Jan 2000 00:30:00;2.000000e+00;1.500000e+00;21.000;"
-                "\r\n2;01 Jan 2000 01:00:00;3.000000e+00;2.500000e+00;22.000;");
-  EXPECT_EQ(ui.LastStatus().rfind("Processing 2/2: ", 0), 0u);
-}
-
-TEST_F(ReportRunTest, FailuresAndStopWriteNothing) {
-  Build(2, 2);
-  CTabulon_Psu psu = Settings({kVarBurstNumber}, kSeparatorSpace);
-  EXPECT_EQ(ProcessReport({was, wts}, dir.file("no/such/dir/run.r41"), psu, ui, nullptr), 0);
-  auto msgs = ui.Messages();
-  ASSERT_EQ(msgs.size(), 1u);
-  EXPECT_EQ(msgs[0].text,
-            dir.file("no/such/dir/run.r41") + " cannot be opened for writing, contact Brennic.");
-  EXPECT_EQ(msgs[0].caption, "Output File Error");
-  EXPECT_EQ(msgs[0].icon, MsgIcon::Warning);
-
-  std::atomic<int> stop{1};
-  EXPECT_EQ(ProcessReport({was, wts}, dir.file("run.r41"), psu, ui, &stop), 0);
-  EXPECT_FALSE(IsFile(dir.file("run.r41")));
-
-  // A .was without any burst: the reader's end-of-file box, and no report.
-  testing::WriteFile(was, "");
-  ui.Clear();
-  EXPECT_EQ(ProcessReport({was, wts}, dir.file("run.r41"), psu, ui, nullptr), 0);
-  ASSERT_FALSE(ui.Messages().empty());
-  EXPECT_EQ(ui.Messages()[0].text, "Unexpected end of file - please contact Brennic");
-  EXPECT_FALSE(IsFile(dir.file("run.r41")));
 }
 
 }  // namespace
