@@ -44,6 +44,8 @@ bool CTabulon::StartCheck() {
   if (ReportSetup().psu.HasColumns()) return true;
   ui_.Message("No Data columns have been selected.", "Cannot Start Process", MsgIcon::Warning,
               MsgButtons::Ok);
+  // The window brings its Data Setup page forward and opens the variable selection.
+  if (page_) page_->ShowDataSetupPage();
   return false;
 }
 
@@ -174,6 +176,10 @@ ReportInput InputFromManager(const CTGR41FileManager& m,
 }  // namespace
 
 int CTabulon::ProcessJob(CPostProcJob& job) {
+  return ProcessFile(job);
+}
+
+int CTabulon::ProcessFile(CPostProcJob& job) {
   outcome_ = Outcome::kNone;
   reportPath_.clear();
   std::atomic<int>& stop = StopFlag();

@@ -42,8 +42,8 @@ class CTabulon : public CPostProc {
   explicit CTabulon(Interaction& ui);
   CTabulonSetup& ReportSetup() { return static_cast<CTabulonSetup&>(*setup_); }
 
-  // The start check: with no column chosen, the "Cannot Start Process" box and false (the
-  // window then opens the variable selection).
+  // The start check: with no column chosen, the "Cannot Start Process" box, the page asked to
+  // show the Data Setup page (where the window opens the variable selection), and false.
   bool StartCheck();
   // The input selection of the File Setup page with the module's rules: paths of the chosen
   // files, sorted and checked; when taken, the input directory, the names and the default
@@ -64,6 +64,9 @@ class CTabulon : public CPostProc {
 
  protected:
   int ProcessJob(CPostProcJob& job) override;
+  // The job: output name and overwrite question, the columns asked of each input, every input
+  // read, the inputs combined and the report written. 1 when written (or skipped).
+  int ProcessFile(CPostProcJob& job);
   bool TestFileName(const std::string& name) const override;
 
  private:

@@ -77,19 +77,19 @@ TEST_F(TabulonTest, SetupFileHoldsTheTabulonSection) {
 TEST_F(TabulonTest, JobReadsBothInputsAndWritesTheReport) {
   Build(2, 3);
   CTabulon module(ui);
-  CInteractionPage page(ui);
   module.SetPage(&page);
   ASSERT_TRUE(module.SelectInputFiles({wts, was}));
   EXPECT_EQ(module.Setup().outputFile, "run.r41");
   ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text, "Do you want to change the output directory to " +
-                                        dir.path() + "?");
+  EXPECT_EQ(ui.Messages()[0].text,
+            "Do you want to change the output directory to " + dir.path() + "?");
   EXPECT_EQ(module.Setup().outputDir, dir.path());  // answered Yes
   ui.Clear();
   EXPECT_FALSE(module.StartCheck());
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].text, "No Data columns have been selected.");
   EXPECT_EQ(ui.Messages()[0].caption, "Cannot Start Process");
+  EXPECT_TRUE(page.DataSetupShown());
 
   module.ReportSetup().psu.SetColumns(
       {kVarBurstNumber, kVarDateTime, kVarSigHeightAs, kVarSigHeightTss, kVarSensorDepth});
