@@ -1,11 +1,17 @@
 // `tidora recorder-sim`: writes the upload file of a simulated recorder and the matching
 // coefficient file, from a tide, a sea state and the recorder's sampling scheme.
+#include <atomic>
+#include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <memory>
+#include <thread>
 
 #include "cli/command.h"
 #include "convert/coefficient_file.h"
+#include "sim/pty_recorder.h"
 #include "sim/recorder.h"
+#include "sim/recorder_setup.h"
 #include "sim/upload.h"
 
 namespace tidora::cli {
@@ -17,7 +23,46 @@ struct SimArgs {
   std::string coefficients;
   bool ascii = false;
   sim::Options o;
+  // Serving the recorder on a pseudo-terminal.
+  bool pty = false;
+  long rate = 9600;
+  double seconds = 0;
+  bool logging = false;
+  sim::RecorderFaults faults;
 };
+
+std::atomic<bool> g_stopServing{false};
+extern "C" void StopServing(int) {
+  g_stopServing = true;
+}
+
+// Serves the recorder until a signal ends the program or the given time is over.
+int Serve(const SimArgs& a, const sim::Deployment& d) {
+  sim::RecorderSetup setup = sim::SetupFor(d, a.faults, a.logging);
+  setup.rate = a.rate;
+  sim::PtyRecorder recorder(setup);
+  std::string error;
+  if (!recorder.Start(&error)) {
+    std::fprintf(stderr, "tidora recorder-sim: no pseudo-terminal: %s\n", error.c_str());
+    return 1;
+  }
+  std::signal(SIGINT, StopServing);
+  std::signal(SIGTERM, StopServing);
+  std::printf("%s\n", recorder.devicePath().c_str());
+  std::fflush(stdout);
+  std::fprintf(stderr, "Serving the recorder at %ld baud on %s until interrupted\n", a.rate,
+               recorder.devicePath().c_str());
+  auto start = std::chrono::steady_clock::now();
+  while (!g_stopServing) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (a.seconds > 0 &&
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() >=
+            a.seconds)
+      break;
+  }
+  recorder.Stop();
+  return 0;
+}
 
 bool ParseFamily(const std::string& name, sim::Family& f) {
   if (name == "TGR41plus" || name == "TGR 41plus")
@@ -62,6 +107,7 @@ int Run(SimArgs& a) {
   std::printf("Wrote %s: %zu tide samples, %zu wave bursts, %zu bytes of recorder memory\n",
               a.output.c_str(), d.tides.size(), d.bursts.size(), bytes);
   std::printf("Wrote coefficients to %s\n", coef.c_str());
+  if (a.pty) return Serve(a, d);
   return 0;
 }
 
@@ -124,6 +170,26 @@ RunFn SetupRecorderSim(CLI::App& app) {
   sub->add_option("--start-year", a->o.startYear, "TGR41: year the recording starts in")
       ->capture_default_str();
   sub->add_option("--seed", a->o.seed, "Seed of the random sea")->capture_default_str();
+  sub->add_flag("--pty", a->pty,
+                "Also serve the recorder on a pseudo-terminal (its device path is printed) until "
+                "interrupted, for `tidora term --port DEVICE`");
+  sub->add_option("--rate", a->rate, "--pty: the only line rate the recorder talks at")
+      ->capture_default_str();
+  sub->add_option("--seconds", a->seconds, "--pty: serve this long (default: until interrupted)");
+  sub->add_flag("--silent", a->faults.silent, "--pty: a recorder that never answers");
+  sub->add_option("--crc-errors", a->faults.crcErrorBlocks,
+                  "--pty: the first N binary blocks carry a wrong checksum");
+  sub->add_option("--noise", a->faults.noise,
+                  "--pty: chance per dumped character of a stray character (line noise)");
+  sub->add_flag("--logging", a->logging, "--pty: the recorder reports that it is still logging");
+  sub->add_flag("--refuse-clock", a->faults.refuseClock,
+                "--pty: firmware that does not know the date/time command");
+  sub->add_flag("--answer-both-line-ends", a->faults.answerBothLineEnds,
+                "--pty: a prompt for the carriage return and for the line feed of a line end");
+  sub->add_option("--silent-after", a->faults.silentAfterBytes,
+                  "--pty: a dump falls silent after this many bytes");
+  sub->add_flag("--ignore-flow-control", a->faults.ignoreFlowControl,
+                "--pty: keeps sending while the terminal holds it");
   return [a]() { return Run(*a); };
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/command.h"
+#include "cli/demo_deployment.h"
 #include "convert/converter.h"
 #include "sim/recorder.h"
 #include "sim/upload.h"
@@ -15,17 +16,8 @@ namespace {
 int SimulateDeployment(DemoContext& ctx) {
   // The demo keeps its settings to itself, so a user's CNVHex.ini is never overwritten.
   if (!std::getenv("TIDORA_HOME")) setenv("TIDORA_HOME", (ctx.dir + "/settings").c_str(), 1);
-  sim::Options o;
-  o.family = sim::Family::kTgr41plus;
-  o.conductivity = true;
-  o.depth = 10.0;
-  o.tideInterval = 900.0;
-  o.tideSamples = 192;  // two days
-  o.burstEvery = 4;
-  o.samplesPerBurst = 1024;
-  o.samplePeriod = 0.25;
-  o.waveHeight = 1.5;
-  o.peakPeriod = 8.0;
+  // The same deployment is served on a serial line by the upload step.
+  sim::Options o = DemoDeploymentOptions();
   sim::Deployment d = sim::Simulate(o);
   std::string hex = ctx.dir + "/demo.hex";
   std::string coef = CoefficientFilePath();

@@ -1,20 +1,25 @@
 #include "platform/interaction.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdio>
 #include <iostream>
-#include <unistd.h>
 
 namespace tidora {
 namespace {
 
 std::vector<MsgAnswer> ButtonsOf(MsgButtons b) {
   switch (b) {
-    case MsgButtons::Ok: return {MsgAnswer::Ok};
-    case MsgButtons::OkCancel: return {MsgAnswer::Ok, MsgAnswer::Cancel};
-    case MsgButtons::YesNo: return {MsgAnswer::Yes, MsgAnswer::No};
-    case MsgButtons::YesNoCancel: return {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel};
-    case MsgButtons::RetryCancel: return {MsgAnswer::Retry, MsgAnswer::Cancel};
+    case MsgButtons::Ok:
+      return {MsgAnswer::Ok};
+    case MsgButtons::OkCancel:
+      return {MsgAnswer::Ok, MsgAnswer::Cancel};
+    case MsgButtons::YesNo:
+      return {MsgAnswer::Yes, MsgAnswer::No};
+    case MsgButtons::YesNoCancel:
+      return {MsgAnswer::Yes, MsgAnswer::No, MsgAnswer::Cancel};
+    case MsgButtons::RetryCancel:
+      return {MsgAnswer::Retry, MsgAnswer::Cancel};
     case MsgButtons::AbortRetryIgnore:
       return {MsgAnswer::Abort, MsgAnswer::Retry, MsgAnswer::Ignore};
   }
@@ -23,28 +28,39 @@ std::vector<MsgAnswer> ButtonsOf(MsgButtons b) {
 
 const char* AnswerName(MsgAnswer a) {
   switch (a) {
-    case MsgAnswer::Ok: return "ok";
-    case MsgAnswer::Cancel: return "cancel";
-    case MsgAnswer::Yes: return "yes";
-    case MsgAnswer::No: return "no";
-    case MsgAnswer::Retry: return "retry";
-    case MsgAnswer::Abort: return "abort";
-    case MsgAnswer::Ignore: return "ignore";
+    case MsgAnswer::Ok:
+      return "ok";
+    case MsgAnswer::Cancel:
+      return "cancel";
+    case MsgAnswer::Yes:
+      return "yes";
+    case MsgAnswer::No:
+      return "no";
+    case MsgAnswer::Retry:
+      return "retry";
+    case MsgAnswer::Abort:
+      return "abort";
+    case MsgAnswer::Ignore:
+      return "ignore";
   }
   return "";
 }
 
 const char* IconPrefix(MsgIcon icon) {
   switch (icon) {
-    case MsgIcon::Error: return "error: ";
-    case MsgIcon::Warning: return "warning: ";
-    default: return "";
+    case MsgIcon::Error:
+      return "error: ";
+    case MsgIcon::Warning:
+      return "warning: ";
+    default:
+      return "";
   }
 }
 
 using Record = ScriptedInteraction::Record;
 
-Record MakeRecord(Record::Kind kind, const std::string& text = {}, const std::string& caption = {}) {
+Record MakeRecord(Record::Kind kind, const std::string& text = {},
+                  const std::string& caption = {}) {
   Record r{};
   r.kind = kind;
   r.text = text;
@@ -56,10 +72,14 @@ Record MakeRecord(Record::Kind kind, const std::string& text = {}, const std::st
 
 MsgAnswer SafeAnswer(MsgButtons buttons) {
   switch (buttons) {
-    case MsgButtons::Ok: return MsgAnswer::Ok;
-    case MsgButtons::YesNo: return MsgAnswer::No;
-    case MsgButtons::AbortRetryIgnore: return MsgAnswer::Abort;
-    default: return MsgAnswer::Cancel;
+    case MsgButtons::Ok:
+      return MsgAnswer::Ok;
+    case MsgButtons::YesNo:
+      return MsgAnswer::No;
+    case MsgButtons::AbortRetryIgnore:
+      return MsgAnswer::Abort;
+    default:
+      return MsgAnswer::Cancel;
   }
 }
 
@@ -89,8 +109,8 @@ std::string CliInteraction::Ask(const std::string& prompt) {
   return line;
 }
 
-MsgAnswer CliInteraction::Message(const std::string& text, const std::string& caption,
-                                  MsgIcon icon, MsgButtons buttons) {
+MsgAnswer CliInteraction::Message(const std::string& text, const std::string& caption, MsgIcon icon,
+                                  MsgButtons buttons) {
   std::lock_guard<std::mutex> lock(mutex_);
   EndProgressLine();
   std::string head = caption.empty() ? "" : caption + ": ";
@@ -103,7 +123,8 @@ MsgAnswer CliInteraction::Message(const std::string& text, const std::string& ca
   }
   if (!ttyIn_) return SafeAnswer(buttons);
   std::string prompt = "[";
-  for (size_t i = 0; i < offered.size(); ++i) prompt += (i ? "/" : "") + std::string(AnswerName(offered[i]));
+  for (size_t i = 0; i < offered.size(); ++i)
+    prompt += (i ? "/" : "") + std::string(AnswerName(offered[i]));
   prompt += "] ";
   for (;;) {
     std::string reply = Ask(prompt);

@@ -1,12 +1,12 @@
 #include "platform/profile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tidora {
 namespace {
@@ -155,7 +155,8 @@ int GetProfileInt(const std::string& section, const std::string& key, int def,
   Document doc = Load(file);
   long k = FindKey(doc, FindSection(doc, section), key);
   if (k < 0) return def;
-  return static_cast<int>(std::strtol(doc.lines[static_cast<size_t>(k)].value.c_str(), nullptr, 10));
+  return static_cast<int>(
+      std::strtol(doc.lines[static_cast<size_t>(k)].value.c_str(), nullptr, 10));
 }
 
 std::vector<std::string> GetProfileKeys(const std::string& section, const std::string& file) {
@@ -192,8 +193,7 @@ bool WriteProfileString(const std::string& section, const std::string& key,
   return Save(doc, file);
 }
 
-bool DeleteProfileKey(const std::string& section, const std::string& key,
-                      const std::string& file) {
+bool DeleteProfileKey(const std::string& section, const std::string& key, const std::string& file) {
   Document doc = Load(file);
   long k = FindKey(doc, FindSection(doc, section), key);
   if (k < 0) return true;

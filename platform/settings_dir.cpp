@@ -23,6 +23,8 @@ std::string SettingsDirectory() {
   return dir;
 }
 
-std::string SettingsFile(const std::string& name) { return SettingsDirectory() + "/" + name; }
+std::string SettingsFile(const std::string& name) {
+  return SettingsDirectory() + "/" + name;
+}
 
 }  // namespace tidora

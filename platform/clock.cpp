@@ -1,0 +1,341 @@
+#include "platform/clock.h"
+
+#include <time.h>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+
+namespace tidora {
+
+int64_t RealClock::NowMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+std::time_t RealClock::CalendarSeconds() {
+  return std::time(nullptr);
+}
+
+void RealClock::SleepMs(int ms) {
+  if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+}
+
+bool RealClock::TimerPeriodRange(int& minMs, int& maxMs) {
+  timespec res{};
+  if (clock_getres(CLOCK_MONOTONIC, &res) != 0) return false;
+  int64_t ns = static_cast<int64_t>(res.tv_sec) * 1000000000 + res.tv_nsec;
+  minMs = static_cast<int>(ns / 1000000);  // 0 for any sub-millisecond resolution
+  maxMs = 1000000;
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct ThreadedEventLoop::Impl {
+  struct Task {
+    std::function<void()> fn;
+    std::shared_ptr<std::atomic<bool>> done;  // set for synchronous calls
+  };
+  struct Timer {
+    std::chrono::steady_clock::time_point due;
+    int period;
+  };
+  std::mutex mutex;
+  std::condition_variable cv;
+  std::deque<Task> tasks;
+  std::map<int, Timer> timers;
+  std::function<void(int)> timerHandler;
+  std::thread poller;
+  std::atomic<bool> stopPoller{false};
+  bool quit = false;
+  bool shutdown = false;
+  std::atomic<std::thread::id> windowThread{};
+};
+
+ThreadedEventLoop::ThreadedEventLoop() : impl_(std::make_unique<Impl>()) {}
+
+ThreadedEventLoop::~ThreadedEventLoop() {
+  Shutdown();
+}
+
+void ThreadedEventLoop::Shutdown() {
+  {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->shutdown = true;
+  }
+  impl_->stopPoller = true;
+  impl_->cv.notify_all();
+  if (impl_->poller.joinable()) impl_->poller.join();
+}
+
+void ThreadedEventLoop::Send(std::function<void()> fn) {
+  if (std::this_thread::get_id() == impl_->windowThread.load()) {
+    fn();
+    return;
+  }
+  auto done = std::make_shared<std::atomic<bool>>(false);
+  std::unique_lock<std::mutex> lock(impl_->mutex);
+  if (impl_->shutdown) return;
+  impl_->tasks.push_back({std::move(fn), done});
+  impl_->cv.notify_all();
+  impl_->cv.wait(lock, [&] { return done->load() || impl_->shutdown; });
+}
+
+void ThreadedEventLoop::Post(std::function<void()> fn) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  if (impl_->shutdown) return;
+  impl_->tasks.push_back({std::move(fn), nullptr});
+  impl_->cv.notify_all();
+}
+
+void ThreadedEventLoop::SetTimer(int id, int ms) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->timers[id] = {std::chrono::steady_clock::now() + std::chrono::milliseconds(ms), ms};
+  impl_->cv.notify_all();
+}
+
+void ThreadedEventLoop::KillTimer(int id) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->timers.erase(id);
+}
+
+bool ThreadedEventLoop::TimerActive(int id) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  return impl_->timers.count(id) != 0;
+}
+
+void ThreadedEventLoop::SetTimerHandler(std::function<void(int)> handler) {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->timerHandler = std::move(handler);
+}
+
+void ThreadedEventLoop::StartPoller(std::function<void()> round, int pauseMs) {
+  if (impl_->poller.joinable()) return;
+  impl_->poller = std::thread([this, round = std::move(round), pauseMs] {
+    while (!impl_->stopPoller) {
+      round();
+      clock_.SleepMs(pauseMs);
+    }
+  });
+}
+
+void ThreadedEventLoop::Quit() {
+  std::lock_guard<std::mutex> lock(impl_->mutex);
+  impl_->quit = true;
+  impl_->cv.notify_all();
+}
+
+void ThreadedEventLoop::RunPending() {
+  impl_->windowThread = std::this_thread::get_id();
+  std::unique_lock<std::mutex> lock(impl_->mutex);
+  size_t n = impl_->tasks.size();
+  while (n-- > 0 && !impl_->tasks.empty()) {
+    Impl::Task task = std::move(impl_->tasks.front());
+    impl_->tasks.pop_front();
+    lock.unlock();
+    task.fn();
+    lock.lock();
+    if (task.done) {
+      task.done->store(true);
+      impl_->cv.notify_all();
+    }
+  }
+  impl_->windowThread = std::thread::id{};
+}
+
+void ThreadedEventLoop::Run(const std::function<bool()>& done) {
+  impl_->windowThread = std::this_thread::get_id();
+  std::unique_lock<std::mutex> lock(impl_->mutex);
+  impl_->quit = false;
+  while (!impl_->quit && !impl_->shutdown) {
+    if (done) {
+      lock.unlock();
+      bool finished = done();
+      lock.lock();
+      if (finished) break;
+    }
+    auto now = std::chrono::steady_clock::now();
+    if (!impl_->tasks.empty()) {
+      Impl::Task task = std::move(impl_->tasks.front());
+      impl_->tasks.pop_front();
+      lock.unlock();
+      task.fn();
+      lock.lock();
+      if (task.done) {
+        task.done->store(true);
+        impl_->cv.notify_all();
+      }
+      continue;
+    }
+    int dueId = -1;
+    auto next = now + std::chrono::milliseconds(50);
+    for (auto& [id, t] : impl_->timers)
+      if (t.due <= now) {
+        dueId = id;
+        break;
+      } else if (t.due < next) {
+        next = t.due;
+      }
+    if (dueId >= 0) {
+      Impl::Timer& t = impl_->timers[dueId];
+      t.due = now + std::chrono::milliseconds(t.period);
+      auto handler = impl_->timerHandler;
+      lock.unlock();
+      if (handler) handler(dueId);
+      lock.lock();
+      continue;
+    }
+    impl_->cv.wait_until(lock, next);
+  }
+  impl_->windowThread = std::thread::id{};
+}
+
+// ---------------------------------------------------------------------------------------------
+
+VirtualEventLoop::VirtualEventLoop(std::time_t calendarStart) : calendarStart_(calendarStart) {}
+
+void VirtualEventLoop::Send(std::function<void()> fn) {
+  ++windowDepth_;
+  fn();
+  --windowDepth_;
+}
+
+void VirtualEventLoop::Post(std::function<void()> fn) {
+  posted_.push_back(std::move(fn));
+}
+
+void VirtualEventLoop::SetTimer(int id, int ms) {
+  timers_[id] = {now_ + ms, ms};
+}
+
+void VirtualEventLoop::KillTimer(int id) {
+  timers_.erase(id);
+}
+
+bool VirtualEventLoop::TimerActive(int id) {
+  return timers_.count(id) != 0;
+}
+
+void VirtualEventLoop::SetTimerHandler(std::function<void(int)> handler) {
+  timerHandler_ = std::move(handler);
+}
+
+void VirtualEventLoop::StartPoller(std::function<void()> round, int pauseMs) {
+  poller_ = std::move(round);
+  pollerPause_ = pauseMs;
+  pollerDue_ = now_;
+}
+
+void VirtualEventLoop::At(int64_t timeMs, std::function<void()> fn) {
+  alarms_.emplace(timeMs, std::move(fn));
+}
+
+bool VirtualEventLoop::TimerPeriodRange(int& minMs, int& maxMs) {
+  if (!timerServiceAvailable) return false;
+  minMs = 1;
+  maxMs = 1000000;
+  return true;
+}
+
+bool VirtualEventLoop::RunOneWindowEvent(int64_t limit) {
+  // Posted calls first, then alarms, then the earliest timer.
+  if (!posted_.empty()) {
+    auto fn = std::move(posted_.front());
+    posted_.pop_front();
+    ++windowDepth_;
+    fn();
+    --windowDepth_;
+    return true;
+  }
+  int64_t alarmAt = alarms_.empty() ? INT64_MAX : alarms_.begin()->first;
+  int timerId = -1;
+  int64_t timerAt = INT64_MAX;
+  for (auto& [id, t] : timers_)
+    if (t.due < timerAt) {
+      timerAt = t.due;
+      timerId = id;
+    }
+  if (alarmAt <= limit && alarmAt <= timerAt) {
+    auto fn = std::move(alarms_.begin()->second);
+    alarms_.erase(alarms_.begin());
+    if (alarmAt > now_) now_ = alarmAt;
+    ++windowDepth_;
+    fn();
+    --windowDepth_;
+    return true;
+  }
+  if (timerId >= 0 && timerAt <= limit) {
+    if (timerAt > now_) now_ = timerAt;
+    timers_[timerId].due = now_ + timers_[timerId].period;
+    ++windowDepth_;
+    if (timerHandler_) timerHandler_(timerId);
+    --windowDepth_;
+    return true;
+  }
+  return false;
+}
+
+int64_t VirtualEventLoop::NextEventTime() const {
+  int64_t t = INT64_MAX;
+  if (!posted_.empty()) t = now_;
+  if (!alarms_.empty()) t = std::min(t, alarms_.begin()->first);
+  for (auto& [id, timer] : timers_) t = std::min(t, timer.due);
+  if (poller_ && pollerDue_ >= 0) t = std::min(t, pollerDue_);
+  return t;
+}
+
+bool VirtualEventLoop::RunOneEvent(int64_t limit) {
+  int64_t next = NextEventTime();
+  if (next > limit) return false;
+  bool pollerFirst = poller_ && pollerDue_ >= 0 && pollerDue_ <= next && posted_.empty();
+  if (!pollerFirst) {
+    // A window event at `next` that is not earlier than the poller.
+    if (RunOneWindowEvent(next)) return true;
+  }
+  if (next > now_) now_ = next;
+  inPoller_ = true;
+  pollerDue_ = -1;
+  poller_();
+  inPoller_ = false;
+  pollerDue_ = now_ + pollerPause_;
+  return true;
+}
+
+void VirtualEventLoop::SleepMs(int ms) {
+  int64_t target = now_ + (ms > 0 ? ms : 0);
+  if (inPoller_ && windowDepth_ == 0) {
+    // The window thread is free while the reception thread sleeps.
+    while (RunOneWindowEvent(target)) {
+    }
+  } else {
+    while (!alarms_.empty() && alarms_.begin()->first <= target) {
+      auto fn = std::move(alarms_.begin()->second);
+      if (alarms_.begin()->first > now_) now_ = alarms_.begin()->first;
+      alarms_.erase(alarms_.begin());
+      fn();
+    }
+  }
+  if (target > now_) now_ = target;
+}
+
+void VirtualEventLoop::RunFor(int64_t ms) {
+  int64_t end = now_ + ms;
+  while (RunOneEvent(end)) {
+  }
+  if (end > now_) now_ = end;
+}
+
+bool VirtualEventLoop::RunUntil(const std::function<bool()>& done, int64_t maxMs) {
+  int64_t end = now_ + maxMs;
+  while (!done()) {
+    if (!RunOneEvent(end)) {
+      if (end > now_) now_ = end;
+      return done();
+    }
+  }
+  return true;
+}
+
+}  // namespace tidora

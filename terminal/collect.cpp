@@ -1,0 +1,137 @@
+#include "outside/utility.h"
+#include "terminal/session.h"
+
+namespace tidora {
+
+void TerminalText::Add(char c) {
+  if (++count_ > threshold_) {
+    count_ = threshold_ / 2;
+    text_.erase(0, std::min(threshold_ / 2, text_.size()));
+  }
+  text_ += c;
+}
+
+void TerminalSession::Capture(bool writeFailed) {
+  if (captureActive_) {
+    captureActive_ = false;
+    window_.SetUploadItemEnabled(true);
+    window_.SetCaptureChecked(false);
+    {
+      std::lock_guard<std::mutex> lock(fileMutex_);
+      if (captureFile_) std::fclose(captureFile_);
+      captureFile_ = nullptr;
+    }
+    Status(writeFailed ? "Capture write failed" : "Capture ended");
+    return;
+  }
+  FileRequest request;
+  request.mode = FileRequest::kSave;
+  request.filters = {{"Text Files (*.cap)", {"*.cap"}}, {"All Files (*.*)", {"*.*"}}};
+  request.defaultExtension = "cap";
+  request.initialName = capturePath_;
+  request.initialDir = lastDirectory_;
+  request.mustExist = false;
+  std::vector<std::string> chosen = ui_.ChooseFiles(request);
+  if (chosen.empty() || chosen.front().empty()) return;
+  capturePath_ = chosen.front();
+  std::string dir;
+  if (ExtractDirectory(capturePath_, dir, 0)) lastDirectory_ = dir;
+  FILE* f = std::fopen(capturePath_.c_str(), "wb");
+  if (!f) {
+    Box("Can not open capture file");
+    return;
+  }
+  // Unbuffered: every character is on disk (or its failure known) when it has been received.
+  std::setvbuf(f, nullptr, _IONBF, 0);
+  {
+    std::lock_guard<std::mutex> lock(fileMutex_);
+    captureFile_ = f;
+  }
+  captureActive_ = true;
+  Status("Capturing data");
+  window_.SetUploadItemEnabled(false);
+  window_.SetCaptureChecked(true);
+}
+
+void TerminalSession::Diagnostic(bool writeFailed) {
+  if (diagnosticActive_) {
+    diagnosticActive_ = false;
+    Menu(MenuForm::kIdle);
+    {
+      std::lock_guard<std::mutex> lock(fileMutex_);
+      if (diagnosticFile_) std::fclose(diagnosticFile_);
+      diagnosticFile_ = nullptr;
+    }
+    if (writeFailed) Status("Diagnostic file write failed");
+    if (diagnosticOutcome_ == Outcome::kRunning) diagnosticOutcome_ = Outcome::kFailed;
+    return;
+  }
+  FileRequest request;
+  request.mode = FileRequest::kSave;
+  request.filters = {{"Text Files (*.dia)", {"*.dia"}}, {"All Files (*.*)", {"*.*"}}};
+  request.defaultExtension = "dia";
+  request.initialName = diagnosticPath_;
+  request.initialDir = lastDirectory_;
+  request.mustExist = false;
+  std::vector<std::string> chosen = ui_.ChooseFiles(request);
+  if (chosen.empty() || chosen.front().empty()) return;
+  diagnosticPath_ = chosen.front();
+  std::string dir;
+  if (ExtractDirectory(diagnosticPath_, dir, 0)) lastDirectory_ = dir;
+  FILE* f = std::fopen(diagnosticPath_.c_str(), "wb");
+  if (!f) {
+    Box("Cant open diagnostic file");
+    return;
+  }
+  std::setvbuf(f, nullptr, _IONBF, 0);
+  {
+    std::lock_guard<std::mutex> lock(fileMutex_);
+    diagnosticFile_ = f;
+  }
+  StatusSequence(0);
+  if (s_.portOpen) {
+    diagnosticActive_ = true;
+    diagnosticOutcome_ = Outcome::kRunning;
+    Status("Collecting diagnostic info");
+  } else {
+    std::lock_guard<std::mutex> lock(fileMutex_);
+    std::fclose(diagnosticFile_);
+    diagnosticFile_ = nullptr;
+    diagnosticOutcome_ = Outcome::kFailed;
+  }
+}
+
+void TerminalSession::OnDiagnosticStep(int step) {
+  switch (step) {
+    case 1:
+      CoefficientSequence(0);
+      break;
+    case 2:
+      Menu(MenuForm::kBusyWithoutStop);
+      link_.SendSlow("DD0,10\n\r");
+      SetState(kDiagnosticDump);
+      loop_.SetTimer(kDiagnosticDump, 4000);
+      break;
+    case 3:
+      loop_.KillTimer(kDiagnosticDump);
+      link_.SendSlow("FR\n\r");
+      SetState(kDiagnosticFr);
+      loop_.SetTimer(kDiagnosticFr, 10000);
+      break;
+  }
+}
+
+void TerminalSession::FinishDiagnostic() {
+  Menu(MenuForm::kIdle);
+  {
+    std::lock_guard<std::mutex> lock(fileMutex_);
+    if (diagnosticFile_) std::fclose(diagnosticFile_);
+    diagnosticFile_ = nullptr;
+  }
+  diagnosticActive_ = false;
+  SetState(kIdle);
+  Status("Diagnostic completed");
+  diagnosticOutcome_ = Outcome::kSucceeded;
+}
+
+}  // namespace tidora

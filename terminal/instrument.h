@@ -1,0 +1,52 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace tidora {
+
+// What the status reply tells about the recorder.
+struct InstrumentInfo {
+  std::string modelText;
+  float firmwareVersion = 0;
+  int samplesPerBurst = 0;
+  int measurements = 0;
+  int bursts = 0;
+  bool conductivity = false;
+  int linesPerMeasurement = 1;
+  bool logging = false;
+  bool tsunamiDemo = false;
+  bool tgr41plus = false;
+  bool tgr77 = false;
+  int recordSize = 5;
+};
+
+// Fills `info` from a status reply; true when the configured class (`configuredPlus`) matches
+// the recorder's.
+bool ParseStatus(const std::string& reply, InstrumentInfo& info, bool configuredPlus);
+// "*", the reply, and "*" after every line feed; cut to `capacity` - 1 characters.
+std::string MakeStatusText(const std::string& reply, size_t capacity = 2048);
+// The reply with "*" after every line feed; cut likewise.
+std::string MakeCoefficientText(const std::string& reply, size_t capacity = 2048);
+// Whether the firmware named in a status reply takes the date/time command.
+bool ClockSettingSupported(const std::string& reply);
+// "datetime=%02d%02d%04d%02d%02d%02d\r" for the calendar second t (UTC, or local time).
+std::string DateTimeCommand(std::time_t t, bool local);
+// The recorder's answer to the date/time command: empty on success, else the text to show.
+std::string DateTimeReplyError(const std::string& reply);
+// Lines the upload's data section is expected to have.
+long ExpectedLineCount(const InstrumentInfo& info);
+// Upload file header for the identified model (path is the file's full path).
+std::string UploadHeader(const InstrumentInfo& info, const std::string& path);
+
+// Reflected CRC-32 (IEEE 802.3), table driven.
+uint32_t Crc32(const uint8_t* data, size_t n);
+
+// The binary image written as the hexadecimal record lines the recorder would have dumped:
+// "DD", the lines, "S>", each line followed by CR LF (none after "S>").
+std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo& info);
+
+}  // namespace tidora

@@ -1,0 +1,591 @@
+#include "terminal/session.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace tidora {
+
+bool SilenceWatchdog::Alive(std::time_t now, int limit) {
+  if (!started_.exchange(true)) {
+    last_ = now;
+    return true;
+  }
+  return now - last_.load() <= limit;
+}
+
+TerminalSession::TerminalSession(EventLoop& loop, SerialPorts& ports, Interaction& ui,
+                                 TerminalWindow& window, CommSettings& settings)
+    : loop_(loop),
+      clock_(loop.clock()),
+      ui_(ui),
+      window_(window),
+      s_(settings),
+      link_(ports, loop.clock(), ui, window, settings),
+      reply_(kReplyCapacity, '\0') {}
+
+TerminalSession::~TerminalSession() {
+  std::lock_guard<std::mutex> lock(fileMutex_);
+  if (captureFile_) std::fclose(captureFile_);
+  if (diagnosticFile_) std::fclose(diagnosticFile_);
+  if (uploadFile_) std::fclose(uploadFile_);
+  captureFile_ = diagnosticFile_ = uploadFile_ = nullptr;
+}
+
+void TerminalSession::Start(const ReleaseFlags* release) {
+  if (release)
+    for (size_t i = 0; i < release->size(); ++i)
+      if ((*release)[i]) link_.table()[i].releaseAtExit = true;
+  SetState(kIdle);
+  loop_.SetTimerHandler([this](int id) { OnTimer(id); });
+  loop_.StartPoller([this] { ReceiveRound(); }, 20);
+  link_.OpenPort();
+}
+
+void TerminalSession::SaveSettings() {
+  WindowRect rect{};
+  bool known = window_.GetWindowRect(rect);
+  WriteCommSettings(s_, s_.settingsPath, known ? &rect : nullptr, window_.Screen());
+}
+
+void TerminalSession::End(bool writeSettings) {
+  if (writeSettings) SaveSettings();
+  link_.ReleaseAll();
+  std::lock_guard<std::mutex> lock(fileMutex_);
+  if (captureFile_) std::fclose(captureFile_);
+  captureFile_ = nullptr;
+  captureActive_ = false;
+}
+
+void TerminalSession::Menu(MenuForm form) {
+  window_.SetMenu(form);
+  // The idle form enables Upload again even while a capture runs.
+  if (form == MenuForm::kIdle) window_.SetUploadItemEnabled(true);
+}
+
+void TerminalSession::Box(const std::string& text) {
+  ui_.Message(text, kErrorCaption, MsgIcon::None, MsgButtons::Ok);
+}
+
+std::string TerminalSession::Reply() {
+  size_t n = std::min(fill_.load(), kReplyCapacity - 1);
+  return std::string(reply_.data(), n);
+}
+
+bool TerminalSession::ReplyHolds(const char* echo) {
+  return Reply().find(echo) != std::string::npos;
+}
+
+void TerminalSession::TypeChar(char c) {
+  if (s_.portOpen) link_.SendChar(static_cast<uint8_t>(c));
+}
+
+void TerminalSession::Configure(const CommSettings& settings) {
+  bool wasOpen = s_.portOpen;
+  s_ = settings;
+  s_.portOpen = wasOpen;
+  if (!link_.OpenPort()) s_.port = 0;
+  SaveSettings();
+}
+
+// ---- Reception thread ----
+
+void TerminalSession::CollectChar(uint8_t c) {
+  std::unique_lock<std::mutex> lock(fileMutex_);
+  if (captureActive_ && captureFile_) {
+    if (std::fputc(c, captureFile_) == EOF) {
+      lock.unlock();
+      loop_.Send([this] { Capture(true); });
+    }
+  } else if (diagnosticActive_ && diagnosticFile_) {
+    bool ok = c == '\n' ? std::fputs("\r\n", diagnosticFile_) != EOF
+                        : std::fputc(c, diagnosticFile_) != EOF;
+    if (!ok) {
+      lock.unlock();
+      loop_.Send([this] { Diagnostic(true); });
+    }
+  }
+}
+
+void TerminalSession::ReceiveRound() {
+  uint8_t c;
+  while (link_.Receive(c)) HandleChar(c);
+  if (state_ == kAsciiUpload && !asciiWatchdog_.Alive(clock_.CalendarSeconds(), 5))
+    loop_.Send([this] { OnUploadStep(5); });
+}
+
+void TerminalSession::HandleChar(uint8_t c) {
+  CollectChar(c);
+  int st = state_;
+  if (st == kStatusReply || st == kCoefficientsReply || st == kSetTimeStatus ||
+      st == kSetTimeCommand) {
+    size_t f = fill_.load();
+    if (f >= kReplyCapacity - 1) f = 0;  // keeps room for the terminating zero
+    reply_[f] = static_cast<char>(c);
+    fill_.store(f + 1);
+  }
+  if (st == kAsciiUpload) {
+    AsciiChar(c, true);
+    previous_ = c;
+    return;
+  }
+  if (c != '\r') {
+    char ch = static_cast<char>(c);
+    loop_.Send([this, ch] { window_.ShowChar(ch); });
+    if (c == 25)
+      loop_.Send([this] {
+        window_.ShowChar('^');
+        window_.ShowChar('Y');
+      });
+  }
+  if (previous_ == 'S' && c == '>') {
+    previous_ = c;
+    loop_.Send([this] { OnPromptSeen(); });
+    while (state_ == kBinaryUpload) RunBinaryUploader();
+    return;
+  }
+  previous_ = c;
+}
+
+// ---- Prompt and timers ----
+
+void TerminalSession::OnPromptSeen() {
+  switch (state_.load()) {
+    case kStatusPrompt:
+      StatusSequence(1);
+      break;
+    case kStatusReply:
+      // A late prompt of the wake-up (a recorder may answer both line ends) is no reply: the
+      // reply begins with the echo of the command.
+      if (!ReplyHolds("DS")) {
+        ResetReply();
+        break;
+      }
+      StatusSequence(2);
+      break;
+    case kCoefficientsPrompt:
+      CoefficientSequence(1);
+      break;
+    case kCoefficientsReply:
+      if (!ReplyHolds("DC")) {
+        ResetReply();
+        break;
+      }
+      CoefficientSequence(2);
+      break;
+    case kAsciiUpload:
+      EndAsciiUpload(false);
+      break;
+    case kConnecting:
+      loop_.KillTimer(kConnecting);
+      SetState(kIdle);
+      Status("Connected");
+      Progress(0);
+      connectOutcome_ = Outcome::kSucceeded;
+      if (s_.plus && s_.baud41plus != s_.searchStart) SaveSettings();
+      break;
+    case kStopping:
+      loop_.KillTimer(kStopping);
+      SetState(kIdle);
+      Menu(MenuForm::kIdle);
+      link_.SetupPort(false);
+      Status("Stopped");
+      Progress(0);
+      stopOutcome_ = Outcome::kSucceeded;
+      break;
+    case kDiagnosticDump:
+      loop_.KillTimer(kDiagnosticDump);
+      OnDiagnosticStep(3);
+      break;
+    case kSetTimePrompt:
+      SetTimeStep(1);
+      break;
+    case kSetTimeStatus:
+      if (!ReplyHolds("DS")) {
+        ResetReply();
+        break;
+      }
+      SetTimeStep(2);
+      break;
+    case kSetTimeCommand:
+      if (!ReplyHolds("datetime=")) {
+        ResetReply();
+        break;
+      }
+      SetTimeStep(3);
+      break;
+    default:
+      Progress(0);
+      break;
+  }
+}
+
+void TerminalSession::OnTimer(int id) {
+  switch (id) {
+    case kStatusPrompt:
+    case kStatusReply:
+      Menu(MenuForm::kIdle);
+      loop_.KillTimer(id);
+      StatusSequence(99);
+      break;
+    case kCoefficientsPrompt:
+    case kCoefficientsReply:
+      Menu(MenuForm::kIdle);
+      loop_.KillTimer(id);
+      CoefficientSequence(99);
+      break;
+    case kConnecting:
+      loop_.KillTimer(id);
+      ConnectAttempt(++connectAttempt_);
+      break;
+    case kStopping:
+      ++escapeCount_;
+      if (escapeCount_ < 5) {
+        link_.SendChar(27);
+      } else {
+        loop_.KillTimer(kStopping);
+        SetState(kIdle);
+        Menu(MenuForm::kIdle);
+        stopOutcome_ = Outcome::kFailed;
+      }
+      break;
+    case kSetTimePrompt:
+    case kSetTimeStatus:
+    case kSetTimeCommand:
+      SetState(kIdle);
+      Menu(MenuForm::kIdle);
+      loop_.KillTimer(id);
+      window_.SetDateTimeStatus(id == kSetTimePrompt   ? "Did not get S> prompt"
+                                : id == kSetTimeStatus ? "no response to DS command"
+                                                       : "no response to datetime= command");
+      Status("Set Date/Time Failed");
+      clockOutcome_ = Outcome::kFailed;
+      break;
+    case kDiagnosticDump:
+      loop_.KillTimer(id);
+      OnDiagnosticStep(3);
+      break;
+    case kDiagnosticFr:
+      loop_.KillTimer(id);
+      link_.SendChar(27);
+      if (s_.plus)
+        loop_.SetTimer(kTimerDiagnosticEscape, 200);
+      else
+        FinishDiagnostic();
+      break;
+    case kTimerDiagnosticEscape:
+      loop_.KillTimer(id);
+      link_.SendChar(27);
+      FinishDiagnostic();
+      break;
+    case kBinaryUpload:
+      loop_.KillTimer(id);
+      Status("Upload Failed");
+      uploading_ = false;
+      SetState(kIdle);
+      Menu(MenuForm::kIdle);
+      uploadOutcome_ = Outcome::kFailed;
+      break;
+    case kTimerUploadWatchdog:
+      Stop();
+      break;
+    default:
+      loop_.KillTimer(id);
+      break;
+  }
+}
+
+// ---- Connect ----
+
+void TerminalSession::Connect() {
+  connectAttempt_ = 0;
+  ConnectAttempt(0);
+}
+
+void TerminalSession::ConnectAttempt(int attempt) {
+  if (!s_.portOpen) {
+    Box("No port open");
+    connectOutcome_ = Outcome::kFailed;
+    return;
+  }
+  connectOutcome_ = Outcome::kRunning;
+  if (!s_.plus) {
+    if (attempt == 0) {
+      ProgressRange(0, 4);
+      progressPos_ = 0;
+    }
+    if (attempt >= 4) {
+      Progress(0);
+      Status("Failed to Connect");
+      SetState(kIdle);
+      connectOutcome_ = Outcome::kFailed;
+      return;
+    }
+    ProgressStep();
+  } else {
+    if (attempt == 0) {
+      s_.searchStart = s_.baud41plus;
+      auto it = std::find(kNormalRates.begin(), kNormalRates.end(), s_.baud41plus);
+      bool listed = it != kNormalRates.end();
+      s_.searchIndex = listed ? static_cast<int>(it - kNormalRates.begin()) : 0;
+      // A stored rate outside the list would never come round again: after the stored rate
+      // and each of the seven, the search ends.
+      searchBound_ = listed ? 0x7FFFFFFF : 3 * (static_cast<int>(kNormalRates.size()) + 1);
+      ProgressRange(0, 36);
+      Progress(0);
+    }
+    if (attempt > 0 && attempt % 3 == 0) {
+      if (attempt >= searchBound_) {
+        Progress(0);
+        Status("Failed to Connect");
+        SetState(kIdle);
+        connectOutcome_ = Outcome::kFailed;
+        return;
+      }
+      s_.searchIndex = (s_.searchIndex + 1) % static_cast<int>(kNormalRates.size());
+      long rate = kNormalRates[static_cast<size_t>(s_.searchIndex)];
+      s_.baud41plus = static_cast<int>(rate);
+      s_.baud = rate;
+      link_.OpenAtStoredRate();
+      if (rate == s_.searchStart) {
+        Progress(0);
+        Status("Failed to Connect");
+        SetState(kIdle);
+        connectOutcome_ = Outcome::kFailed;
+        return;
+      }
+    }
+    ProgressStep();
+  }
+  link_.SendSlow("\n\r");
+  loop_.SetTimer(kConnecting, 1000);
+  SetState(kConnecting);
+  Status("Connecting");
+  clock_.SleepMs(400);
+  link_.SendSlow("\n\r");
+}
+
+// ---- Status and coefficients ----
+
+void TerminalSession::StatusSequence(int step) {
+  switch (step) {
+    case 0:
+      if (!s_.portOpen) {
+        Box("No port open");
+        statusOutcome_ = Outcome::kFailed;
+        return;
+      }
+      statusOutcome_ = Outcome::kRunning;
+      SetState(kStatusPrompt);
+      Menu(MenuForm::kBusyWithoutStop);
+      loop_.SetTimer(kStatusPrompt, 2000);
+      link_.SendSlow("\n\r");
+      break;
+    case 1:
+      loop_.KillTimer(kStatusPrompt);
+      ResetReply();
+      SetState(kStatusReply);
+      loop_.SetTimer(kStatusReply, 10000);
+      link_.SendSlow("DS\n\r");
+      break;
+    case 2: {
+      loop_.KillTimer(kStatusReply);
+      Menu(MenuForm::kIdle);
+      std::string reply = Reply();
+      bool match = ParseStatus(reply, info_, s_.plus);
+      s_.modelName = info_.modelText.substr(0, 15);
+      window_.SetStatusPart(2, info_.modelText);
+      if (uploading_) {
+        if (info_.logging) {
+          uploading_ = false;
+          Menu(MenuForm::kIdle);
+          Status("Upload canceled");
+          Box("Stop logging before upload");
+          SetState(kIdle);
+          uploadOutcome_ = Outcome::kFailed;
+          statusOutcome_ = Outcome::kSucceeded;
+          return;
+        }
+        ProgressRange(0, static_cast<int>(ExpectedLineCount(info_)));
+        progressStepLines_ = 100;
+        if (!match) {
+          char text[160];
+          std::snprintf(text, sizeof text,
+                        "Please enter appropriate settings for instrument type %s.\n",
+                        info_.modelText.c_str());
+          ui_.Message(text, "QuaylinkW", MsgIcon::Information, MsgButtons::Ok);
+          uploading_ = false;
+          Status("Upload failed - wrong instrument type");
+          uploadOutcome_ = Outcome::kFailed;
+          loop_.Post([this] { window_.OpenConfigure(); });
+        }
+      }
+      statusText_ = MakeStatusText(reply, kTextCapacity);
+      SetState(kIdle);
+      statusOutcome_ = Outcome::kSucceeded;
+      if (uploading_) OnUploadStep(1);
+      if (diagnosticActive_) OnDiagnosticStep(1);
+      break;
+    }
+    case 99:
+      SetState(kIdle);
+      Menu(MenuForm::kIdle);
+      statusOutcome_ = Outcome::kFailed;
+      if (uploading_) {
+        uploading_ = false;
+        uploadOutcome_ = Outcome::kFailed;
+        Box("Instrument not responding, click connect");
+      }
+      break;
+  }
+}
+
+void TerminalSession::CoefficientSequence(int step) {
+  switch (step) {
+    case 0:
+      if (!s_.portOpen) {
+        Box("No port open");
+        coefficientOutcome_ = Outcome::kFailed;
+        return;
+      }
+      coefficientOutcome_ = Outcome::kRunning;
+      link_.SendSlow("\n\r");
+      Menu(MenuForm::kBusyWithoutStop);
+      loop_.SetTimer(kCoefficientsPrompt, 2000);
+      SetState(kCoefficientsPrompt);
+      break;
+    case 1:
+      loop_.KillTimer(kCoefficientsPrompt);
+      ResetReply();
+      SetState(kCoefficientsReply);
+      link_.SendSlow("DC\n\r");
+      loop_.SetTimer(kCoefficientsReply, 15000);
+      break;
+    case 2:
+      loop_.KillTimer(kCoefficientsReply);
+      Menu(MenuForm::kIdle);
+      coefficientText_ = MakeCoefficientText(Reply(), kTextCapacity);
+      SetState(kIdle);
+      coefficientOutcome_ = Outcome::kSucceeded;
+      if (uploading_) OnUploadStep(2);
+      if (diagnosticActive_) OnDiagnosticStep(2);
+      break;
+    case 99:
+      SetState(kIdle);
+      Menu(MenuForm::kIdle);
+      coefficientOutcome_ = Outcome::kFailed;
+      if (uploading_) uploadOutcome_ = Outcome::kFailed;
+      uploading_ = false;
+      Box("Instrument not responding, click connect");
+      break;
+  }
+}
+
+// ---- Date and time ----
+
+void TerminalSession::SetDateTime(bool local) {
+  if (!s_.portOpen) {
+    Box("No port open");
+    clockOutcome_ = Outcome::kFailed;
+    return;
+  }
+  clockOutcome_ = Outcome::kRunning;
+  localTime_ = local;
+  window_.SetDateTimeStatus("Get Prompt");
+  SetState(kSetTimePrompt);
+  Menu(MenuForm::kBusyWithoutStop);
+  loop_.SetTimer(kSetTimePrompt, 2000);
+  link_.SendSlow("\n\r");
+}
+
+bool TerminalSession::BuildDateTimeCommand(std::string& command) {
+  int minMs = 0, maxMs = 0;
+  if (!clock_.TimerPeriodRange(minMs, maxMs)) {
+    window_.SetDateTimeStatus("Could not get timer resolution");
+    return false;
+  }
+  std::time_t first = clock_.CalendarSeconds();
+  std::time_t t = first;
+  while ((t = clock_.CalendarSeconds()) == first) clock_.SleepMs(1);
+  int period = std::min(std::max(minMs, 1), std::max(maxMs, 1));
+  int64_t due = clock_.NowMs() + 750;
+  while (clock_.NowMs() < due) clock_.SleepMs(period);
+  command = DateTimeCommand(t + 1, localTime_);
+  return true;
+}
+
+void TerminalSession::SetTimeStep(int step) {
+  switch (step) {
+    case 1:
+      loop_.KillTimer(kSetTimePrompt);
+      ResetReply();
+      SetState(kSetTimeStatus);
+      window_.SetDateTimeStatus("Get Status");
+      loop_.SetTimer(kSetTimeStatus, 5000);
+      link_.SendSlow("DS\r");
+      break;
+    case 2: {
+      loop_.KillTimer(kSetTimeStatus);
+      std::string reply = Reply();
+      if (!ClockSettingSupported(reply)) {
+        window_.SetDateTimeStatus("date/time setting is not supported");
+        Status("Could not set instrument date/time");
+        SetState(kIdle);
+        Menu(MenuForm::kIdle);
+        clockOutcome_ = Outcome::kFailed;
+        return;
+      }
+      window_.SetDateTimeStatus("Set Date and Time");
+      ResetReply();
+      std::string command;
+      if (BuildDateTimeCommand(command)) {
+        SetState(kSetTimeCommand);
+        loop_.SetTimer(kSetTimeCommand, 2000);
+        link_.SendFast(command);
+      } else {
+        SetState(kIdle);
+        Status("Could not set instrument date/time");
+        Menu(MenuForm::kIdle);
+        clockOutcome_ = Outcome::kFailed;
+      }
+      break;
+    }
+    case 3: {
+      loop_.KillTimer(kSetTimeCommand);
+      SetState(kIdle);
+      std::string error = DateTimeReplyError(Reply());
+      if (error.empty()) {
+        window_.SetDateTimeStatus("success");
+        Status(localTime_ ? "date and time set to PC time" : "date and time set to UTC time");
+        clockOutcome_ = Outcome::kSucceeded;
+      } else {
+        window_.SetDateTimeStatus(error);
+        Status("not able to set date and time");
+        clockOutcome_ = Outcome::kFailed;
+      }
+      Menu(MenuForm::kIdle);
+      break;
+    }
+  }
+}
+
+// ---- Stop ----
+
+void TerminalSession::Stop() {
+  loop_.KillTimer(kTimerUploadWatchdog);
+  if (uploading_) {
+    uploading_ = false;
+    if (uploadOutcome_ == Outcome::kRunning) uploadOutcome_ = Outcome::kFailed;
+    if (held_.exchange(false)) link_.ReleaseHold();
+    if (uploadFile_) {
+      std::fclose(uploadFile_);
+      uploadFile_ = nullptr;
+    }
+  }
+  stopOutcome_ = Outcome::kRunning;
+  escapeCount_ = 0;
+  if (s_.portOpen) link_.SendChar(27);
+  if (state_ != kBinaryUpload) loop_.SetTimer(kStopping, 200);
+  SetState(kStopping);
+}
+
+}  // namespace tidora
