@@ -68,6 +68,7 @@ class CTabulon : public CPostProc {
   // read, the inputs combined and the report written. 1 when written (or skipped).
   int ProcessFile(CPostProcJob& job);
   bool TestFileName(const std::string& name) const override;
+  FileFilter OutputFileFilter() const override { return {"Output File ()", {"*.r41"}}; }
 
  private:
   Outcome outcome_ = Outcome::kNone;

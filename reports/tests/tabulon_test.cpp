@@ -112,6 +112,35 @@ TEST_F(TabulonTest, JobReadsBothInputsAndWritesTheReport) {
   EXPECT_EQ(testing::ReadFile(dir.file("run.r41")), "old");
 }
 
+// Remembers the file dialogs it was asked for.
+class DialogRecorder : public ScriptedInteraction {
+ public:
+  std::vector<std::string> ChooseFiles(const FileRequest& request) override {
+    requests.push_back(request);
+    return ScriptedInteraction::ChooseFiles(request);
+  }
+  std::vector<FileRequest> requests;
+};
+
+TEST_F(TabulonTest, AnotherOutputNameIsAskedForAsAReport) {
+  Build(2, 2);
+  DialogRecorder dialogs;
+  CTabulon module(dialogs);
+  module.SetPage(&page);
+  module.ReportSetup().psu.SetColumns({kVarBurstNumber, kVarSigHeightAs});
+  ASSERT_EQ(module.PrepareReportRun({was, wts}, ""), "");
+  testing::WriteFile(dir.file("run.r41"), "old");
+  dialogs.QueueChoice(1);  // No: another name
+  dialogs.QueueFiles({dir.file("other.r41")});
+  ASSERT_EQ(module.RunAndWait(), 1);
+  ASSERT_EQ(dialogs.requests.size(), 1u);
+  ASSERT_EQ(dialogs.requests[0].filters.size(), 1u);
+  EXPECT_EQ(dialogs.requests[0].filters[0].description, "Output File ()");
+  EXPECT_EQ(dialogs.requests[0].filters[0].patterns, std::vector<std::string>{"*.r41"});
+  EXPECT_EQ(testing::ReadFile(dir.file("run.r41")), "old");
+  EXPECT_TRUE(IsFile(dir.file("other.r41")));
+}
+
 TEST_F(TabulonTest, HeaderFromTheWasFileDatesFrom2000AndDepthFromTheWtsFile) {
   Build(3, 5, true);
   auto m = Module(
