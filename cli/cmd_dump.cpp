@@ -18,8 +18,9 @@ RunFn SetupDump(CLI::App& app) {
   auto args = std::make_shared<DumpArgs>();
   CLI::App* sub = app.add_subcommand(
       "dump",
-      "Print a tide (.tid) or wave burst (.wb) file as CSV: a header of variable names, then one "
-      "row per record (tide) or per sample (wave burst)");
+      "Print a data file (.tid, .wb, .was, .wts, .wt) as CSV: a header of variable names, then "
+      "one row per record (tide), per sample (wave burst, surface elevation), per burst "
+      "(statistics, auto spectrum) or per band (auto spectrum with ids 13 or 14)");
   sub->add_option("FILE", args->file, "The data file; its extension tells its kind")->required();
   sub->add_option("--vars", args->vars,
                   "Variable ids to print, in order, separated by commas (for example 4,19,27,7); "

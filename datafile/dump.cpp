@@ -5,16 +5,42 @@
 
 #include "datafile/textio.h"
 #include "datafile/tgr41file.h"
+#include "datafile/wavefiles.h"
 #include "datafile/writers.h"
 #include "outside/utility.h"
 
 namespace tidora {
 namespace {
 
-// Values a burst reader stores once per burst (index 0) rather than per sample.
+// Values a burst reader stores once per burst (index 0) rather than per sample or band.
 bool IsPerBurstValue(int fileId, int id) {
-  return fileId == kWaveBurstFileId &&
-         (id == kVarBurstNumber || id == kVarPeriod || id == kVarNumberOfWaves);
+  switch (fileId) {
+    case kWaveBurstFileId:
+      return id == kVarBurstNumber || id == kVarPeriod || id == kVarNumberOfWaves;
+    case kWasFileId:
+      return id != kVarEnergyDensity && id != kVarFrequency;
+    case kWtsFileId:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Lines a burst gives: one per sample, per band when band values are asked of a .was file,
+// else one per burst.
+int LinesOfBurst(CTGR41File& reader, const std::vector<int>& vars, int count) {
+  switch (reader.GetFileID()) {
+    case kWasFileId:
+      for (int id : vars)
+        if (!IsPerBurstValue(kWasFileId, id))
+          return std::clamp(static_cast<CWasFile&>(reader).GetLastHeader().bands, 0,
+                            kMaxWaveSeriesLength);
+      return 1;
+    case kWtsFileId:
+      return 1;
+    default:
+      return count;
+  }
 }
 
 std::string FormatValue(const DataArrays& data, int id, size_t index) {
@@ -169,7 +195,8 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
       emit(0, 0);
     } else {
       if (!reader->ReadData(data, row, count)) break;
-      for (int i = 0; i < count && (maxRows < 0 || written < maxRows); ++i)
+      const int lines = LinesOfBurst(*reader, vars, count);
+      for (int i = 0; i < lines && (maxRows < 0 || written < maxRows); ++i)
         emit(static_cast<size_t>(i), 0);
     }
   }

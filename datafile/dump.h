@@ -1,7 +1,9 @@
 #pragma once
 
 // Any data file as CSV, through the data file library: what `tidora dump` prints. A header of
-// the variables' long names, then one row per record (tide file) or per sample (burst files);
+// the variables' long names, then one row per record (tide file), per sample (wave burst and
+// surface elevation files), per burst (statistics and auto-spectrum files) or per band (an
+// auto-spectrum file asked for energy density or frequency);
 // RFC 4180 quoting and CR LF line ends; Date/Time as "MM/DD/YYYY HH:MM:SS".
 
 #include <ostream>

@@ -244,10 +244,9 @@ class CTGR41File {
   Interaction* ui_ = nullptr;
 };
 
-// A new reader for file identifiers 0 to 4 (null for any other identifier, and for a kind
-// whose reader this build does not have yet).
+// A new reader for file identifiers 0 to 4 (null for any other identifier).
 std::unique_ptr<CTGR41File> CreateFileObject(int fileId);
-// The same by reader class name ("CTidFile", "CWbFile").
+// The same by reader class name ("CTidFile", "CWbFile", "CWasFile", "CWtsFile", "CWtFile").
 std::unique_ptr<CTGR41File> CreateFileObjectByClassName(const std::string& className);
 // Copies the file identifier and the header values found by ReadFileInfo (not the open file,
 // not the subtitles). Returns false, copying nothing, when the two readers are of different

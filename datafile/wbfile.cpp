@@ -17,12 +17,12 @@ bool IsUsableHeader(const BurstHeader& h) {
   return h.fields >= 5 && h.samples > 0 && h.samples <= kMaxSamplesPerBurst;
 }
 
+}  // namespace
+
 int WholeSecondsInt(double v) {
   if (!std::isfinite(v)) return 0;
   return static_cast<int>(std::clamp(v, double{INT_MIN}, double{INT_MAX}));
 }
-
-}  // namespace
 
 BurstHeader ParseBurstHeader(std::string_view line) {
   BurstHeader h;
@@ -181,14 +181,18 @@ int CWbFile::SkipAtStart(int n) {
   return 1;
 }
 
+std::string FormatBurstTitle(int burst, int numBursts, const std::string& startText, int samples,
+                             double period) {
+  char text[256];
+  std::snprintf(text, sizeof text, "Burst %d of %d, Start %s, %d point, T=%d sec", burst, numBursts,
+                startText.c_str(), samples, WholeSecondsInt(samples * period));
+  return text;
+}
+
 std::string CWbFile::BurstTitle(const BurstHeader& h) const {
   std::tm t{};
   AddP41Time(h.start, &t);
-  char text[256];
-  std::snprintf(text, sizeof text, "Burst %d of %d, Start %s, %d point, T=%d sec", h.burst,
-                numBursts_, TimeToDateTimeStr(t).c_str(), h.samples,
-                WholeSecondsInt(h.samples * h.period));
-  return text;
+  return FormatBurstTitle(h.burst, numBursts_, TimeToDateTimeStr(t), h.samples, h.period);
 }
 
 int CWbFile::ReadData(DataArrays& data, int row, int& count) {

@@ -26,6 +26,11 @@ bool IsBurstHeaderLine(std::string_view line);
 // Bytes of a burst's rows on disk: whole rows of 62 bytes, then a last row of four blanks,
 // r fields of 14 characters and CR LF when the count is not a multiple of four.
 int64_t WaveBurstRowBytes(int samplesPerBurst);
+// Whole seconds of a duration, truncated and kept within int (0 when not finite).
+int WholeSecondsInt(double seconds);
+// "Burst %d of %d, Start %s, %d point, T=%d sec" with the burst's duration in whole seconds.
+std::string FormatBurstTitle(int burst, int numBursts, const std::string& startText, int samples,
+                             double period);
 
 // More samples per burst than any recorder takes: such a header is damaged.
 inline constexpr int kMaxSamplesPerBurst = 1 << 20;
@@ -56,6 +61,8 @@ class CWbFile : public CTGR41File {
   int GetNumBursts() const { return numBursts_; }
   // Header values of the burst read last.
   const BurstHeader& GetLastHeader() const { return last_; }
+  // Whole seconds of a duration, truncated and kept within int (0 when not finite).
+  int WholeSecondsInt(double seconds);
   // "Burst %d of %d, Start %s, %d point, T=%d sec".
   std::string BurstTitle(const BurstHeader& h) const;
 

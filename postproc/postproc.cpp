@@ -200,7 +200,7 @@ CPostProc::Overwrite CPostProc::OverwritePrompt(std::string& base, const std::st
       request.mode = FileRequest::kSave;
       request.title = "Enter a New Output File Name";
       request.initialDir = setup_->outputDir;
-      request.filters = {{"Output File ()", {"*.rpt"}}};
+      request.filters = {OutputFileFilter()};
       request.mustExist = false;
       std::vector<std::string> chosen = ui_.ChooseFiles(request);
       if (chosen.empty()) break;  // back to the first question

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/interaction.h"
 #include "postproc/file_manager.h"
 #include "postproc/page.h"
 #include "postproc/setup.h"
@@ -119,6 +120,8 @@ class CPostProc {
   virtual int ProcessJob(CPostProcJob& job) = 0;
   virtual void AfterRun() {}
   virtual bool TestFileName(const std::string&) const { return true; }
+  // The filter of the "Enter a New Output File Name" dialog of the overwrite prompt.
+  virtual FileFilter OutputFileFilter() const { return {"Output File ()", {"*.rpt"}}; }
   // Lines for a developer's debugger; nothing a user sees.
   virtual void DebugOutput(const std::string&) {}
 

@@ -102,10 +102,10 @@ TEST(DumpCommand, ClearErrors) {
   EXPECT_NE(err.find("unknown variable id 77"), std::string::npos) << err;
   Dump(tide + " --vars 4,nine", &rc, &err);
   EXPECT_EQ(rc, 1);
-  testing::WriteFile(dir.file("x.wts"), "*  0\r\n");
+  testing::WriteFile(dir.file("x.wts"), "no burst here\r\n");
   Dump(dir.file("x.wts"), &rc, &err);
   EXPECT_EQ(rc, 1);
-  EXPECT_NE(err.find(".wts"), std::string::npos) << err;
+  EXPECT_NE(err.find("x.wts: the file holds no data"), std::string::npos) << err;
   std::string help = Dump("--help", &rc);
   EXPECT_EQ(rc, 0);
   EXPECT_NE(help.find("--vars"), std::string::npos);

@@ -72,7 +72,15 @@ TEST(FileObjects, FactoryMakesTheReaderOfEachKind) {
   EXPECT_EQ(wb->GetFileID(), 1);
   EXPECT_STREQ(tid->GetClassName(), "CTidFile");
   EXPECT_EQ(tid->GetMaxDataTypes(), 36);
-  for (int id : {-1, 2, 3, 4, 5, 36}) EXPECT_EQ(CreateFileObject(id), nullptr) << id;
+  for (int id : {-1, 5, 36}) EXPECT_EQ(CreateFileObject(id), nullptr) << id;
+  const char* classes[] = {"CWasFile", "CWtsFile", "CWtFile"};
+  for (int id : {2, 3, 4}) {
+    auto r = CreateFileObject(id);
+    ASSERT_TRUE(r) << id;
+    EXPECT_EQ(r->GetFileID(), id);
+    EXPECT_STREQ(r->GetClassName(), classes[id - 2]);
+    EXPECT_TRUE(CreateFileObjectByClassName(classes[id - 2]));
+  }
   EXPECT_TRUE(CreateFileObjectByClassName("CWbFile"));
   EXPECT_FALSE(CreateFileObjectByClassName("CNoFile"));
   EXPECT_EQ(wb->GetDefaultVarID(1), 26);

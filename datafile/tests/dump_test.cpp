@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "datafile/tests/wave_output_builders.h"
 #include "datafile/tgr41file.h"
 #include "datafile/writers.h"
 #include "testing/test_support.h"
@@ -124,6 +125,49 @@ TEST(CsvDump, ClearErrors) {
   EXPECT_NE(error.find(".was"), std::string::npos);
   EXPECT_FALSE(DumpDataFileCsv(dir.file("a.txt"), {}, out, error));
   EXPECT_EQ(out.str(), "");
+}
+
+TEST(CsvDump, WaveOutputFilesGiveARowPerBurstOrPerBand) {
+  testing::TempDir dir;
+  std::vector<testing::WasBurst> was(2);
+  was[1].burst = 1;
+  was[1].start = 1800;
+  was[1].densities = {0.5, 1.5};
+  std::string wasPath = dir.file("d.was");
+  testing::WriteFile(wasPath, testing::WasFileText(was));
+  std::ostringstream out;
+  std::string error;
+  ASSERT_TRUE(DumpDataFileCsv(wasPath, {}, out, error)) << error;
+  auto lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0],
+            "Burst Number,\"Variance, auto spectrum [m^2]\",\"Energy [J/m^2], auto spectrum\","
+            "\"Significant wave height [meters], auto spectrum\",\"Significant period [seconds], "
+            "auto spectrum\"");
+  EXPECT_EQ(lines[2], "1,0.0625,628.5,1,8.5");
+
+  out.str("");
+  ASSERT_TRUE(DumpDataFileCsv(wasPath, {2, 14, 13}, out, error)) << error;
+  lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 1u + 6 + 2);
+  EXPECT_EQ(lines[8], "1,0.0234375,1.5");
+
+  std::string wtsPath = dir.file("d.wts");
+  testing::WriteFile(wtsPath, testing::WtsFileText({{}, {}}));
+  out.str("");
+  ASSERT_TRUE(DumpDataFileCsv(wtsPath, {4, 25, 18}, out, error)) << error;
+  lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], "01/01/1989 00:00:00,1.25,57");
+
+  std::string wtPath = dir.file("d.wt");
+  testing::WriteFile(wtPath, testing::WtFileText({{}}));
+  out.str("");
+  ASSERT_TRUE(DumpDataFileCsv(wtPath, {}, out, error)) << error;
+  lines = Lines(out.str());
+  ASSERT_EQ(lines.size(), 9u);
+  EXPECT_EQ(lines[0], "Time [seconds],Wave amplitude [meters]");
+  EXPECT_EQ(lines[8], "3.5,0.125");
 }
 
 }  // namespace

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <atomic>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "merge/merge_lines.h"
+#include "merge/merge_settings.h"
+
+namespace tidora {
+
+class Interaction;
+class CPostProcPage;
+
+// Constants of the correction.
+inline constexpr double kMillibarsToPsi = 0.01450377;
+inline constexpr double kPascalsPerPsi = 6894.757;
+
+// Texts of the merge run.
+inline constexpr const char* kMergingStatus = "Merging Data...";
+inline constexpr const char* kInputErrorCaption = "Input file Error";
+inline constexpr const char* kUnableCaption = "Unable to Process";
+inline constexpr const char* kOutputErrorCaption = "Output File Error";
+
+// The corrected value of one tide sample: tide pressure less the barometric value (converted
+// from millibars when the settings say so), as meters of water when asked.
+double CorrectedValue(const MergeSettings& settings, double tidePressure, double barometric);
+
+// One merge of a tide file with a barometric pressure file into a corrected tide file. The
+// output is written to a temporary file beside it and takes the output's place only when the
+// whole run succeeded, so the output may be the tide input itself and a stop or an error
+// leaves it as it was.
+class CBaroMerge {
+ public:
+  enum class Outcome { kNotRun, kDone, kStopped, kError };
+
+  // inputs: the two input paths in the order of the selection (their roles follow from the
+  // extensions); scanCount: the tide file's scan count as the data file library read it;
+  // ui: the messages; page: the progress window (may be null: then neither progress nor
+  // stop requests); stopFlag (may be null): nonzero asks the run to stop.
+  CBaroMerge(const MergeSettings& settings, std::string outputPath, std::vector<std::string> inputs,
+             long scanCount, Interaction& ui, CPostProcPage* page,
+             const std::atomic<int>* stopFlag);
+  ~CBaroMerge();
+  CBaroMerge(const CBaroMerge&) = delete;
+  CBaroMerge& operator=(const CBaroMerge&) = delete;
+
+  // Runs the merge: 0 for success or stop, 1 for an error (its message has been shown).
+  int Run();
+
+  Outcome GetOutcome() const { return outcome_; }
+  long DataLinesWritten() const { return linesWritten_; }
+  const std::string& TidePath() const { return tidePath_; }
+  const std::string& BaroPath() const { return baroPath_; }
+  const std::string& TempPath() const { return tempPath_; }
+  bool OutputExisted() const { return outputExisted_; }
+
+ private:
+  Outcome Merge();
+  void CloseFiles();
+  bool ReadBaro(double& t, double& p);
+  void Warn(const std::string& text, const char* caption);
+
+  MergeSettings settings_;
+  std::string outputPath_;
+  std::vector<std::string> inputs_;
+  long scanCount_;
+  Interaction& ui_;
+  CPostProcPage* page_;
+  const std::atomic<int>* stop_;
+  std::string tidePath_, baroPath_, tempPath_;
+  std::FILE* tide_ = nullptr;
+  std::FILE* baro_ = nullptr;
+  std::FILE* temp_ = nullptr;
+  bool tempCreated_ = false;
+  // Fields a line does not supply keep the previous line's values.
+  BaroReading baroReading_;
+  TideSample tideSample_;
+  bool outputExisted_ = false;
+  long linesWritten_ = 0;
+  Outcome outcome_ = Outcome::kNotRun;
+};
+
+// The temporary file of a run: the output path with the extension "tmp", or, when that names
+// the output itself or one of the inputs, the output path with ".tmp" added until it names
+// neither.
+std::string MergeTempPath(const std::string& outputPath, const std::vector<std::string>& inputs);
+
+}  // namespace tidora

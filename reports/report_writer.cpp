@@ -1,0 +1,208 @@
+#include "reports/report_writer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+
+#include "outside/utility.h"
+#include "platform/interaction.h"
+#include "platform/profile.h"
+
+namespace tidora {
+namespace {
+
+enum class NumberForm { kNone, kTime, kFixed3, kWhole, kExponent };
+
+NumberForm FormOf(int id) {
+  switch (id) {
+    case kVarBurstNumber:
+    case kVarNumberOfWaves:
+      return NumberForm::kWhole;
+    case kVarDateTime:
+      return NumberForm::kTime;
+    case kVarSensorDepth:
+      return NumberForm::kFixed3;
+    case kVarEnergyAs:
+    case kVarEnergyTss:
+    case kVarSigPeriodAs:
+    case kVarSigPeriodTss:
+    case kVarSigHeightAs:
+    case kVarSigHeightTss:
+    case kVarVarianceAs:
+    case kVarVarianceTss:
+    case kVarH10Tss:
+    case kVarH100Tss:
+    case kVarMaxHeightTss:
+    case kVarAveragePeriodTss:
+    case kVarAverageHeightTss:
+      return NumberForm::kExponent;
+    default:
+      return NumberForm::kNone;
+  }
+}
+
+// printf into a string; the patterns are the report's own.
+std::string Format(const char* pattern, ...) {
+  va_list args, again;
+  va_start(args, pattern);
+  va_copy(again, args);
+  char small[128];
+  int n = std::vsnprintf(small, sizeof small, pattern, args);
+  va_end(args);
+  std::string out;
+  if (n < 0) {
+    va_end(again);
+    return out;
+  }
+  if (static_cast<size_t>(n) < sizeof small) {
+    out.assign(small, static_cast<size_t>(n));
+  } else {
+    // Only a value of hundreds of digits ("%.0f" of 1e300) is this long.
+    out.resize(static_cast<size_t>(n) + 1);
+    std::vsnprintf(out.data(), out.size(), pattern, again);
+    out.resize(static_cast<size_t>(n));
+  }
+  va_end(again);
+  return out;
+}
+
+constexpr CReportWriter::Patterns kPatterns[] = {
+    {"%20s", "%20.3f", "%20.0f", "%20.6e"},
+    {"%s\t", "%.3f\t", "%.0f\t", "%.6e\t"},
+    {"%s;", "%.3f;", "%.0f;", "%.6e;"},
+    {"%s:", "%.3f:", "%.0f:", "%.6e:"},
+};
+
+}  // namespace
+
+bool IsReportVariable(int id) {
+  return FormOf(id) != NumberForm::kNone;
+}
+
+bool FileHasColumn(const std::vector<std::string>& columnNames, int id) {
+  std::string name;
+  if (!GetDataNameFromID(name, id)) return false;
+  return std::find(columnNames.begin(), columnNames.end(), name) != columnNames.end();
+}
+
+void RequestSlotVariable(int id, const std::vector<std::string>& columnNames,
+                         std::array<bool, kMaxDataTypes>& requested) {
+  requested[kVarSensorDepth] = true;
+  if (FileHasColumn(columnNames, id)) requested[static_cast<size_t>(id)] = true;
+}
+
+ReportTable CombineReportInputs(const std::vector<ReportInput>& inputs) {
+  ReportTable table;
+  if (inputs.empty()) return table;
+  table.header = inputs.front().header;
+  int rows = inputs.front().rows;
+  int mostRead = 0;
+  for (const ReportInput& in : inputs) {
+    rows = std::min(rows, in.rows);
+    mostRead = std::max(mostRead, in.recordsRead);
+  }
+  // Rows that no input has read would only repeat zeros: a burst count taken from a damaged
+  // burst number must not make millions of them.
+  table.rows = std::max(1, std::min(rows, mostRead));
+  for (int id = 0; id < kMaxDataTypes; ++id) {
+    bool any = false;
+    for (const ReportInput& in : inputs) any = any || in.requested[id];
+    if (!any) continue;
+    auto& column = table.columns[id];
+    column.assign(static_cast<size_t>(table.rows), 0.0);
+    for (int r = 0; r < table.rows; ++r) {
+      for (auto it = inputs.rbegin(); it != inputs.rend(); ++it) {
+        if (it->HoldsData(id, r)) {
+          column[static_cast<size_t>(r)] = it->values[id][static_cast<size_t>(r)];
+          break;
+        }
+      }
+    }
+  }
+  return table;
+}
+
+// ---- CReportWriter ----
+
+const CReportWriter::Patterns& CReportWriter::PatternsFor(int separator) {
+  return kPatterns[std::clamp(separator, 0, 3)];
+}
+
+CReportWriter::CReportWriter(std::string outputPath, const CTabulon_Psu& settings)
+    : outputPath_(std::move(outputPath)),
+      settings_(settings),
+      patterns_(PatternsFor(settings.columnSeparator.value)) {}
+
+std::string CReportWriter::Label(int id) const {
+  if (!IsReportVariable(id)) return {};
+  std::string label;
+  if (id == kVarDateTime && settings_.julianDaysConvFmt.value == kTimeJulianDays)
+    label = "Time-jdays";
+  else
+    GetShortDataNameFromID(label, id);
+  return Format(patterns_.text, label.c_str());
+}
+
+std::string CReportWriter::TimeText(double t) const {
+  const std::tm tm = CalendarTime(t);
+  switch (settings_.julianDaysConvFmt.value) {
+    case kTimeOfDay:
+      return TimeToTimeOnlyStr(tm);
+    case kTimeDateAndTime:
+      return TimeToDateTimeStr(tm);
+    default: {
+      // Days from 00:00:00 on 1 January of the time's own year, that day being day 1.
+      const double yearStart = CalendarSeconds(int64_t{tm.tm_year} + 1900, 1, 1, 0, 0, 0);
+      return Format("%.6f", (t - yearStart) / 86400.0 + 1.0);
+    }
+  }
+}
+
+std::string CReportWriter::Field(int id, double value) const {
+  switch (FormOf(id)) {
+    case NumberForm::kTime:
+      return Format(patterns_.text, TimeText(value).c_str());
+    case NumberForm::kFixed3:
+      return Format(patterns_.fixed3, value);
+    case NumberForm::kWhole:
+      return Format(patterns_.whole, value);
+    case NumberForm::kExponent:
+      return Format(patterns_.exponent, value);
+    default:
+      return {};
+  }
+}
+
+std::string CReportWriter::Render(const ReportTable& table) const {
+  // The report is a text file: every line feed is written as CR LF.
+  std::string out;
+  if (settings_.outputHeaderInfo) {
+    std::string root = table.header.inputPath;
+    RemoveExtension(root);
+    const ReportHeader& h = table.header;
+    out += Format("# filename = %s[.WAS, .WTS]\r\n", root.c_str());
+    out += Format("# wave integration time = %.2lf\r\n", h.integrationTime);
+    out += Format("# number of points in the burst = %d\r\n", h.points);
+    out +=
+        Format("# height of TGR 41 above the bottom = %.3lf\r\n", h.waterDepth - h.instrumentDepth);
+    out += Format("# density = %.3lf\r\n", h.density);
+  }
+  const std::vector<int> used = settings_.UsedColumns();
+  if (settings_.labelDataColumns)
+    for (int id : used) out += Label(id);
+  for (int r = 0; r < table.rows; ++r) {
+    out += "\r\n";
+    for (int id : used) out += Field(id, table.Value(id, r));
+  }
+  return out;
+}
+
+int CReportWriter::Write(const ReportTable& table, Interaction& ui) const {
+  if (WriteFileAtomically(outputPath_, Render(table))) return 1;
+  ui.Message(outputPath_ + " cannot be opened for writing, contact Brennic.", "Output File Error",
+             MsgIcon::Warning, MsgButtons::Ok);
+  return 0;
+}
+
+}  // namespace tidora

@@ -1,0 +1,78 @@
+#pragma once
+
+// The report module in the processing framework: its setup record (the framework's part and
+// the TabulonPsu section) and its job on the processing thread.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "postproc/postproc.h"
+#include "reports/report_writer.h"
+#include "reports/tabulon_psu.h"
+
+namespace tidora {
+
+class CTabulonSetup : public CPostProcSetup {
+ public:
+  CTabulonSetup() { ResetAll(); }
+  explicit CTabulonSetup(const std::string& dir) { ResetAll(dir); }
+
+  void ResetModule() override { psu.Reset(); }
+  int ModuleIndex() const override { return kReportModule; }
+  std::string DefaultFileName() const override { return "Tabulon.psa"; }
+  std::unique_ptr<CPostProcSetup> Clone() const override;
+  void WriteModuleSection(std::ostream& out) const override { psu.WriteSection(out); }
+  void ReadModuleKey(int keyId, const std::string& value) override;
+  bool ModuleEqual(const CPostProcSetup& other) const override;
+  std::string AssignModuleSetting(const std::string& key, const std::string& value) override {
+    return psu.Assign(key, value);
+  }
+  std::vector<std::string> ModuleKeyNames() const override { return CTabulon_Psu::KeyNames(); }
+
+  CTabulon_Psu psu;
+};
+
+// Readers for the module's inputs: the data file library's, showing their messages through
+// `ui`.
+ReaderFactory ReportReaderFactory(Interaction& ui);
+
+class CTabulon : public CPostProc {
+ public:
+  explicit CTabulon(Interaction& ui);
+  CTabulonSetup& ReportSetup() { return static_cast<CTabulonSetup&>(*setup_); }
+
+  // The start check: with no column chosen, the "Cannot Start Process" box, the page asked to
+  // show the Data Setup page (where the window opens the variable selection), and false.
+  bool StartCheck();
+  // The input selection of the File Setup page with the module's rules: paths of the chosen
+  // files, sorted and checked; when taken, the input directory, the names and the default
+  // output file name are set and the inputs opened. False (selection unchanged) after a box.
+  bool SelectInputFiles(std::vector<std::string> paths);
+
+  // A run without a window (command line): the inputs checked by the module's rules, the
+  // input directory that of the first, the report file `output` (default: the first input
+  // with the extension "r41"), and the inputs opened. Empty, or why the run cannot start.
+  std::string PrepareReportRun(std::vector<std::string> paths, const std::string& output);
+
+  enum class Outcome { kNone, kWritten, kSkipped, kCancelled, kReadFailed, kWriteFailed, kStopped };
+  Outcome LastOutcome() const { return outcome_; }
+  // Why the last job wrote nothing, in a sentence; empty after a written report.
+  std::string OutcomeText() const;
+  // The report file of the last job.
+  const std::string& LastReportPath() const { return reportPath_; }
+
+ protected:
+  int ProcessJob(CPostProcJob& job) override;
+  // The job: output name and overwrite question, the columns asked of each input, every input
+  // read, the inputs combined and the report written. 1 when written (or skipped).
+  int ProcessFile(CPostProcJob& job);
+  bool TestFileName(const std::string& name) const override;
+  FileFilter OutputFileFilter() const override { return {"Output File ()", {"*.r41"}}; }
+
+ private:
+  Outcome outcome_ = Outcome::kNone;
+  std::string reportPath_;
+};
+
+}  // namespace tidora
