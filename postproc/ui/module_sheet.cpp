@@ -623,6 +623,26 @@ bool ModuleSheet::SelectInputFiles() {
   std::vector<std::string> names;
   for (const auto& path : chosen) names.push_back(NameOf(path));
   std::sort(names.begin(), names.end());
+  if (texts_.takeSelection) {
+    // The module opens its inputs from the input directory: set it first, and put it back
+    // when the names are refused.
+    const std::string oldDir = s.inputDir;
+    s.inputDir = dir;
+    if (!texts_.takeSelection(names)) {
+      s.inputDir = oldDir;
+      return false;
+    }
+    if (dir != oldDir && dir != s.outputDir &&
+        ui_.Message("Do you want to change the output directory to " + dir + "?",
+                    "Input Directory Has Changed", MsgIcon::Question,
+                    MsgButtons::YesNo) == MsgAnswer::Yes)
+      s.outputDir = dir;
+    s.lastProcessed = 0;
+    rememberedLastProcessed_ = 0;
+    inputChangedSinceOpen_ = true;
+    FillControls();
+    return true;
+  }
   const std::string dup = DuplicateExtension(names);
   if (!dup.empty()) {
     ui_.Message("Cannot select more than one file with ." + dup + " extension",

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QPointer>
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -88,6 +89,10 @@ struct ModuleSheetTexts {
   bool showOutputFile = false;
   // After an input selection, OutputFile becomes the first name's root followed by a dot.
   bool outputFileFromInput = false;
+  // A module with rules of its own for the chosen names (without directory): it checks them,
+  // shows its message, and takes them (selection, input managers, output name). The framework
+  // rules (one file per extension, one root name) apply when it is empty.
+  std::function<bool(std::vector<std::string>)> takeSelection;
 };
 
 class ModuleSheet;

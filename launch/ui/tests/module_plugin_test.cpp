@@ -64,6 +64,14 @@ class ModulePlugin : public ::testing::Test {
     });
   }
 
+  // The sheet that opens after a first box.
+  void CloseSheetWhenShownLater() {
+    tidora::testing::HandleNextModal([this](QWidget* box) {
+      box->close();
+      CloseSheetWhenShown();
+    });
+  }
+
   tidora::testing::TempHome home;
   tidora::testing::TempDir dir;
   ScriptedInteraction ui;
@@ -102,6 +110,13 @@ TEST_F(ModulePlugin, RunMenuItemSixOpensTheModuleWithTheRememberedSetup) {
   EXPECT_EQ(shownPath, path);
   EXPECT_EQ(w.windowTitle(), "Tidora for Waves");
   EXPECT_TRUE(ui.Messages().empty());
+  // Item 5: the merge module, on its default setup file in the settings folder.
+  ASSERT_TRUE(WriteModulePreferences("Merge Barometric Pressure",
+                                     {SettingsFile("Baroblend.psa"), true, true}));
+  CloseSheetWhenShownLater();
+  findCommand(&w, kCmdMergeBarometric)->trigger();
+  EXPECT_EQ(title, "Merge Barometric Pressure");
+  EXPECT_EQ(shownPath, SettingsFile("Baroblend.psa"));
   // Plot Data still has no component.
   findCommand(&w, kCmdPlotData)->trigger();
   ASSERT_FALSE(ui.Messages().empty());

@@ -1,0 +1,107 @@
+// The merge module's property sheet driven by control identifier on the offscreen platform.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include "merge/ui/merge_pages.h"
+#include "platform/interaction.h"
+#include "platform/ui/dialog_builder.h"
+#include "platform/ui/tests/gui_test_support.h"
+#include "testing/test_support.h"
+
+namespace tidora::ui {
+namespace {
+
+using tidora::testing::TempDir;
+using tidora::testing::TempHome;
+using tidora::testing::WriteFile;
+
+class MergeSheet : public ::testing::Test {
+ protected:
+  MergeSheet() : module(ui) {
+    tidora::testing::EnsureApplication();
+    CMergeSetup& s = module.MergeSetup();
+    s.ResetAll(dir.path());
+    setupPath = dir.file("Baroblend.psa");
+    EXPECT_TRUE(s.Save(setupPath, ui));
+    WriteModulePreferences(s.DisplayName(), {setupPath, true, true});
+    page = new MergeDataPage(module);
+    sheet = std::make_unique<ModuleSheet>(module, ui, bridge, MergeSheetTexts(module),
+                                          std::vector<ModulePage*>{page});
+    EXPECT_TRUE(sheet->Open(false));
+    sheet->show();
+  }
+  ~MergeSheet() override {
+    bridge.Detach();
+    sheet.reset();
+  }
+  template <class T = QWidget>
+  T* File(int id) {
+    return findControl<T>(sheet->tabs()->widget(0), id);
+  }
+  template <class T = QWidget>
+  T* Data(int id) {
+    return findControl<T>(page, id);
+  }
+
+  TempHome home;
+  TempDir dir;
+  std::string setupPath;
+  ScriptedInteraction ui;
+  SheetBridge bridge;
+  CMergeModule module;
+  MergeDataPage* page = nullptr;
+  std::unique_ptr<ModuleSheet> sheet;
+};
+
+TEST_F(MergeSheet, DataSetupShowsTheDefaultsAndKeepsRefusedValues) {
+  EXPECT_EQ(sheet->windowTitle(), "Merge Barometric Pressure");
+  EXPECT_TRUE(Data<QCheckBox>(kIdMergeConvert)->isChecked());
+  EXPECT_EQ(Data<QComboBox>(kIdMergeUnits)->currentText(), "psia");
+  EXPECT_EQ(Data<QLineEdit>(kIdMergeDensity)->text(), "1028");
+  EXPECT_EQ(Data<QLineEdit>(kIdMergeGravity)->text(), "9.8");
+  Data<QCheckBox>(kIdMergeConvert)->setChecked(false);
+  EXPECT_FALSE(Data<QLineEdit>(kIdMergeGravity)->isEnabled());
+  EXPECT_FALSE(Data<QLineEdit>(kIdMergeDensity)->isEnabled());
+  Data<QComboBox>(kIdMergeUnits)->setCurrentIndex(1);
+  Data<QLineEdit>(kIdMergeGravity)->setText("-1");  // below zero: refused
+  Data<QLineEdit>(kIdMergeDensity)->setText("1025");
+  sheet->tabs()->setCurrentIndex(1);
+  sheet->tabs()->setCurrentIndex(0);  // the page is left
+  const MergeSettings& m = module.MergeSetup().Merge();
+  EXPECT_EQ(m.convertToWaterDepth, 0);
+  EXPECT_EQ(m.barometricPressureUnits, 1);
+  EXPECT_EQ(m.gravity, 9.8);
+  EXPECT_EQ(m.averageDensity, 1025);
+  // Default Data Setup brings the page back.
+  findCommand(sheet.get(), kCmdDefaultDataSetup)->trigger();
+  EXPECT_TRUE(Data<QCheckBox>(kIdMergeConvert)->isChecked());
+  EXPECT_EQ(Data<QLineEdit>(kIdMergeDensity)->text(), "1028");
+}
+
+TEST_F(MergeSheet, InputSelectionFollowsTheMergeRules) {
+  WriteFile(dir.file("site.tid"), "");
+  WriteFile(dir.file("site.bp"), "");
+  WriteFile(dir.file("other.tid"), "");
+  ui.QueueFiles({dir.file("site.tid"), dir.file("other.tid")});
+  File<QPushButton>(kIdInputSelect)->click();
+  ASSERT_FALSE(ui.Messages().empty());
+  EXPECT_EQ(ui.Messages().back().caption, "Duplicate Extensions Found");
+  EXPECT_EQ(File<QComboBox>(kIdInputList)->count(), 0);
+  ui.QueueFiles({dir.file("site.tid")});
+  File<QPushButton>(kIdInputSelect)->click();
+  EXPECT_EQ(ui.Messages().back().text, "Must select both a .TID and .BP file for processing.");
+  ui.QueueFiles({dir.file("site.tid"), dir.file("site.bp")});
+  File<QPushButton>(kIdInputSelect)->click();
+  EXPECT_EQ(File<QComboBox>(kIdInputList)->count(), 2);
+  EXPECT_EQ(File<QComboBox>(kIdInputList)->currentText(), "site.bp");
+  EXPECT_EQ(File<QLineEdit>(kIdOutputFile)->text(), "site.tid");
+  EXPECT_TRUE(sheet->SetupChanged());
+}
+
+}  // namespace
+}  // namespace tidora::ui
