@@ -41,10 +41,12 @@ void Wait(const std::function<bool()>& done, int ms) {
 int TakeScreenshots(const QString& dir) {
   sim::Options o;
   o.family = sim::Family::kTgr41plus;
-  o.tideSamples = 96;
+  o.tideSamples = 192;
   o.burstEvery = 4;
   o.samplesPerBurst = 512;
-  sim::PtyRecorder recorder(sim::SetupFor(sim::Simulate(o)));
+  sim::RecorderSetup setup = sim::SetupFor(sim::Simulate(o));
+  setup.rate = 38400;
+  sim::PtyRecorder recorder(setup);
   std::string error;
   if (!recorder.Start(&error)) {
     std::fprintf(stderr, "QuaylinkW: no pseudo-terminal for the recorder: %s\n", error.c_str());
@@ -55,6 +57,7 @@ int TakeScreenshots(const QString& dir) {
   s.SetInstrumentType("TGR41plus");
   s.modelName = "TGR41plus";
   s.uploadBinary = 0;
+  s.baud = s.baud41plus = 38400;
   PortDeviceTable table;
   table.SetDevice(0, recorder.devicePath());
   PosixSerialPorts ports(table);
@@ -73,10 +76,12 @@ int TakeScreenshots(const QString& dir) {
   // Part of the way into the dump, so the progress and the scrolling text show.
   Wait(
       [&] {
-        return window.progress()->value() > window.progress()->maximum() / 3 ||
+        QProgressBar* p = window.progress();
+        return (session.state() == kAsciiUpload &&
+                p->value() - p->minimum() > (p->maximum() - p->minimum()) / 3) ||
                session.uploadOutcome() != Outcome::kRunning;
       },
-      30000);
+      60000);
   failures += !SaveScreenshot(GrabWindow(&window), dir, "quaylinkw_upload");
   session.Stop();
   Wait([&] { return session.state() == kIdle && !session.uploading(); }, 20000);

@@ -46,9 +46,6 @@ void TerminalArea::ShowChar(char c) {
     case '\b':
       cursor.deletePreviousChar();
       break;
-    case 0x19:  // control-Y: the edit control shows it as ^Y
-      cursor.insertText("^Y");
-      break;
     case '\n':
       cursor.insertText("\n");
       break;
@@ -56,6 +53,8 @@ void TerminalArea::ShowChar(char c) {
       cursor.insertText("\t");
       break;
     default:
+      // Other control characters (control-Y among them, which arrives followed by "^Y") leave
+      // no mark, as in the edit control.
       if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) {
         cursor.insertText(QString(QChar(static_cast<unsigned char>(c))));
       }

@@ -146,8 +146,7 @@ TEST(TerminalArea, ShowsReceivedTextTrimsTheOlderHalfAndKeepsTheCaretAtTheEnd) {
   EXPECT_EQ(typed, std::string("ds\r\x19"));
   EXPECT_TRUE(area.toPlainText().isEmpty());  // typed keys are not shown
 
-  area.ShowChar('\x19');
-  area.ShowChar('\n');
+  for (char c : {'\x19', '^', 'Y', '\n'}) area.ShowChar(c);  // as the session hands on control-Y
   EXPECT_EQ(area.toPlainText(), "^Y\n");
   std::string all = "^Y\n";
   for (int i = 0; i < 200; ++i) {
