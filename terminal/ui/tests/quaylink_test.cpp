@@ -12,6 +12,7 @@
 #include <QTest>
 
 #include "platform/ui/dialog_builder.h"
+#include "platform/ui/help_browser.h"
 #include "platform/ui/tests/gui_test_support.h"
 #include "sim/pty_recorder.h"
 #include "terminal/tests/harness.h"
@@ -422,6 +423,35 @@ TEST(QuaylinkWindow, PortFailureShowsInTheStatusBarAndTheSettingsAreWrittenAtThe
     findCommand(&w, ID_STATUS)->trigger();
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(ui.boxes.back(), "No port open");
+
+    // Help topics, and the About box from the menu and from Alt+?.
+    findCommand(&w, ID_HELP_TOPIC)->trigger();
+    auto* help = w.findChild<HelpBrowser*>();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->topic(), kHelpQuaylink);
+    EXPECT_TRUE(HasHelpPage(kHelpQuaylinkConfigure) && HasHelpPage(kHelpQuaylinkDateTime));
+    HandleNextModal([&](QWidget* dialog) {
+      findControl<QPushButton>(dialog, IDC_HELP)->click();
+      EXPECT_EQ(help->topic(), kHelpQuaylinkConfigure);
+      findControl<QPushButton>(dialog, IDCANCEL)->click();
+    });
+    findCommand(&w, ID_CONFIGURE)->trigger();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    for (auto trigger : {0, 1}) {
+      QString line, title;
+      HandleNextModal([&](QWidget* dialog) {
+        title = dialog->windowTitle();
+        line = findControl<QLabel>(dialog, IDC_ABOUT_LINE)->text();
+        findControl<QPushButton>(dialog, IDOK)->click();
+      });
+      if (trigger == 0)
+        findCommand(&w, ID_HELP_ABOUT)->trigger();
+      else
+        QTest::keyClick(w.terminal(), Qt::Key_Slash, Qt::AltModifier);
+      EXPECT_EQ(title, "Tidora for Waves");
+      EXPECT_EQ(line, "Tidora for Waves, QuaylinkW Version 1.13");
+    }
     findCommand(&w, ID_FILE_EXIT)->trigger();
   }
   std::string written = ReadFile(s.settingsPath);
