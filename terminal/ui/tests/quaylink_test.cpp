@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <QThread>
+#include <atomic>
 #include <filesystem>
+#include <thread>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -9,6 +12,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <QTest>
 
 #include "platform/ui/dialog_builder.h"
@@ -75,6 +79,39 @@ void ExpectMenu(QuaylinkWindow& w, MenuForm form) {
   EXPECT_EQ(Enabled(&w, ID_STOP), m.stop);
   EXPECT_TRUE(Enabled(&w, ID_FILE_EXIT));
   EXPECT_TRUE(Enabled(&w, ID_HELP_ABOUT));
+}
+
+TEST(QtEventLoop, ReceptionThreadCallsRunOnTheWindowThreadAndEndWithoutWaitingForIt) {
+  EnsureApplication();
+  auto loop = std::make_unique<QtEventLoop>();
+  std::atomic<int> rounds{0}, ranOnGui{0}, returned{0};
+  loop->StartPoller(
+      [&] {
+        if (rounds++ < 3) {
+          loop->Send([&] { ranOnGui += QThread::currentThread() == qApp->thread(); });
+          ++returned;  // a synchronous call returns only after it has run
+          EXPECT_EQ(returned.load(), ranOnGui.load());
+        }
+      },
+      5);
+  ASSERT_TRUE(WaitFor([&] { return returned == 3; }, 5000));
+  EXPECT_EQ(ranOnGui, 3);
+  // A call the window thread never gets to is abandoned when the loop ends.
+  std::atomic<bool> waiting{false};
+  auto blocked = std::make_unique<QtEventLoop>();
+  blocked->StartPoller(
+      [&] {
+        if (!waiting.exchange(true)) blocked->Send([] {});
+      },
+      5);
+  while (!waiting) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  blocked->Shutdown();  // returns although the GUI thread never ran the call
+  loop->SetTimerHandler([&](int id) {
+    if (id == 7) loop->KillTimer(7);
+  });
+  loop->SetTimer(7, 10);
+  EXPECT_TRUE(loop->TimerActive(7));
+  EXPECT_TRUE(WaitFor([&] { return !loop->TimerActive(7); }, 2000));
 }
 
 TEST(ConfigureDialog, FamilySwitchRestoresTheRatesAndBinaryBoxSwitchesTheUploadList) {
@@ -436,19 +473,22 @@ TEST(QuaylinkWindow, PortFailureShowsInTheStatusBarAndTheSettingsAreWrittenAtThe
       findControl<QPushButton>(dialog, IDCANCEL)->click();
     });
     findCommand(&w, ID_CONFIGURE)->trigger();
-    w.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
-    for (auto trigger : {0, 1}) {
+    // The menu item and both accelerators open it.
+    std::vector<std::function<void()>> openers = {
+        [&] { findCommand(&w, ID_HELP_ABOUT)->trigger(); }};
+    for (QShortcut* shortcut : w.findChildren<QShortcut*>()) {
+      if (shortcut->key() == QKeySequence("Alt+?") || shortcut->key() == QKeySequence("Alt+/"))
+        openers.push_back([shortcut] { Q_EMIT shortcut->activated(); });
+    }
+    ASSERT_EQ(openers.size(), 3u);
+    for (auto& open : openers) {
       QString line, title;
       HandleNextModal([&](QWidget* dialog) {
         title = dialog->windowTitle();
         line = findControl<QLabel>(dialog, IDC_ABOUT_LINE)->text();
         findControl<QPushButton>(dialog, IDOK)->click();
       });
-      if (trigger == 0)
-        findCommand(&w, ID_HELP_ABOUT)->trigger();
-      else
-        QTest::keyClick(w.terminal(), Qt::Key_Slash, Qt::AltModifier);
+      open();
       EXPECT_EQ(title, "Tidora for Waves");
       EXPECT_EQ(line, "Tidora for Waves, QuaylinkW Version 1.13");
     }
