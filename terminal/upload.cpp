@@ -160,7 +160,8 @@ void TerminalSession::AsciiChar(uint8_t c, bool checkFill) {
       if (n % 100 == 0) {
         int errors = errorCount_;
         loop_.Post([this, n, errors] {
-          ProgressStep();
+          // The range counts lines, so each report moves the bar by the lines it stands for.
+          Progress(progressPos_ + progressStepLines_);
           char text[96];
           std::snprintf(text, sizeof text, "Uploaded %ld scans Errors: %d", n, errors);
           Status(text);

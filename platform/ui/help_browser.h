@@ -11,6 +11,9 @@ namespace tidora::ui {
 inline constexpr int kHelpContents = 0;
 inline constexpr int kHelpLauncher = 100;
 inline constexpr int kHelpPlanDeployment = 500;
+inline constexpr int kHelpQuaylink = 1000;
+inline constexpr int kHelpQuaylinkConfigure = 1010;
+inline constexpr int kHelpQuaylinkDateTime = 1020;
 inline constexpr int kHelpConvertHex = 1500;
 inline constexpr int kHelpEndurance = 2000;
 

@@ -201,6 +201,15 @@ TEST_F(Upload, AsciiUploadOfATgr41plusKeepsTheDumpAsReceived) {
   std::string data = "DD\r\n" + Join(setup.dumpLines) + "S>";
   std::string file = ReadFile(path);
   EXPECT_EQ(file, ExpectedFile(path, setup, "*Brennic TGR 41plus Data File:\n", data));
+  // The bar's range counts lines: before it was reset it stood near the end of that range.
+  int range = 0, highest = 0;
+  for (auto& r : ui.Records()) {
+    if (r.kind == ScriptedInteraction::Record::kProgressRange) range = r.b;
+    if (r.kind == ScriptedInteraction::Record::kProgressPos) highest = std::max(highest, r.a);
+  }
+  EXPECT_GT(range, 2000);
+  EXPECT_GT(highest, range * 9 / 10);
+  EXPECT_LE(highest, range);
   // The capture holds the same characters as the data section, in the same order.
   std::string captured = ReadFile(cap);
   EXPECT_NE(captured.find(data), std::string::npos);
