@@ -124,6 +124,21 @@ TEST_F(LauncherTest, ProgramStepsStartTheSiblingsAndAMissingOneStaysSilent) {
   EXPECT_TRUE(ui.Records().empty());
 }
 
+TEST_F(LauncherTest, StepThreeStartsTheTerminalProgramBesideTheLauncher) {
+  tidora::testing::TempDir bin;
+  std::string marker = bin.file("terminal-started");
+  tidora::testing::WriteFile(bin.file("QuaylinkW"), "#!/bin/sh\necho \"$#\" > '" + marker + "'\n");
+  std::filesystem::permissions(bin.file("QuaylinkW"), std::filesystem::perms::owner_all);
+  LauncherWindow w(ui);
+  w.SetPopUpRunMenu(false);
+  w.SetProgramDirectory(QString::fromStdString(bin.path()));
+  findCommand(&w, kCmdQuaylink)->trigger();
+  ASSERT_TRUE(tidora::testing::WaitFor(
+      [&] { return tidora::testing::ReadFile(marker).find('\n') != std::string::npos; }));
+  EXPECT_EQ(tidora::testing::ReadFile(marker), "0\n");
+  EXPECT_TRUE(ui.Records().empty());
+}
+
 TEST_F(LauncherTest, AboutAndHelpShowTheSuiteAndTheLauncherTopic) {
   LauncherWindow w(ui);
   w.SetPopUpRunMenu(false);
