@@ -61,6 +61,9 @@ class CPostProc {
   // The page's handling of the thread-ended message: joins the thread and runs the module's
   // after-run hook. Call it on the page's thread, not on the processing thread.
   void ThreadEnded();
+  // The module's own check before a job starts (after the framework's input and output
+  // checks); false when the job must not start, after the module has said why.
+  virtual bool StartCheck() { return true; }
   // Start, wait for the end and handle it: the command line's way of running. Returns the
   // result of ProcessJob (0 when it could not start).
   int RunAndWait();

@@ -52,12 +52,13 @@ int CTGR41Reader::ReadData(float*** data, double*** times, int row, double** min
   return result;
 }
 
-ReaderFactory DataFileReaderFactory() {
-  return [](const std::string& path) -> std::unique_ptr<CRecordReader> {
+ReaderFactory DataFileReaderFactory(Interaction* ui) {
+  return [ui](const std::string& path) -> std::unique_ptr<CRecordReader> {
     const int id = FileIdFromExtension(path);
     if (id < 0) return nullptr;
     std::unique_ptr<CTGR41File> file = CreateFileObject(id);
     if (!file) return nullptr;
+    file->SetInteraction(ui);
     return std::make_unique<CTGR41Reader>(std::move(file));
   };
 }

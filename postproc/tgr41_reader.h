@@ -31,7 +31,8 @@ class CTGR41Reader : public CRecordReader {
   DataArrays arrays_;
 };
 
-// Readers by extension ("TID", "WB", "WAS", "WTS", "WT" in any case) through CreateFileObject.
-ReaderFactory DataFileReaderFactory();
+// Readers by extension ("TID", "WB", "WAS", "WTS", "WT" in any case) through CreateFileObject;
+// the files show their reading messages through `ui` when one is given.
+ReaderFactory DataFileReaderFactory(Interaction* ui = nullptr);
 
 }  // namespace tidora

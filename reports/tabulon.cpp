@@ -23,17 +23,8 @@ bool CTabulonSetup::ModuleEqual(const CPostProcSetup& other) const {
   return o && psu == o->psu;
 }
 
-ReaderFactory ReportReaderFactory(Interaction& ui) {
-  return [&ui](const std::string& path) -> std::unique_ptr<CRecordReader> {
-    std::unique_ptr<CTGR41File> file = CreateFileObject(FileIdFromExtension(path));
-    if (!file) return nullptr;
-    file->SetInteraction(&ui);
-    return std::make_unique<CTGR41Reader>(std::move(file));
-  };
-}
-
 CTabulon::CTabulon(Interaction& ui) : CPostProc(std::make_unique<CTabulonSetup>(), ui) {
-  SetReaderFactory(ReportReaderFactory(ui));
+  SetReaderFactory(DataFileReaderFactory(&ui));
 }
 
 bool CTabulon::TestFileName(const std::string& name) const {
@@ -49,26 +40,10 @@ bool CTabulon::StartCheck() {
   return false;
 }
 
-bool CTabulon::SelectInputFiles(std::vector<std::string> paths) {
-  if (!CheckReportInputSelection(paths, ui_)) return false;
+bool CTabulon::SelectInputs(std::vector<std::string> names) {
+  if (!CheckReportInputSelection(names, ui_)) return false;
   CPostProcSetup& s = *setup_;
-  std::string dir;
-  ExtractDirectory(paths.front(), dir, 0);
-  if (dir.empty()) dir = ".";
-  if (dir != s.inputDir) {
-    s.inputDir = dir;
-    if (dir != s.outputDir &&
-        ui_.Message("Do you want to change the output directory to " + dir + "?",
-                    "Input Directory Has Changed", MsgIcon::Question,
-                    MsgButtons::YesNo) == MsgAnswer::Yes)
-      s.outputDir = dir;
-  }
-  s.inputFiles.clear();
-  for (const std::string& p : paths) {
-    std::string name;
-    ExtractFileName(p, name, 0);
-    s.inputFiles.push_back(name);
-  }
+  s.inputFiles = names;
   s.outputFile = DefaultReportOutputName(s.inputFiles);
   s.lastProcessed = 0;
   OpenInputFiles();

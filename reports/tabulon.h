@@ -33,10 +33,6 @@ class CTabulonSetup : public CPostProcSetup {
   CTabulon_Psu psu;
 };
 
-// Readers for the module's inputs: the data file library's, showing their messages through
-// `ui`.
-ReaderFactory ReportReaderFactory(Interaction& ui);
-
 class CTabulon : public CPostProc {
  public:
   explicit CTabulon(Interaction& ui);
@@ -44,11 +40,11 @@ class CTabulon : public CPostProc {
 
   // The start check: with no column chosen, the "Cannot Start Process" box, the page asked to
   // show the Data Setup page (where the window opens the variable selection), and false.
-  bool StartCheck();
-  // The input selection of the File Setup page with the module's rules: paths of the chosen
-  // files, sorted and checked; when taken, the input directory, the names and the default
-  // output file name are set and the inputs opened. False (selection unchanged) after a box.
-  bool SelectInputFiles(std::vector<std::string> paths);
+  bool StartCheck() override;
+  // The input selection of the File Setup page with the module's rules: the chosen names in
+  // the input directory, sorted and checked; when taken, the names and the default output file
+  // name are set and the inputs opened. False (selection unchanged) after a box.
+  bool SelectInputs(std::vector<std::string> names);
 
   // A run without a window (command line): the inputs checked by the module's rules, the
   // input directory that of the first, the report file `output` (default: the first input

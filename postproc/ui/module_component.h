@@ -28,7 +28,8 @@ template <class M>
 class CModuleComponent : public IPostProcModule {
  public:
   explicit CModuleComponent(ModuleUi<M> moduleUi) : module_(ui_), moduleUi_(moduleUi) {
-    module_.SetReaderFactory(DataFileReaderFactory());
+    // The data files show their reading messages in the window.
+    module_.SetReaderFactory(DataFileReaderFactory(&ui_));
   }
   ~CModuleComponent() override { module_.SetPage(nullptr); }
 

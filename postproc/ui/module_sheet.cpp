@@ -710,10 +710,15 @@ void ModuleSheet::StartOrStop() {
     SelectOutputDir();
     return;
   }
+  showDataPage_ = false;
+  if (!module_.StartCheck()) {
+    // The module has said why; it may want its Data Setup page.
+    if (showDataPage_) BringDataSetupPage();
+    return;
+  }
   module_.overwriteWarning = prefs_.overwriteWarning;
   module_.yesToAll = false;
   finalStatus_.clear();
-  showDataPage_ = false;
   fileCount_ = static_cast<int>(s.inputFiles.size());
   SetRunningState(true);
   if (!module_.StartProcess()) SetRunningState(false);
@@ -778,8 +783,14 @@ void ModuleSheet::OnThreadEnded() {
   SetStatus(finalStatus_.empty() ? "Not processing" : finalStatus_);
   finalStatus_.clear();
   SetRunningState(false);
-  if (showDataPage_ && tabs_->count() > 1) tabs_->setCurrentIndex(1);
+  if (showDataPage_) BringDataSetupPage();
+}
+
+void ModuleSheet::BringDataSetupPage() {
   showDataPage_ = false;
+  if (tabs_->count() < 2 || pages_.empty()) return;
+  tabs_->setCurrentIndex(1);
+  pages_.front()->DataSetupRequested();
 }
 
 void ModuleSheet::OnProcessingWaveData() {

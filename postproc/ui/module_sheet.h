@@ -79,6 +79,9 @@ class ModulePage : public QWidget {
   virtual void Fill() = 0;
   // Takes the fields back into the setup (the page is left, saved, or processing starts).
   virtual void Take() = 0;
+  // The module brought the page forward for the user to act on (a refused start, a sample
+  // error); a page may go on, for example by opening its dialog.
+  virtual void DataSetupRequested() {}
 };
 
 // What differs between the modules on the File Setup page.
@@ -188,6 +191,7 @@ class ModuleSheet : public QDialog {
   void TakeModulePages();
   void TakeSnapshot();
   void SetRunningState(bool running);
+  void BringDataSetupPage();
   void UpdateExitTexts();
   // Exit step 1: false when the user keeps processing running.
   bool ProcessingExitCheck();

@@ -78,13 +78,11 @@ TEST_F(TabulonTest, JobReadsBothInputsAndWritesTheReport) {
   Build(2, 3);
   CTabulon module(ui);
   module.SetPage(&page);
-  ASSERT_TRUE(module.SelectInputFiles({wts, was}));
+  module.Setup().inputDir = module.Setup().outputDir = dir.path();
+  ASSERT_TRUE(module.SelectInputs({"run.wts", "run.was"}));
+  EXPECT_EQ(module.Setup().inputFiles, (std::vector<std::string>{"run.was", "run.wts"}));
   EXPECT_EQ(module.Setup().outputFile, "run.r41");
-  ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text,
-            "Do you want to change the output directory to " + dir.path() + "?");
-  EXPECT_EQ(module.Setup().outputDir, dir.path());  // answered Yes
-  ui.Clear();
+  EXPECT_TRUE(ui.Messages().empty());
   EXPECT_FALSE(module.StartCheck());
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].text, "No Data columns have been selected.");
@@ -200,9 +198,10 @@ TEST_F(TabulonTest, FailuresAndStopWriteNothing) {
 TEST_F(TabulonTest, SelectionRulesKeepThePreviousSelection) {
   Build(1, 1);
   CTabulon module(ui);
-  ASSERT_TRUE(module.SelectInputFiles({was, wts}));
-  EXPECT_FALSE(module.SelectInputFiles({was}));
-  EXPECT_FALSE(module.SelectInputFiles({was, dir.file("other.wts")}));
+  module.Setup().inputDir = dir.path();
+  ASSERT_TRUE(module.SelectInputs({"run.was", "run.wts"}));
+  EXPECT_FALSE(module.SelectInputs({"run.was"}));
+  EXPECT_FALSE(module.SelectInputs({"run.was", "other.wts"}));
   EXPECT_EQ(module.Setup().inputFiles, (std::vector<std::string>{"run.was", "run.wts"}));
   EXPECT_EQ(module.Inputs().size(), 2u);
 }
