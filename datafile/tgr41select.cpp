@@ -117,6 +117,10 @@ void CTGR41Selection::SelectItem(int item) {
     items_[static_cast<size_t>(p)].expanded = true;
 }
 
+void CTGR41Selection::SetExpanded(int item, bool expanded) {
+  if (IsHeading(item)) items_[static_cast<size_t>(item)].expanded = expanded;
+}
+
 bool CTGR41Selection::IsHeading(int item) const {
   return ValidItem(item) && !items_[static_cast<size_t>(item)].children.empty();
 }

@@ -87,6 +87,8 @@ class CTGR41Selection {
   int FindItem(int id) const;  // first item with that identifier; kNoItem when none
   int GetSelectedItem() const { return selected_; }
   void SelectItem(int item);
+  // The user opened or closed a branch in the tree.
+  void SetExpanded(int item, bool expanded);
   // True for an item that has children: a heading, which cannot be chosen.
   bool IsHeading(int item) const;
 
