@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <functional>
 
+#include <QComboBox>
+#include "datafile/tests/wave_output_builders.h"
 #include "launch/module_start.h"
 #include "launch/ui/launcher_window.h"
 #include "platform/component.h"
@@ -17,6 +19,7 @@
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/tests/gui_test_support.h"
 #include "postproc/setup.h"
+#include "reports/tabulon.h"
 #include "testing/test_support.h"
 #include "wave/wave_setup.h"
 
@@ -43,6 +46,7 @@ class ModulePlugin : public ::testing::Test {
     std::string out, err;
     ASSERT_EQ(RunCommand(ProgramPath("TidoraLaunch") + " --register", &out, &err), 0) << err;
     EXPECT_NE(out.find("Swellcalc.so"), std::string::npos);
+    EXPECT_NE(out.find("Tabulon.so"), std::string::npos);
   }
   // A setup file in a folder whose name holds a blank.
   std::string MakeSetup(const std::string& folder, double height) {
@@ -53,14 +57,24 @@ class ModulePlugin : public ::testing::Test {
     EXPECT_TRUE(s.Save(path, ui));
     return path;
   }
-  // Closes the module's window when it shows, noting what it showed.
+  // Closes the module's window when it shows, noting what it showed (with its input list).
   void CloseSheetWhenShown() {
     tidora::testing::HandleNextModal([this](QWidget* w) {
       title = w->windowTitle().toStdString();
       auto* tabs = w->findChild<QTabWidget*>();
       auto* path = tabs ? findControl<QLineEdit>(tabs->widget(0), 325) : nullptr;
       shownPath = path ? path->text().toStdString() : "";
-      findControl<QPushButton>(w, 2)->click();  // Cancel
+      auto* inputs = tabs ? findControl<QComboBox>(tabs->widget(0), 303) : nullptr;
+      shownInputs.clear();
+      for (int i = 0; inputs && i < inputs->count(); ++i)
+        shownInputs.push_back(inputs->itemText(i).toStdString());
+      // Cancel; anything else that opened first (a box) is only closed, and the test fails.
+      auto* cancel = findControl<QPushButton>(w, 2);
+      EXPECT_NE(cancel, nullptr) << "not the module's window: " << title;
+      if (cancel)
+        cancel->click();
+      else
+        w->close();
     });
   }
 
@@ -76,6 +90,7 @@ class ModulePlugin : public ::testing::Test {
   tidora::testing::TempDir dir;
   ScriptedInteraction ui;
   std::string title, shownPath;
+  std::vector<std::string> shownInputs;
 };
 
 TEST_F(ModulePlugin, RegisterWritesTheClassIntoTheUsersRegistry) {
@@ -117,11 +132,40 @@ TEST_F(ModulePlugin, RunMenuItemSixOpensTheModuleWithTheRememberedSetup) {
   findCommand(&w, kCmdMergeBarometric)->trigger();
   EXPECT_EQ(title, "Merge Barometric Pressure");
   EXPECT_EQ(shownPath, SettingsFile("Baroblend.psa"));
+  // Item 7: the report module.
+  ASSERT_TRUE(WriteModulePreferences("Create Reports", {SettingsFile("Tabulon.psa"), true, true}));
+  CloseSheetWhenShownLater();
+  findCommand(&w, kCmdCreateReports)->trigger();
+  EXPECT_EQ(title, "Create Reports");
+  EXPECT_EQ(shownPath, SettingsFile("Tabulon.psa"));
   // Plot Data still has no component.
   findCommand(&w, kCmdPlotData)->trigger();
   ASSERT_FALSE(ui.Messages().empty());
   EXPECT_EQ(ui.Messages().back().caption, "Error");
   EXPECT_EQ(ui.Messages().back().text, kTextClassNotRegistered);
+}
+
+TEST_F(ModulePlugin, TheReportModuleTakesItsSetupAndInputsFromTheSwitches) {
+  std::filesystem::create_directories(dir.file("run 1"));
+  tidora::testing::WriteFile(dir.file("run 1/bay.was"), tidora::testing::WasFileText({{}}));
+  tidora::testing::WriteFile(dir.file("run 1/bay.wts"), tidora::testing::WtsFileText({{}}));
+  tidora::testing::WriteFile(dir.file("run 1/bay.wb"), "");
+  CTabulonSetup setup(dir.file("run 1"));
+  setup.psu.SetColumns({2, 24});
+  const std::string path = dir.file("run 1") + "/report setup.psa";
+  ASSERT_EQ(setup.Save(path, ui), 1);
+  HostRecorder host;
+  CloseSheetWhenShown();
+  const std::string options =
+      " /P\"" + path + "\" /I\"" + dir.file("run 1") + "/bay.w*\" /O" + dir.path();
+  EXPECT_EQ(StartModule(1, {options, false}, host, ui, SettingsFile("TidoraWaves.ini")),
+            ModuleStartResult::kRan);
+  EXPECT_EQ(title, "Create Reports");
+  EXPECT_EQ(shownPath, path);
+  // Only the module's own kinds of file match: the .wb is no report input.
+  EXPECT_EQ(shownInputs, (std::vector<std::string>{"bay.was", "bay.wts"}));
+  ASSERT_FALSE(host.titles.empty());
+  EXPECT_EQ(host.titles.front(), "Create Reports Running...");
 }
 
 TEST_F(ModulePlugin, AMissingSlashPFileIsRefusedWithoutRunning) {
