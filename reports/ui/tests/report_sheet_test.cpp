@@ -241,7 +241,6 @@ TEST_F(ReportSheet, StartWithoutColumnsOpensTheSelectionThenTheReportIsWritten) 
 
 TEST_F(ReportSheet, StopWhileReadingWritesNoReport) {
   WriteRun("run", 1500);
-  module.ReportSetup().psu.SetColumns({kVarBurstNumber});
   module.SetReaderFactory([this](const std::string& path) {
     return std::make_unique<SlowReader>(DataFileReaderFactory(&ui)(path));
   });
@@ -254,6 +253,34 @@ TEST_F(ReportSheet, StopWhileReadingWritesNoReport) {
   ASSERT_TRUE(WaitFor([&] { return !sheet->processing(); }));
   ASSERT_TRUE(WaitFor([&] { return sheet->statusText() == "Processing stopped, 1/2: run.was"; }));
   EXPECT_FALSE(std::filesystem::exists(dir.file("run.r41")));
+}
+
+TEST_F(ReportSheet, AnExistingReportIsOverwrittenOnlyWhenTheUserSaysSo) {
+  WriteFile(dir.file("run.r41"), "kept");
+  OpenSheet();
+  module.ReportSetup().psu.SetColumns({kVarBurstNumber});
+  // Skip: nothing written, the run ends normally.
+  ui.QueueChoice(4);
+  sheet->startButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return sheet->statusText() == "Processing complete"; }));
+  ASSERT_FALSE(ui.Messages().empty());
+  EXPECT_EQ(ui.Messages().back().kind, ScriptedInteraction::Record::kChoose);
+  EXPECT_EQ(ui.Messages().back().text, "Is it OK to overwrite " + dir.file("run.r41") + "?");
+  EXPECT_EQ(ui.Messages().back().caption, "Create Reports");
+  EXPECT_EQ(ReadFile(dir.file("run.r41")), "kept");
+  // No, then another name: the report goes there and the old one stays.
+  ui.QueueChoice(1);
+  ui.QueueFiles({dir.file("second.r41")});
+  sheet->startButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return std::filesystem::exists(dir.file("second.r41")); }));
+  ASSERT_TRUE(WaitFor([&] { return sheet->statusText() == "Processing complete"; }));
+  EXPECT_EQ(ReadFile(dir.file("run.r41")), "kept");
+  EXPECT_EQ(ReadFile(dir.file("second.r41")).rfind("# filename = ", 0), 0u);
+  // Yes: overwritten.
+  ui.QueueChoice(0);
+  sheet->startButton()->click();
+  ASSERT_TRUE(WaitFor([&] { return ReadFile(dir.file("run.r41")) != "kept"; }));
+  ASSERT_TRUE(WaitFor([&] { return sheet->statusText() == "Processing complete"; }));
 }
 
 TEST_F(ReportSheet, ExitAsksAboutChangedColumns) {
