@@ -229,6 +229,9 @@ void ModuleSheet::BuildFilePage(QWidget* page) {
     sg->addWidget(button, 1, col++);
     inputs_.push_back(button);
   }
+  // A typed path is for Open... and Save As... only; leaving it for anything else shows the
+  // current setup file again.
+  setupPath_->installEventFilter(this);
   connect(findControl<QPushButton>(setupGroup, kIdOpen), &QPushButton::clicked, this,
           &ModuleSheet::OpenSetup);
   connect(findControl<QPushButton>(setupGroup, kIdSave), &QPushButton::clicked, this,
@@ -474,6 +477,19 @@ int ModuleSheet::Run(bool setupFromLauncher) {
 }
 
 // ---- Setup file buttons ----
+
+bool ModuleSheet::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == setupPath_ && event->type() == QEvent::FocusOut) {
+    // The widget taking the focus is known by now.
+    const int to = ControlId(QApplication::focusWidget());
+    const bool toSetupButton =
+        QApplication::focusWidget() && setupPath_->parentWidget() &&
+        QApplication::focusWidget()->parentWidget() == setupPath_->parentWidget() &&
+        (to == kIdOpen || to == kIdSaveAs);
+    if (!toSetupButton) setupPath_->setText(Q(module_.Setup().setupPath));
+  }
+  return QDialog::eventFilter(watched, event);
+}
 
 bool ModuleSheet::CheckTypedSetupPath(bool forOpen, std::string* start) {
   const std::string typed = setupPath_->text().toStdString();

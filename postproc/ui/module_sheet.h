@@ -183,6 +183,7 @@ class ModuleSheet : public QDialog {
  protected:
   void done(int r) override;
   void closeEvent(QCloseEvent* e) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildFilePage(QWidget* page);

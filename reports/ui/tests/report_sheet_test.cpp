@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTreeWidget>
 #include <chrono>
 #include <filesystem>
@@ -281,6 +282,29 @@ TEST_F(ReportSheet, AnExistingReportIsOverwrittenOnlyWhenTheUserSaysSo) {
   sheet->startButton()->click();
   ASSERT_TRUE(WaitFor([&] { return ReadFile(dir.file("run.r41")) != "kept"; }));
   ASSERT_TRUE(WaitFor([&] { return sheet->statusText() == "Processing complete"; }));
+}
+
+TEST_F(ReportSheet, ATypedSetupPathIsKeptOnlyForOpenAndSaveAs) {
+  OpenSheet();
+  sheet->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(sheet.get()));
+  auto* path = File<QLineEdit>(kIdSetupPath);
+  const QString typed = QString::fromStdString(dir.file("other.psa"));
+  auto typeThenFocus = [&](QWidget* next) {
+    path->setFocus();
+    EXPECT_TRUE(WaitFor([&] { return path->hasFocus(); }));
+    path->setText(typed);
+    next->setFocus();
+    EXPECT_TRUE(WaitFor([&] { return next->hasFocus(); }));
+  };
+  typeThenFocus(File(kIdInputDir));
+  EXPECT_EQ(path->text().toStdString(), setupPath);
+  typeThenFocus(File(kIdSave));
+  EXPECT_EQ(path->text().toStdString(), setupPath);
+  typeThenFocus(File(kIdSaveAs));
+  EXPECT_EQ(path->text(), typed);
+  typeThenFocus(File(kIdOpen));
+  EXPECT_EQ(path->text(), typed);
 }
 
 TEST_F(ReportSheet, ExitAsksAboutChangedColumns) {
