@@ -10,6 +10,7 @@ namespace tidora::ui {
 // Help topics the programs open, and the contents page.
 inline constexpr int kHelpContents = 0;
 inline constexpr int kHelpLauncher = 100;
+inline constexpr int kHelpModules = 106;
 inline constexpr int kHelpPlanDeployment = 500;
 inline constexpr int kHelpQuaylink = 1000;
 inline constexpr int kHelpQuaylinkConfigure = 1010;

@@ -383,7 +383,7 @@ void ModuleSheet::BuildMenus() {
   connect(add(helpMenu_, "&Contents and Index...", kCmdHelpContents), &QAction::triggered, this,
           [this] { ShowHelp(this, kHelpContents); });
   connect(add(helpMenu_, "Current &Topic...", kCmdHelpTopic), &QAction::triggered, this,
-          [this] { ShowHelp(this, 106); });
+          [this] { ShowHelp(this, kHelpModules); });
   helpMenu_->addSeparator();
   connect(add(helpMenu_, "&About Tidora for Waves...", kCmdAbout), &QAction::triggered, this,
           [this] {

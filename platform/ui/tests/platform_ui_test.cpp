@@ -101,8 +101,8 @@ TEST_F(PlatformUi, ControlsAreFoundByTheirIdentifier) {
 }
 
 TEST_F(PlatformUi, EveryTopicTheProgramsOpenHasAPage) {
-  for (int topic :
-       {kHelpContents, kHelpLauncher, kHelpPlanDeployment, kHelpConvertHex, kHelpEndurance}) {
+  for (int topic : {kHelpContents, kHelpLauncher, kHelpModules, kHelpPlanDeployment,
+                    kHelpConvertHex, kHelpEndurance}) {
     EXPECT_TRUE(HasHelpPage(topic)) << topic;
   }
   EXPECT_FALSE(HasHelpPage(4711));
