@@ -16,6 +16,7 @@
 #include "platform/interaction.h"
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/tests/gui_test_support.h"
+#include "postproc/tests/slow_reader.h"
 #include "postproc/tgr41_reader.h"
 #include "testing/test_support.h"
 #include "wave/synthetic_sea.h"
@@ -45,28 +46,7 @@ void WriteBurstFile(const std::string& path, int bursts, int samples = 1024) {
   ASSERT_TRUE(w.Close());
 }
 
-// A reader that takes its time over every burst, so that a stop arrives while reading.
-class SlowReader : public CRecordReader {
- public:
-  explicit SlowReader(std::unique_ptr<CRecordReader> r) : r_(std::move(r)) {}
-  bool OpenFile(const std::string& p) override { return r_->OpenFile(p); }
-  void CloseFile() override { r_->CloseFile(); }
-  int ReadFileInfo(const std::string& p, int& n) override { return r_->ReadFileInfo(p, n); }
-  int GetNumXDataColumns() override { return r_->GetNumXDataColumns(); }
-  int GetNumYDataColumns() override { return r_->GetNumYDataColumns(); }
-  std::vector<std::string> YVariableNames() override { return r_->YVariableNames(); }
-  bool SkipAtStart(int n) override { return r_->SkipAtStart(n); }
-  int ReadData(float*** data, double*** times, int row, double** minima, double** maxima,
-               int& count, const int* lengths) override {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    return r_->ReadData(data, times, row, minima, maxima, count, lengths);
-  }
-  int GetFileID() const override { return r_->GetFileID(); }
-  bool From2000() const override { return r_->From2000(); }
-
- private:
-  std::unique_ptr<CRecordReader> r_;
-};
+using tidora::testing::SlowReader;
 
 class WaveSheet : public ::testing::Test {
  protected:
