@@ -11,51 +11,21 @@
 #include "platform/interaction.h"
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/tests/gui_test_support.h"
+#include "postproc/ui/tests/module_sheet_fixture.h"
 #include "testing/test_support.h"
 
 namespace tidora::ui {
 namespace {
 
-using tidora::testing::TempDir;
-using tidora::testing::TempHome;
 using tidora::testing::WriteFile;
 
-class MergeSheet : public ::testing::Test {
+class MergeSheet : public ModuleSheetFixture<CMergeModule> {
  protected:
-  MergeSheet() : module(ui) {
-    tidora::testing::EnsureApplication();
-    CMergeSetup& s = module.MergeSetup();
-    s.ResetAll(dir.path());
-    setupPath = dir.file("Baroblend.psa");
-    EXPECT_TRUE(s.Save(setupPath, ui));
-    WriteModulePreferences(s.DisplayName(), {setupPath, true, true});
-    page = new MergeDataPage(module);
-    sheet = std::make_unique<ModuleSheet>(module, ui, bridge, MergeSheetTexts(module),
-                                          std::vector<ModulePage*>{page});
-    EXPECT_TRUE(sheet->Open(false));
-    sheet->show();
+  MergeSheet() {
+    module.MergeSetup().ResetAll(dir.path());
+    RememberSetup("Baroblend.psa");
+    OpenSheet(MergeSheetTexts(module), new MergeDataPage(module));
   }
-  ~MergeSheet() override {
-    bridge.Detach();
-    sheet.reset();
-  }
-  template <class T = QWidget>
-  T* File(int id) {
-    return findControl<T>(sheet->tabs()->widget(0), id);
-  }
-  template <class T = QWidget>
-  T* Data(int id) {
-    return findControl<T>(page, id);
-  }
-
-  TempHome home;
-  TempDir dir;
-  std::string setupPath;
-  ScriptedInteraction ui;
-  SheetBridge bridge;
-  CMergeModule module;
-  MergeDataPage* page = nullptr;
-  std::unique_ptr<ModuleSheet> sheet;
 };
 
 TEST_F(MergeSheet, DataSetupShowsTheDefaultsAndKeepsRefusedValues) {

@@ -21,6 +21,7 @@
 #include "platform/ui/tests/gui_test_support.h"
 #include "postproc/tests/slow_reader.h"
 #include "postproc/tgr41_reader.h"
+#include "postproc/ui/tests/module_sheet_fixture.h"
 #include "reports/ui/report_pages.h"
 #include "testing/test_support.h"
 
@@ -28,35 +29,21 @@ namespace tidora::ui {
 namespace {
 
 using tidora::testing::ReadFile;
-using tidora::testing::TempDir;
-using tidora::testing::TempHome;
 using tidora::testing::WaitFor;
 using tidora::testing::WriteFile;
 
 using tidora::testing::SlowReader;
 
-class ReportSheet : public ::testing::Test {
+class ReportSheet : public ModuleSheetFixture<CTabulon> {
  protected:
-  ReportSheet() : module(ui) {
-    tidora::testing::EnsureApplication();
+  ReportSheet() {
     WriteRun("run", 3);
     CTabulonSetup& s = module.ReportSetup();
     s.ResetAll(dir.path());
     s.inputDir = s.outputDir = dir.path();
     s.inputFiles = {"run.was", "run.wts"};
     s.outputFile = "run.r41";
-    setupPath = dir.file("Tabulon.psa");
-    EXPECT_TRUE(s.Save(setupPath, ui));
-    WriteModulePreferences(s.DisplayName(), {setupPath, true, true});
-    s.ResetAll();
-  }
-  ~ReportSheet() override {
-    if (!sheet) return;
-    module.StopFlag().store(1);
-    WaitFor([&] { return !module.IsProcessing(); });
-    bridge.Detach();
-    module.ThreadEnded();
-    sheet.reset();
+    RememberSetup("Tabulon.psa");
   }
   // The two statistics files of a wave run of `bursts` bursts, an hour apart.
   void WriteRun(const std::string& root, int bursts) {
@@ -72,23 +59,7 @@ class ReportSheet : public ::testing::Test {
     WriteFile(dir.file(root + ".wts"), testing::WtsFileText(b));
   }
   void OpenSheet() {
-    page = new ReportDataPage(module);
-    sheet = std::make_unique<ModuleSheet>(module, ui, bridge, ReportSheetTexts(module),
-                                          std::vector<ModulePage*>{page});
-    ASSERT_TRUE(sheet->Open(false));
-    sheet->show();
-  }
-  template <class T = QWidget>
-  T* File(int id) {
-    return findControl<T>(sheet->tabs()->widget(0), id);
-  }
-  template <class T = QWidget>
-  T* Data(int id) {
-    return findControl<T>(page, id);
-  }
-  std::string LastMessage() {
-    auto m = ui.Messages();
-    return m.empty() ? std::string() : m.back().caption + ": " + m.back().text;
+    ModuleSheetFixture::OpenSheet(ReportSheetTexts(module), new ReportDataPage(module));
   }
   // On the next variable selection dialog: picks each variable and presses Add, then OK (or
   // Cancel).
@@ -108,15 +79,7 @@ class ReportSheet : public ::testing::Test {
     });
   }
 
-  TempHome home;
-  TempDir dir;
-  std::string setupPath;
   std::string dialogTitle;
-  ScriptedInteraction ui;
-  SheetBridge bridge;
-  CTabulon module;
-  ReportDataPage* page = nullptr;
-  std::unique_ptr<ModuleSheet> sheet;
 };
 
 TEST_F(ReportSheet, DataSetupShowsTheSettingsAndTakesThemWhenLeft) {

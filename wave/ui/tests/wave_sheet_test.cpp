@@ -18,6 +18,7 @@
 #include "platform/ui/tests/gui_test_support.h"
 #include "postproc/tests/slow_reader.h"
 #include "postproc/tgr41_reader.h"
+#include "postproc/ui/tests/module_sheet_fixture.h"
 #include "testing/test_support.h"
 #include "wave/synthetic_sea.h"
 #include "wave/ui/wave_pages.h"
@@ -27,7 +28,6 @@ namespace tidora::ui {
 namespace {
 
 using tidora::testing::TempDir;
-using tidora::testing::TempHome;
 using tidora::testing::WaitFor;
 
 // A wave burst file of `bursts` bursts of a narrow sea, 8 m down in 8 m of water.
@@ -48,10 +48,9 @@ void WriteBurstFile(const std::string& path, int bursts, int samples = 1024) {
 
 using tidora::testing::SlowReader;
 
-class WaveSheet : public ::testing::Test {
+class WaveSheet : public ModuleSheetFixture<CWaveModule> {
  protected:
-  WaveSheet() : module(ui) {
-    tidora::testing::EnsureApplication();
+  WaveSheet() {
     module.SetReaderFactory(DataFileReaderFactory());
     WriteBurstFile(dir.file("deploy.wb"), 3, 256);
     CWaveSetup& s = module.WaveSetup();
@@ -59,54 +58,16 @@ class WaveSheet : public ::testing::Test {
     s.outputDir = dir.path();
     s.inputFiles = {"deploy.wb"};
     s.height = 0;
-    setupPath = dir.file("Swellcalc.psa");
-    EXPECT_TRUE(s.Save(setupPath, ui));
-    WriteModulePreferences(s.DisplayName(), {setupPath, true, true});
-    s.ResetAll();
+    RememberSetup("Swellcalc.psa");
   }
-  ~WaveSheet() override { CloseSheet(); }
-
   void OpenSheet() {
-    page = new WaveDataPage(module, ui);
-    sheet = std::make_unique<ModuleSheet>(module, ui, bridge, WaveSheetTexts(),
-                                          std::vector<ModulePage*>{page});
-    ASSERT_TRUE(sheet->Open(false));
-    sheet->show();
-  }
-  void CloseSheet() {
-    if (!sheet) return;
-    module.StopFlag().store(1);
-    WaitFor([&] { return !module.IsProcessing(); });
-    bridge.Detach();
-    module.ThreadEnded();
-    sheet.reset();
-  }
-  template <class T = QWidget>
-  T* File(int id) {
-    return findControl<T>(sheet->tabs()->widget(0), id);
-  }
-  template <class T = QWidget>
-  T* Data(int id) {
-    return findControl<T>(page, id);
+    ModuleSheetFixture::OpenSheet(WaveSheetTexts(), new WaveDataPage(module, ui));
   }
   void Type(int id, const QString& text) {
     auto* e = Data<QLineEdit>(id);
     e->setText(text);
   }
-  std::string LastMessage() {
-    auto m = ui.Messages();
-    return m.empty() ? std::string() : m.back().caption + ": " + m.back().text;
-  }
   bool Exists(const std::string& name) { return std::filesystem::exists(dir.file(name)); }
-
-  TempHome home;
-  TempDir dir;
-  std::string setupPath;
-  ScriptedInteraction ui;
-  SheetBridge bridge;
-  CWaveModule module;
-  WaveDataPage* page = nullptr;
-  std::unique_ptr<ModuleSheet> sheet;
 };
 
 TEST_F(WaveSheet, OpensWithTheLastSetupAndTheSheetLayout) {
