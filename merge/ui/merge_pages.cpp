@@ -10,20 +10,6 @@
 
 namespace tidora::ui {
 
-namespace {
-
-class LineField : public EditField {
- public:
-  explicit LineField(QLineEdit* e) : e_(e) {}
-  std::string GetText() const override { return e_->text().toStdString(); }
-  void SetText(const std::string& t) override { e_->setText(QString::fromStdString(t)); }
-
- private:
-  QLineEdit* e_;
-};
-
-}  // namespace
-
 ModuleSheetTexts MergeSheetTexts(CMergeModule& module) {
   ModuleSheetTexts t;
   t.inputLabel = kMergeInputLabel;
@@ -60,7 +46,7 @@ void MergeDataPage::Fill() {
   const MergeSettings& m = module_.MergeSetup().Merge();
   convert_->setChecked(m.convertToWaterDepth != 0);
   units_->setCurrentIndex(m.barometricPressureUnits);
-  LineField density(density_), gravity(gravity_);
+  LineEditField density(density_), gravity(gravity_);
   DoubleToEdit(m.averageDensity, density, "%g");
   DoubleToEdit(m.gravity, gravity, "%g");
   density_->setEnabled(m.convertToWaterDepth != 0);
@@ -71,7 +57,7 @@ void MergeDataPage::Take() {
   MergeSettings& m = module_.MergeSetup().Merge();
   m.SetUnits(units_->currentIndex());
   // A value below zero or not a number keeps the previous one.
-  LineField gravity(gravity_), density(density_);
+  LineEditField gravity(gravity_), density(density_);
   EditToDoubleTest(gravity, m.gravity, nullptr, kRangeNotBelow, 0);
   EditToDoubleTest(density, m.averageDensity, nullptr, kRangeNotBelow, 0);
   m.convertToWaterDepth = convert_->isChecked() ? 1 : 0;

@@ -80,6 +80,14 @@ std::string Format(const char* fmt, A... args) {
 
 }  // namespace
 
+std::string LineEditField::GetText() const {
+  return e_->text().toStdString();
+}
+
+void LineEditField::SetText(const std::string& t) {
+  e_->setText(QString::fromStdString(t));
+}
+
 // ---- SheetBridge ----
 
 SheetBridge::SheetBridge() = default;

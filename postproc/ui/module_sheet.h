@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "outside/utility.h"
 #include "platform/interaction.h"
 #include "postproc/page.h"
 #include "postproc/postproc.h"
@@ -67,6 +68,18 @@ enum FileSetupId {
   kIdPercent = 323,
   kIdOkButton = 1,
   kIdCancelButton = 2,
+};
+
+// An edit control seen as the utility library's edit field, so pages read and write their
+// fields with the library's number rules.
+class LineEditField : public EditField {
+ public:
+  explicit LineEditField(QLineEdit* e) : e_(e) {}
+  std::string GetText() const override;
+  void SetText(const std::string& t) override;
+
+ private:
+  QLineEdit* e_;
 };
 
 // A module's own settings page.

@@ -13,21 +13,6 @@
 
 namespace tidora::ui {
 
-namespace {
-
-// An edit control seen as the utility library's edit field.
-class LineField : public EditField {
- public:
-  explicit LineField(QLineEdit* e) : e_(e) {}
-  std::string GetText() const override { return e_->text().toStdString(); }
-  void SetText(const std::string& t) override { e_->setText(QString::fromStdString(t)); }
-
- private:
-  QLineEdit* e_;
-};
-
-}  // namespace
-
 ModuleSheetTexts WaveSheetTexts() {
   ModuleSheetTexts t;
   t.inputLabel = "Select one Wave (.WB) input file";
@@ -91,7 +76,7 @@ WaveDataPage::WaveDataPage(CWaveModule& module, Interaction& ui, QWidget* parent
 void WaveDataPage::Fill() {
   const CWaveSetup& s = module_.WaveSetup();
   for (const Field& f : fields_) {
-    LineField field(f.edit);
+    LineEditField field(f.edit);
     if (f.d)
       DoubleToEdit(s.*f.d, field, "%g");
     else
@@ -100,7 +85,7 @@ void WaveDataPage::Fill() {
   outputWT_->setChecked(s.outputSurfaceWT != 0);
   outputWSS_->setChecked(s.outputFFTtoWSS != 0);
   useFilter_->setChecked(s.useFilterCutoff != 0);
-  LineField cutoff(filterCutoff_);
+  LineEditField cutoff(filterCutoff_);
   DoubleToEdit(s.filterCutoff, cutoff, "%g");
   filterCutoff_->setEnabled(s.useFilterCutoff != 0);
 }
@@ -112,13 +97,13 @@ void WaveDataPage::Take() {
   s.useFilterCutoff = useFilter_->isChecked() ? 1 : 0;
   // A field that is not a number keeps the previous value, without a message.
   for (const Field& f : fields_) {
-    LineField field(f.edit);
+    LineEditField field(f.edit);
     if (f.d)
       EditToDouble(field, s.*f.d, nullptr);
     else
       EditToInt(field, s.*f.i, nullptr);
   }
-  LineField cutoff(filterCutoff_);
+  LineEditField cutoff(filterCutoff_);
   EditToDouble(cutoff, s.filterCutoff, nullptr);
   for (auto& m : module_.Inputs()) {
     m->SetSelection(s.BurstCount(), s.BurstSkip(), s.BurstsToEnd());
@@ -156,7 +141,7 @@ ProcessOptionsDialog::ProcessOptionsDialog(CWaveSetup& setup, Interaction& ui, Q
 
 void ProcessOptionsDialog::accept() {
   setup_.processBurstsToEnd = toEnd_->isChecked() ? 1 : 0;
-  LineField count(count_), skip(skip_);
+  LineEditField count(count_), skip(skip_);
   if (!EditToIntTest(count, setup_.burstsToProcess,
                      "The number of wave bursts to process must be greater than 0.", kRangeAbove, 0,
                      &ui_))
