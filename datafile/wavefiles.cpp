@@ -19,18 +19,13 @@ bool IsHeaderLine(std::string_view line) {
 
 // Reads "* burst start period points" and counts the fields converted, like sscanf.
 WaveBurstHeader ScanBurstFields(FieldScanner& s) {
+  const BurstHeader b = ScanBurstHeader(s);
   WaveBurstHeader h;
-  std::string marker;
-  if (!s.Word(marker)) return h;
-  h.fields = 1;
-  if (!s.Int(h.burst)) return h;
-  h.fields = 2;
-  if (!s.Double(h.start)) return h;
-  h.fields = 3;
-  if (!s.Double(h.period)) return h;
-  h.fields = 4;
-  if (!s.Int(h.points)) return h;
-  h.fields = 5;
+  h.burst = b.burst;
+  h.start = b.start;
+  h.period = b.period;
+  h.points = b.samples;
+  h.fields = b.fields;
   return h;
 }
 
@@ -148,6 +143,30 @@ int CWaveOutputFile::SkipAtStart(int n) {
   return 1;
 }
 
+void CWaveOutputFile::TakeFirstBurst(const WaveBurstHeader& h, double waterDepth,
+                                     double instrumentDepth, double density) {
+  firstBurst_ = h.burst;
+  firstPeriod_ = h.period;
+  firstPoints_ = h.points;
+  firstWaterDepth_ = waterDepth;
+  firstInstrumentDepth_ = instrumentDepth;
+  firstDensity_ = density;
+  if (firstBurst_ == 0) startTime_ = h.start;
+}
+
+int CWaveOutputFile::LastBurstNumber(int first, const std::function<void()>& afterHeader) {
+  int last = first;
+  std::string line;
+  while (ReadLine(line)) {
+    if (!IsHeaderLine(line)) continue;
+    FieldScanner s(line);
+    WaveBurstHeader h = ScanBurstFields(s);
+    if (h.fields >= 2 && h.burst != 0) last = h.burst;
+    if (afterHeader) afterHeader();
+  }
+  return last;
+}
+
 double CWaveOutputFile::StartSeconds(double start, std::string* dateText) const {
   std::tm t{};
   AddP41Time(start, &t);
@@ -242,31 +261,21 @@ int CWasFile::ScanFile(const std::string& header) {
   std::string second;
   ReadLine(second);
   Header first = ParseHeader(header, second);
-  firstBurst_ = first.burst.burst;
-  firstPeriod_ = first.burst.period;
-  firstPoints_ = first.burst.points;
-  firstWaterDepth_ = first.waterDepth;
-  firstInstrumentDepth_ = first.instrumentDepth;
-  firstDensity_ = first.density;
-  if (firstBurst_ == 0) startTime_ = first.burst.start;
+  TakeFirstBurst(first.burst, first.waterDepth, first.instrumentDepth, first.density);
   int maxBands = ClampSeriesLength(first.bands);
-  int lastBurst = firstBurst_;
-  std::string line;
-  while (ReadLine(line)) {
-    if (!IsHeaderLine(line)) continue;
-    FieldScanner s(line);
-    WaveBurstHeader h = ScanBurstFields(s);
-    if (h.fields >= 2 && h.burst != 0) lastBurst = h.burst;
+  // The band count stands first on the line after each header.
+  int lastBurst = LastBurstNumber(firstBurst_, [&] {
     int64_t at = file_.Tell();
-    if (!ReadLine(line)) break;
+    std::string line;
+    if (!ReadLine(line)) return;
     if (IsHeaderLine(line)) {
       file_.Seek(at);  // a burst without its second line
-      continue;
+      return;
     }
     FieldScanner t(line);
     int bands = 0;
     if (t.Int(bands)) maxBands = std::max(maxBands, ClampSeriesLength(bands));
-  }
+  });
   numBursts_ = BurstCount(int64_t{lastBurst} - firstBurst_ + 1);
   return maxBands;
 }
@@ -428,23 +437,9 @@ void CWtsFile::ReadValueLines(Header& h) {
 int CWtsFile::ScanFile(const std::string& header) {
   Header first = ParseHeader(header);
   ReadValueLines(first);
-  firstBurst_ = first.burst.burst;
-  firstPeriod_ = first.burst.period;
-  firstPoints_ = first.burst.points;
-  firstWaterDepth_ = first.waterDepth;
-  firstInstrumentDepth_ = first.instrumentDepth;
-  firstDensity_ = first.density;
-  if (firstBurst_ == 0) startTime_ = first.burst.start;
-  int lastBurst = firstBurst_;
-  std::string line;
-  while (ReadLine(line)) {
-    if (!IsHeaderLine(line)) continue;
-    FieldScanner s(line);
-    WaveBurstHeader h = ScanBurstFields(s);
-    if (h.fields >= 2 && h.burst != 0) lastBurst = h.burst;
-  }
+  TakeFirstBurst(first.burst, first.waterDepth, first.instrumentDepth, first.density);
   // Bursts are taken to be numbered from 0.
-  numBursts_ = BurstCount(int64_t{lastBurst} + 1);
+  numBursts_ = BurstCount(int64_t{LastBurstNumber(firstBurst_)} + 1);
   return numBursts_;
 }
 
@@ -526,18 +521,8 @@ int CWtFile::ScanFile(const std::string& header) {
   WaveBurstHeader first = ParseHeader(header);
   // No points (or more than any burst has): nothing to read, and nothing to tell.
   if (first.points <= 0 || first.points > kMaxWaveSeriesLength) return -1;
-  firstBurst_ = first.burst;
-  firstPeriod_ = first.period;
-  firstPoints_ = first.points;
-  if (firstBurst_ == 0) startTime_ = first.start;
-  int lastBurst = firstBurst_;
-  std::string line;
-  while (ReadLine(line)) {
-    if (!IsHeaderLine(line)) continue;
-    WaveBurstHeader h = ParseHeader(line);
-    if (h.fields >= 2 && h.burst != 0) lastBurst = h.burst;
-  }
-  numBursts_ = BurstCount(int64_t{lastBurst} + 1);
+  TakeFirstBurst(first);
+  numBursts_ = BurstCount(int64_t{LastBurstNumber(firstBurst_)} + 1);
   return firstPoints_;
 }
 

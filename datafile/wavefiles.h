@@ -10,6 +10,7 @@
 // burst, the samples of a .wt burst) at indexes 0 to count - 1; `row` names the burst for
 // its subtitle and for the ranges (row 0 starts them).
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -69,6 +70,13 @@ class CWaveOutputFile : public CTGR41File {
   // that may follow a burst (a header, a blank line or the end); otherwise it goes back and
   // finds the next header by reading. Files whose lines end in a bare LF are skipped that way.
   bool SkipBytesChecked(int64_t bytes);
+  // Keeps the first burst's header values, with the depths and density where its file states
+  // them; its start is the file's when it is burst 0.
+  void TakeFirstBurst(const WaveBurstHeader& h, double waterDepth = 0, double instrumentDepth = 0,
+                      double density = 0);
+  // Reads the header lines to the end of the file, calling `afterHeader` (when given) after
+  // each: the number of the last burst other than 0, or `first` when there is none.
+  int LastBurstNumber(int first, const std::function<void()>& afterHeader = {});
   // Calendar seconds of a burst's start and its date text.
   double StartSeconds(double start, std::string* dateText) const;
   void ShowEndOfFileMessage();

@@ -25,8 +25,12 @@ int WholeSecondsInt(double v) {
 }
 
 BurstHeader ParseBurstHeader(std::string_view line) {
-  BurstHeader h;
   FieldScanner s(line);
+  return ScanBurstHeader(s);
+}
+
+BurstHeader ScanBurstHeader(FieldScanner& s) {
+  BurstHeader h;
   if (!s.Word(h.marker)) return h;
   h.fields = 1;
   if (!s.Int(h.burst)) return h;

@@ -11,6 +11,8 @@
 
 namespace tidora {
 
+class FieldScanner;
+
 // A burst header line as parsed with " %s %d %lf %lf %d".
 struct BurstHeader {
   std::string marker;
@@ -21,6 +23,9 @@ struct BurstHeader {
   int fields = 0;  // fields converted, from the start
 };
 BurstHeader ParseBurstHeader(std::string_view line);
+// The same five fields read from `s`, which is left after them: the header lines of the wave
+// output files go on with fields of their own.
+BurstHeader ScanBurstHeader(FieldScanner& s);
 // A burst header is a line whose first blank-separated word begins with "*".
 bool IsBurstHeaderLine(std::string_view line);
 // Bytes of a burst's rows on disk: whole rows of 62 bytes, then a last row of four blanks,

@@ -9,6 +9,7 @@
 #include <unistd.h>
 #include <cerrno>
 #include <cstring>
+#include <mutex>
 
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
@@ -84,7 +85,10 @@ long ReadLineRate(int fd) {
   return serial_detail::GetRate(fd);
 }
 
+// The terminal's reception thread reads a port while the window thread opens, sets up, writes
+// and releases it, so every operation holds the port's mutex.
 struct PosixSerialPorts::Port {
+  std::mutex mutex;
   int fd = -1;
   int error = 0;
   bool pty = false;
@@ -92,15 +96,17 @@ struct PosixSerialPorts::Port {
   size_t pos = 0, len = 0;
 };
 
-PosixSerialPorts::PosixSerialPorts(PortDeviceTable table) : table_(std::move(table)) {}
+PosixSerialPorts::PosixSerialPorts(PortDeviceTable table) : table_(std::move(table)) {
+  // All made here: made on first use, two threads could each make one and lose an open port.
+  for (auto& p : ports_) p = std::make_unique<Port>();
+}
 
 PosixSerialPorts::~PosixSerialPorts() {
   for (int i = 0; i < kPortCount; ++i) Release(i);
 }
 
-PosixSerialPorts::Port* PosixSerialPorts::Get(int port) {
+PosixSerialPorts::Port* PosixSerialPorts::Get(int port) const {
   if (port < 0 || port >= kPortCount) return nullptr;
-  if (!ports_[port]) ports_[port] = std::make_unique<Port>();
   return ports_[port].get();
 }
 
@@ -109,8 +115,11 @@ int PosixSerialPorts::Presence(int port) {
   if (dev.empty()) return kNotPresent;
   struct stat st {};
   if (stat(dev.c_str(), &st) != 0 || !S_ISCHR(st.st_mode)) return kNotPresent;
-  Port* p = Get(port);
-  if (p && p->fd >= 0) return kInUse;  // this program holds it
+  {
+    Port* p = Get(port);
+    std::lock_guard<std::mutex> lock(p->mutex);
+    if (p->fd >= 0) return kInUse;  // this program holds it
+  }
   int fd = open(dev.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
   if (fd < 0)
     return errno == EBUSY ? kInUse : (errno == ENOENT || errno == ENXIO ? kNotPresent : kPresent);
@@ -123,6 +132,7 @@ int PosixSerialPorts::Presence(int port) {
 void PosixSerialPorts::Initialise(int port) {
   Port* p = Get(port);
   if (!p) return;
+  std::lock_guard<std::mutex> lock(p->mutex);
   if (p->fd >= 0) {
     p->error = 0;
     return;
@@ -162,16 +172,22 @@ void PosixSerialPorts::Initialise(int port) {
 
 int PosixSerialPorts::LastError(int port) {
   Port* p = Get(port);
-  return p ? p->error : EINVAL;
+  if (!p) return EINVAL;
+  std::lock_guard<std::mutex> lock(p->mutex);
+  return p->error;
 }
 
 bool PosixSerialPorts::IsPseudoTerminal(int port) const {
-  return port >= 0 && port < kPortCount && ports_[port] && ports_[port]->pty;
+  Port* p = Get(port);
+  if (!p) return false;
+  std::lock_guard<std::mutex> lock(p->mutex);
+  return p->pty;
 }
 
 void PosixSerialPorts::SetLine(int port, long rate, int dataBits, int stopBits, char parity) {
   Port* p = Get(port);
   if (!p) return;
+  std::lock_guard<std::mutex> lock(p->mutex);
   if (p->fd < 0) {
     p->error = EBADF;
     return;
@@ -219,8 +235,9 @@ void PosixSerialPorts::SetLine(int port, long rate, int dataBits, int stopBits, 
 }
 
 void PosixSerialPorts::Release(int port) {
-  if (port < 0 || port >= kPortCount || !ports_[port]) return;
-  Port* p = ports_[port].get();
+  Port* p = Get(port);
+  if (!p) return;
+  std::lock_guard<std::mutex> lock(p->mutex);
   if (p->fd >= 0) {
     ioctl(p->fd, TIOCNXCL);
     flock(p->fd, LOCK_UN);
@@ -232,20 +249,26 @@ void PosixSerialPorts::Release(int port) {
 
 void PosixSerialPorts::SendChar(int port, uint8_t c) {
   Port* p = Get(port);
-  if (!p || p->fd < 0) return;
-  for (int tries = 0; tries < 200; ++tries) {
+  if (!p) return;
+  std::unique_lock<std::mutex> lock(p->mutex);
+  int err = EIO;
+  for (int tries = 0; tries < 200 && p->fd >= 0; ++tries) {
     ssize_t n = write(p->fd, &c, 1);
     if (n == 1) {
       p->error = 0;
       return;
     }
-    if (n < 0 && errno != EAGAIN && errno != EINTR) break;
-    usleep(1000);  // output queue full: wait for the line to take it
+    err = n < 0 ? errno : EIO;
+    if (n < 0 && err != EAGAIN && err != EINTR) break;
+    // Output queue full: wait for the line to take it, letting the reception go on meanwhile.
+    lock.unlock();
+    usleep(1000);
+    lock.lock();
   }
-  p->error = errno ? errno : EIO;
+  if (p->fd >= 0) p->error = err;
 }
 
-bool PosixSerialPorts::Fill(Port& p) {
+bool PosixSerialPorts::Fill(Port& p) {  // with p.mutex held
   if (p.pos < p.len) return true;
   if (p.fd < 0) return false;
   ssize_t n = read(p.fd, p.buf, sizeof p.buf);
@@ -257,29 +280,41 @@ bool PosixSerialPorts::Fill(Port& p) {
 
 bool PosixSerialPorts::ReceiveChar(int port, uint8_t& c) {
   Port* p = Get(port);
-  if (!p || !Fill(*p)) return false;
+  if (!p) return false;
+  std::lock_guard<std::mutex> lock(p->mutex);
+  if (!Fill(*p)) return false;
   c = p->buf[p->pos++];
   return true;
 }
 
 bool PosixSerialPorts::CharsWaiting(int port) {
   Port* p = Get(port);
-  return p && Fill(*p);
+  if (!p) return false;
+  std::lock_guard<std::mutex> lock(p->mutex);
+  return Fill(*p);
 }
 
 void PosixSerialPorts::Hold(int port) {
   Port* p = Get(port);
-  if (!p || p->fd < 0) return;
-  int rts = TIOCM_RTS;
-  ioctl(p->fd, TIOCMBIC, &rts);  // hardware flow control, where the line has it
-  SendChar(port, 0x13);          // XOFF
+  if (!p) return;
+  {
+    std::lock_guard<std::mutex> lock(p->mutex);
+    if (p->fd < 0) return;
+    int rts = TIOCM_RTS;
+    ioctl(p->fd, TIOCMBIC, &rts);  // hardware flow control, where the line has it
+  }
+  SendChar(port, 0x13);  // XOFF
 }
 
 void PosixSerialPorts::ReleaseHold(int port) {
   Port* p = Get(port);
-  if (!p || p->fd < 0) return;
-  int rts = TIOCM_RTS;
-  ioctl(p->fd, TIOCMBIS, &rts);
+  if (!p) return;
+  {
+    std::lock_guard<std::mutex> lock(p->mutex);
+    if (p->fd < 0) return;
+    int rts = TIOCM_RTS;
+    ioctl(p->fd, TIOCMBIS, &rts);
+  }
   SendChar(port, 0x11);  // XON
 }
 

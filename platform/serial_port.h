@@ -49,7 +49,8 @@ class PortDeviceTable {
 };
 
 // Ports over POSIX termios. The line is raw (no echo, no translation, no software flow control
-// on input) and non-blocking; a port is held exclusively (flock and TIOCEXCL) while open.
+// on input) and non-blocking; a port is held exclusively (flock and TIOCEXCL) while open. One
+// thread may receive while another sets the port up, writes or releases it.
 class PosixSerialPorts : public SerialPorts {
  public:
   explicit PosixSerialPorts(PortDeviceTable table = PortDeviceTable::Load());
@@ -72,7 +73,7 @@ class PosixSerialPorts : public SerialPorts {
 
  private:
   struct Port;
-  Port* Get(int port);
+  Port* Get(int port) const;  // null when out of range
   bool Fill(Port& p);
 
   PortDeviceTable table_;

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "terminal/instrument.h"
+
 namespace tidora::sim {
 namespace {
 
@@ -23,21 +25,6 @@ bool StartsWithNoCase(const std::string& s, const std::string& prefix) {
 }
 
 }  // namespace
-
-uint32_t RecorderEngine::Crc32(const uint8_t* data, size_t n) {
-  static const auto table = [] {
-    std::vector<uint32_t> t(256);
-    for (uint32_t i = 0; i < 256; ++i) {
-      uint32_t c = i;
-      for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-      t[i] = c;
-    }
-    return t;
-  }();
-  uint32_t crc = 0xFFFFFFFFu;
-  for (size_t i = 0; i < n; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-  return crc ^ 0xFFFFFFFFu;
-}
 
 RecorderEngine::RecorderEngine(RecorderSetup setup)
     : setup_(std::move(setup)), lineRate_(setup_.rate), rng_(setup_.seed) {}

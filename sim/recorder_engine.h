@@ -59,9 +59,6 @@ class RecorderEngine {
   const std::string& clockSetTo() const { return clockSetTo_; }
   int blocksSent() const { return blocksSent_; }
 
-  // CRC-32 as the recorder computes it for its binary blocks.
-  static uint32_t Crc32(const uint8_t* data, size_t n);
-
  private:
   struct Out {
     double time;

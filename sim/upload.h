@@ -6,22 +6,16 @@
 #include <vector>
 
 #include "sim/recorder.h"
+#include "terminal/instrument.h"
 
 namespace tidora::sim {
 
-// How a memory image is cut into the hexadecimal lines the recorder prints: fixed records of
-// `recordSize` bytes, or for the TGR 41plus its marker, start lines and wave bursts.
-struct ImageLayout {
-  int recordSize = 5;  // 5 or 8 (TGR 41plus), 17, 20 or 25 (TGR 77 BPR), 4 (TGR 41)
-  bool tgr41plus = true;
-  bool conductivity = false;
-};
+// The memory image is cut into lines as the terminal cuts it: one implementation serves both.
+using tidora::ImageLayout;
+using tidora::ImageToHexLines;
+// The layout of the deployment's image: 5 or 8 byte records with markers and bursts (TGR 41plus),
+// fixed records of 17, 20 or 25 bytes (TGR 77 BPR) or of 4 bytes (TGR 41).
 ImageLayout LayoutOf(const Deployment& d);
-
-// The data section of a binary upload: "DD", one line of upper-case hexadecimal digits per
-// record, then "S>"; every line ends with `lineEnd`.
-std::string ImageToHexLines(const uint8_t* image, size_t size, const ImageLayout& layout,
-                            const std::string& lineEnd = "\r\n");
 
 // The status and coefficient sections: "*" in front of the status reply, and "*" after every
 // line feed of both replies.

@@ -146,11 +146,24 @@ uint32_t Crc32(const uint8_t* data, size_t n) {
   return crc ^ 0xFFFFFFFFu;
 }
 
-std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo& info) {
+ImageLayout ImageLayoutOf(const InstrumentInfo& info) {
+  ImageLayout l;
+  l.recordSize = info.recordSize;
+  l.markers = !info.tgr77;
+  l.conductivity = info.conductivity;
+  return l;
+}
+
+std::string ImageToHexLines(const uint8_t* data, size_t n, const ImageLayout& layout,
+                            const std::string& lineEnd) {
   static const char kDigits[] = "0123456789ABCDEF";
-  std::string out = "DD\r\n";
+  std::string out;
+  out.reserve(n * 2 + n / 2 + 16);
+  out += "DD";
+  out += lineEnd;
   size_t pos = 0;
-  // Writes the next `len` bytes (fewer at the end of the image) as one line.
+  // Writes the next `len` bytes (fewer at the end of the image) as one line; the line's start
+  // when it is whole.
   auto line = [&](size_t len) -> const uint8_t* {
     const uint8_t* start = data + pos;
     size_t take = std::min(len, n - pos);
@@ -158,15 +171,15 @@ std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo&
       out += kDigits[start[i] >> 4];
       out += kDigits[start[i] & 15];
     }
-    out += "\r\n";
+    out += lineEnd;
     pos += take;
     return take == len ? start : nullptr;
   };
-  size_t r = static_cast<size_t>(std::max(1, info.recordSize));
-  const size_t m = info.conductivity ? 8 : 5;
+  size_t r = static_cast<size_t>(std::max(1, layout.recordSize));
+  const size_t m = layout.conductivity ? 8 : 5;
   const size_t c = m - 1;
   while (pos < n) {
-    if (info.tgr77) {
+    if (!layout.markers) {
       line(r);
       continue;
     }
@@ -181,6 +194,8 @@ std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo&
       line(r);
       for (int k = 0; k < 3 && pos < n; ++k) line(r);
     } else if (avail >= r && std::all_of(rec, rec + r, [](uint8_t b) { return b == 0; })) {
+      // A burst: a zero line, two start lines whose fifth bytes count its samples, two samples
+      // a line, then its closing record.
       line(r);
       const uint8_t* a = pos < n ? line(r) : nullptr;
       const uint8_t* b = pos < n ? line(r) : nullptr;
@@ -194,6 +209,10 @@ std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo&
   }
   out += "S>";
   return out;
+}
+
+std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo& info) {
+  return ImageToHexLines(data, n, ImageLayoutOf(info));
 }
 
 }  // namespace tidora

@@ -45,8 +45,22 @@ std::string UploadHeader(const InstrumentInfo& info, const std::string& path);
 // Reflected CRC-32 (IEEE 802.3), table driven.
 uint32_t Crc32(const uint8_t* data, size_t n);
 
+// How a memory image is cut into the hexadecimal lines the recorder prints: fixed records of
+// `recordSize` bytes (TGR 77 BPR), or with `markers` the TGR 41 family's marker records, start
+// lines and wave bursts, where a time-stamp marker makes the records after it longer.
+struct ImageLayout {
+  int recordSize = 5;
+  bool markers = true;
+  bool conductivity = false;
+};
+// The layout read from the status reply.
+ImageLayout ImageLayoutOf(const InstrumentInfo& info);
+
 // The binary image written as the hexadecimal record lines the recorder would have dumped:
-// "DD", the lines, "S>", each line followed by CR LF (none after "S>").
+// "DD", the lines, "S>", each line followed by `lineEnd` (none after "S>"). The simulated
+// recorder prints its dump with the same function.
+std::string ImageToHexLines(const uint8_t* data, size_t n, const ImageLayout& layout,
+                            const std::string& lineEnd = "\r\n");
 std::string ImageToHexLines(const uint8_t* data, size_t n, const InstrumentInfo& info);
 
 }  // namespace tidora

@@ -85,6 +85,20 @@ TEST_F(WaveFileTest, WasRowsAreTheLargestBandCountAndSkippingMovesByTheDensityLi
   EXPECT_EQ(was.ReadData(data, 2, count), 0);
 }
 
+// A header followed at once by the next one: the scan goes back to that header, so the last
+// burst still counts and its bands are the largest the file states.
+TEST_F(WaveFileTest, WasBurstWithoutItsSecondLineLeavesTheNextOneCounted) {
+  std::vector<WasBurst> bursts = BandsOf6_8_7();
+  const std::string middle = testing::WasBlock(bursts[1]);
+  std::string path =
+      Write("gap.was", testing::WasBlock(bursts[0]) + middle.substr(0, middle.find("\r\n") + 2) +
+                           testing::WasBlock(bursts[2]));
+  CWasFile was;
+  int nSub = 0;
+  EXPECT_EQ(was.ReadFileInfo(path, nSub), 7);
+  EXPECT_EQ(nSub, 3);
+}
+
 TEST_F(WaveFileTest, WasReadsEveryBurstWithSubtitlesAndRanges) {
   std::string path = Write("a.was", testing::WasFileText(BandsOf6_8_7()));
   auto reader = CreateFileObject(kWasFileId);

@@ -4,7 +4,9 @@
 #include <sys/file.h>
 #include <termios.h>
 #include <unistd.h>
+#include <atomic>
 #include <cstdlib>
+#include <thread>
 
 #include "platform/serial_port.h"
 #include "testing/test_support.h"
@@ -98,6 +100,53 @@ TEST(PosixSerialPorts, SevenBitsWithParityOnAPseudoTerminalSetRawByItsPeer) {
   EXPECT_EQ(ports.LastError(0), 0);
   EXPECT_EQ(ReadLineRate(pty.master), 9600);
   close(peer);
+}
+
+// The terminal's reception thread polls the port from the moment the window starts, while the
+// window thread opens and sets it up: the port opened must be the one set up and released.
+TEST(PosixSerialPorts, ReceptionBesideTheOpeningNeitherLosesNorLeaksThePort) {
+  Pty pty;
+  PortDeviceTable table;
+  table.SetDevice(0, pty.slave);
+  std::atomic<PosixSerialPorts*> current{nullptr};
+  std::atomic<int> round{0}, received{0};
+  std::atomic<bool> quit{false};
+  std::thread reception([&] {
+    for (int seen = 0; !quit;) {
+      int r = round.load();
+      if (r == seen) {
+        std::this_thread::yield();
+        continue;
+      }
+      seen = r;
+      uint8_t c;
+      current.load()->ReceiveChar(0, c);
+      current.load()->CharsWaiting(0);
+      received = r;
+    }
+  });
+  for (int i = 1; i <= 1000; ++i) {
+    {
+      PosixSerialPorts ports(table);
+      current = &ports;
+      round = i;  // the reception starts now, as the opening does
+      EXPECT_EQ(ports.Presence(0), SerialPorts::kPresent);
+      ports.Initialise(0);
+      ports.SetLine(0, 9600, 8, 1, 'N');
+      int error = ports.LastError(0);
+      while (received != i) std::this_thread::yield();
+      EXPECT_EQ(error, 0) << "round " << i;
+      if (error != 0) break;
+    }
+    int fd = open(pty.slave.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK);
+    ASSERT_GE(fd, 0);
+    bool free = flock(fd, LOCK_EX | LOCK_NB) == 0;  // no open port left behind
+    close(fd);
+    EXPECT_TRUE(free) << "round " << i;
+    if (!free) break;
+  }
+  quit = true;
+  reception.join();
 }
 
 TEST(PosixSerialPorts, PortHeldByAnotherApplicationIsInUse) {
