@@ -11,6 +11,9 @@
 namespace tidora::sim {
 namespace {
 
+// How long after a rate change the simulated recorder starts sending at the new rate.
+constexpr double kRateChangeSlackMs = 300;
+
 double CharMs(long rate) {
   return rate > 0 ? 10000.0 / static_cast<double>(rate) : 1.0;
 }
@@ -201,10 +204,12 @@ void RecorderEngine::Execute(const std::string& command, double now) {
       Emit("?\r\nS>", end, normal);
       return;
     }
+    // The terminal waits a quarter of a second, empties its input and then follows the rate
+    // change; the reply leaves it ample time to do so on a busy machine.
     double switchAt = end + 300;
     rateChanges_.push_back({switchAt, rate});
-    double last =
-        Emit("transmitting at " + std::to_string(rate) + " baud\r\n", switchAt + 20, rate);
+    double last = Emit("transmitting at " + std::to_string(rate) + " baud\r\n",
+                       switchAt + kRateChangeSlackMs, rate);
     rateChanges_.push_back({last + 200, normal});
     Emit("S>", last + 210, normal);
   } else if (StartsWithNoCase(command, "db")) {
@@ -228,9 +233,11 @@ void RecorderEngine::Execute(const std::string& command, double now) {
     }
     dumpedBytes_ += static_cast<long>(block.size());
     ++blocksSent_;
+    // The terminal follows the block rate after 50 ms and empties its input after another
+    // 150 ms; the block starts well after both.
     double switchAt = end + 220;
     rateChanges_.push_back({switchAt, rate});
-    double finish = EmitBytes(block, switchAt + 60, rate);
+    double finish = EmitBytes(block, switchAt + kRateChangeSlackMs, rate);
     rateChanges_.push_back({finish + 0.5, normal});
   } else if (StartsWithNoCase(command, "datetime=")) {
     std::string digits = command.substr(9);
