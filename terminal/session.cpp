@@ -71,8 +71,10 @@ std::string TerminalSession::Reply() {
   return std::string(reply_.data(), n);
 }
 
-bool TerminalSession::ReplyHolds(const char* echo) {
-  return Reply().find(echo) != std::string::npos;
+bool TerminalSession::ReplyEchoes(const char* echo) {
+  if (Reply().find(echo) != std::string::npos) return true;
+  ResetReply();
+  return false;
 }
 
 void TerminalSession::TypeChar(char c) {
@@ -156,21 +158,13 @@ void TerminalSession::OnPromptSeen() {
     case kStatusReply:
       // A late prompt of the wake-up (a recorder may answer both line ends) is no reply: the
       // reply begins with the echo of the command.
-      if (!ReplyHolds("DS")) {
-        ResetReply();
-        break;
-      }
-      StatusSequence(2);
+      if (ReplyEchoes("DS")) StatusSequence(2);
       break;
     case kCoefficientsPrompt:
       CoefficientSequence(1);
       break;
     case kCoefficientsReply:
-      if (!ReplyHolds("DC")) {
-        ResetReply();
-        break;
-      }
-      CoefficientSequence(2);
+      if (ReplyEchoes("DC")) CoefficientSequence(2);
       break;
     case kAsciiUpload:
       EndAsciiUpload(false);
@@ -200,18 +194,10 @@ void TerminalSession::OnPromptSeen() {
       SetTimeStep(1);
       break;
     case kSetTimeStatus:
-      if (!ReplyHolds("DS")) {
-        ResetReply();
-        break;
-      }
-      SetTimeStep(2);
+      if (ReplyEchoes("DS")) SetTimeStep(2);
       break;
     case kSetTimeCommand:
-      if (!ReplyHolds("datetime=")) {
-        ResetReply();
-        break;
-      }
-      SetTimeStep(3);
+      if (ReplyEchoes("datetime=")) SetTimeStep(3);
       break;
     default:
       Progress(0);

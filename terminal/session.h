@@ -139,7 +139,9 @@ class TerminalSession {
   void ProgressStep() { Progress(progressPos_ + 1); }
   std::string Reply();  // the reply buffer up to its fill count
   void ResetReply() { fill_.store(0); }
-  bool ReplyHolds(const char* echo);
+  // True when the reply holds the command's echo; otherwise the buffer starts again (a late
+  // prompt of an earlier exchange is no reply).
+  bool ReplyEchoes(const char* echo);
 
   // Reception thread.
   void HandleChar(uint8_t c);

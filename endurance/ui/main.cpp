@@ -33,11 +33,7 @@ int TakeScreenshots(tidora::ui::DeploycalcSheet& sheet, const QString& dir) {
     QString name = QString("deploycalc_%1").arg(i + 1);
     failures += !SaveScreenshot(GrabWindow(&sheet), dir, name);
   }
-  if (failures) {
-    std::fprintf(stderr, "Deploycalc: could not write screenshots to %s\n",
-                 dir.toLocal8Bit().constData());
-  }
-  return failures ? 1 : 0;
+  return ScreenshotsExitStatus("Deploycalc", failures, dir);
 }
 
 }  // namespace

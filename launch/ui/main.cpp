@@ -99,28 +99,19 @@ int TakeScreenshots(tidora::ui::LauncherWindow& w, tidora::Interaction& ui, cons
   w.runMenu()->hide();
 
   PlanDeploymentDialog plan(ui, tidora::SettingsFile("TidoraWaves.ini"), &w);
-  plan.show();
-  QApplication::processEvents();
-  failures += !SaveScreenshot(GrabWindow(&plan), dir, "plan_deployment");
+  failures += !SaveWindowScreenshot(&plan, dir, "plan_deployment");
   plan.close();
 
   tidora::ui::CoefficientSession coefficients;
   ConvertHexDialog convert(ui, coefficients, {}, &w);
-  convert.show();
-  QApplication::processEvents();
-  failures += !SaveScreenshot(GrabWindow(&convert), dir, "convert_hex");
+  failures += !SaveWindowScreenshot(&convert, dir, "convert_hex");
   convert.close();
 
   CoefficientDialog coef(ui, coefficients, &w);
-  coef.show();
-  QApplication::processEvents();
-  failures += !SaveScreenshot(GrabWindow(&coef), dir, "coefficients");
+  failures += !SaveWindowScreenshot(&coef, dir, "coefficients");
   coef.reject();
   failures += ModuleScreenshots(dir);
-  if (failures)
-    std::fprintf(stderr, "TidoraLaunch: could not write screenshots to %s\n",
-                 dir.toLocal8Bit().constData());
-  return failures ? 1 : 0;
+  return ScreenshotsExitStatus("TidoraLaunch", failures, dir);
 }
 
 }  // namespace

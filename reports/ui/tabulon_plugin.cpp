@@ -34,7 +34,5 @@ extern "C" __attribute__((visibility("default"))) int TidoraComponentScreenshots
   selection.SetdwSelection(kVarSigHeightTss);
   CTGR41Dlg dlg(selection);
   findControl<QPushButton>(&dlg, CTGR41Selection::kIdExpandAll)->click();
-  dlg.show();
-  QApplication::processEvents();
-  return ok && SaveScreenshot(GrabWindow(&dlg), QString::fromLocal8Bit(dir), "select_variables");
+  return ok && SaveWindowScreenshot(&dlg, QString::fromLocal8Bit(dir), "select_variables");
 }

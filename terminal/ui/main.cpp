@@ -87,9 +87,7 @@ int TakeScreenshots(const QString& dir) {
   Wait([&] { return session.state() == kIdle && !session.uploading(); }, 20000);
 
   auto shootModal = [&](QDialog* dialog, const char* name) {
-    dialog->show();
-    QApplication::processEvents();
-    failures += !SaveScreenshot(GrabWindow(dialog), dir, name);
+    failures += !SaveWindowScreenshot(dialog, dir, name);
     dialog->close();
   };
   ConfigureDialog configure(s, &window);
@@ -99,11 +97,7 @@ int TakeScreenshots(const QString& dir) {
   window.close();
   recorder.Stop();
   std::remove(ui.file.c_str());
-  if (failures) {
-    std::fprintf(stderr, "QuaylinkW: could not write screenshots to %s\n",
-                 dir.toLocal8Bit().constData());
-  }
-  return failures ? 1 : 0;
+  return ScreenshotsExitStatus("QuaylinkW", failures, dir);
 }
 
 }  // namespace

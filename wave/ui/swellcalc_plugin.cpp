@@ -26,8 +26,6 @@ extern "C" __attribute__((visibility("default"))) int TidoraComponentScreenshots
   QtInteraction ui;
   CWaveSetup setup;
   ProcessOptionsDialog options(setup, ui);
-  options.show();
-  QApplication::processEvents();
-  return ok && SaveScreenshot(GrabWindow(&options), QString::fromLocal8Bit(dir),
-                              "swellcalc_process_options");
+  return ok &&
+         SaveWindowScreenshot(&options, QString::fromLocal8Bit(dir), "swellcalc_process_options");
 }
