@@ -352,26 +352,37 @@ void TerminalSession::ConnectAttempt(int attempt) {
 
 // ---- Status and coefficients ----
 
+bool TerminalSession::WakeForQuery(Outcome& outcome, int promptState) {
+  if (!s_.portOpen) {
+    Box("No port open");
+    outcome = Outcome::kFailed;
+    return false;
+  }
+  outcome = Outcome::kRunning;
+  // The state first: the reception thread files the prompt under it.
+  SetState(promptState);
+  Menu(MenuForm::kBusyWithoutStop);
+  loop_.SetTimer(promptState, 2000);
+  link_.SendSlow("\n\r");
+  return true;
+}
+
+void TerminalSession::AskAfterPrompt(int promptState, int replyState, int timeoutMs,
+                                     const char* command) {
+  loop_.KillTimer(promptState);
+  ResetReply();
+  SetState(replyState);
+  loop_.SetTimer(replyState, timeoutMs);
+  link_.SendSlow(command);
+}
+
 void TerminalSession::StatusSequence(int step) {
   switch (step) {
     case 0:
-      if (!s_.portOpen) {
-        Box("No port open");
-        statusOutcome_ = Outcome::kFailed;
-        return;
-      }
-      statusOutcome_ = Outcome::kRunning;
-      SetState(kStatusPrompt);
-      Menu(MenuForm::kBusyWithoutStop);
-      loop_.SetTimer(kStatusPrompt, 2000);
-      link_.SendSlow("\n\r");
+      WakeForQuery(statusOutcome_, kStatusPrompt);
       break;
     case 1:
-      loop_.KillTimer(kStatusPrompt);
-      ResetReply();
-      SetState(kStatusReply);
-      loop_.SetTimer(kStatusReply, 10000);
-      link_.SendSlow("DS\n\r");
+      AskAfterPrompt(kStatusPrompt, kStatusReply, 10000, "DS\n\r");
       break;
     case 2: {
       loop_.KillTimer(kStatusReply);
@@ -428,23 +439,10 @@ void TerminalSession::StatusSequence(int step) {
 void TerminalSession::CoefficientSequence(int step) {
   switch (step) {
     case 0:
-      if (!s_.portOpen) {
-        Box("No port open");
-        coefficientOutcome_ = Outcome::kFailed;
-        return;
-      }
-      coefficientOutcome_ = Outcome::kRunning;
-      link_.SendSlow("\n\r");
-      Menu(MenuForm::kBusyWithoutStop);
-      loop_.SetTimer(kCoefficientsPrompt, 2000);
-      SetState(kCoefficientsPrompt);
+      WakeForQuery(coefficientOutcome_, kCoefficientsPrompt);
       break;
     case 1:
-      loop_.KillTimer(kCoefficientsPrompt);
-      ResetReply();
-      SetState(kCoefficientsReply);
-      link_.SendSlow("DC\n\r");
-      loop_.SetTimer(kCoefficientsReply, 15000);
+      AskAfterPrompt(kCoefficientsPrompt, kCoefficientsReply, 15000, "DC\n\r");
       break;
     case 2:
       loop_.KillTimer(kCoefficientsReply);
@@ -474,13 +472,9 @@ void TerminalSession::SetDateTime(bool local) {
     clockOutcome_ = Outcome::kFailed;
     return;
   }
-  clockOutcome_ = Outcome::kRunning;
   localTime_ = local;
   window_.SetDateTimeStatus("Get Prompt");
-  SetState(kSetTimePrompt);
-  Menu(MenuForm::kBusyWithoutStop);
-  loop_.SetTimer(kSetTimePrompt, 2000);
-  link_.SendSlow("\n\r");
+  WakeForQuery(clockOutcome_, kSetTimePrompt);
 }
 
 bool TerminalSession::BuildDateTimeCommand(std::string& command) {
@@ -502,12 +496,8 @@ bool TerminalSession::BuildDateTimeCommand(std::string& command) {
 void TerminalSession::SetTimeStep(int step) {
   switch (step) {
     case 1:
-      loop_.KillTimer(kSetTimePrompt);
-      ResetReply();
-      SetState(kSetTimeStatus);
       window_.SetDateTimeStatus("Get Status");
-      loop_.SetTimer(kSetTimeStatus, 5000);
-      link_.SendSlow("DS\r");
+      AskAfterPrompt(kSetTimePrompt, kSetTimeStatus, 5000, "DS\r");
       break;
     case 2: {
       loop_.KillTimer(kSetTimeStatus);

@@ -142,6 +142,11 @@ class TerminalSession {
   // True when the reply holds the command's echo; otherwise the buffer starts again (a late
   // prompt of an earlier exchange is no reply).
   bool ReplyEchoes(const char* echo);
+  // The first steps of a query: wake the recorder and wait in promptState for its prompt
+  // (false, with the "No port open" box, without a port), then send the command and wait in
+  // replyState for the reply.
+  bool WakeForQuery(Outcome& outcome, int promptState);
+  void AskAfterPrompt(int promptState, int replyState, int timeoutMs, const char* command);
 
   // Reception thread.
   void HandleChar(uint8_t c);
