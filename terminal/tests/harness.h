@@ -134,6 +134,12 @@ class SessionFixture : public ::testing::Test {
   bool Idle(int64_t maxMs = 60000) {
     return loop.RunUntil([&] { return session->state() == kIdle && !session->uploading(); }, maxMs);
   }
+  // Starts an upload into `path` (the file the person chooses) and runs until it has ended.
+  bool UploadInto(const std::string& path, int64_t maxMs) {
+    ui.QueueFiles({path});
+    session->Upload();
+    return Idle(maxMs);
+  }
   bool Saw(const std::string& status) const {
     auto s = ui.StatusTexts();
     return std::find(s.begin(), s.end(), status) != s.end();

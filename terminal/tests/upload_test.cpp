@@ -32,9 +32,7 @@ TEST_F(Upload, BinaryUploadWritesTheHexLinesOfTheImage) {
   settings.uploadBinary = 1;
   settings.uploadBaud = 115200;
   std::string path = home.file("dep.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(120000));
+  ASSERT_TRUE(UploadInto(path, 120000));
   EXPECT_EQ(session->uploadOutcome(), Outcome::kSucceeded);
   EXPECT_EQ(ui.LastStatus(), "Upload completed");
   InstrumentInfo info;
@@ -59,9 +57,7 @@ TEST_F(Upload, Tgr77BprUploadsRecordsOf17Bytes) {
   settings.uploadBinary = 1;
   settings.uploadBaud = 57600;
   std::string path = home.file("bpr.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(120000));
+  ASSERT_TRUE(UploadInto(path, 120000));
   EXPECT_EQ(ui.LastStatus(), "Upload completed");
   EXPECT_EQ(session->info().recordSize, 17);
   InstrumentInfo info;
@@ -78,9 +74,7 @@ TEST_F(Upload, BlocksOfAQuarterMillionBytesAt115200) {
   Begin(setup, "TGR41plus");
   settings.uploadBinary = 1;
   settings.uploadBaud = 115200;
-  ui.QueueFiles({home.file("big.hex")});
-  session->Upload();
-  ASSERT_TRUE(Idle(300000));
+  ASSERT_TRUE(UploadInto(home.file("big.hex"), 300000));
   EXPECT_EQ(ui.LastStatus(), "Upload completed");
   EXPECT_EQ(BlockCommands(*recorder),
             (std::vector<std::string>{"db115200,0,249999", "db115200,250000,499999",
@@ -95,9 +89,7 @@ TEST_F(Upload, ChecksumErrorsHalveTheBlocksThenTheRate) {
   settings.uploadBinary = 1;
   settings.uploadBaud = 1200;  // blocks of 2604 bytes
   std::string path = home.file("retry.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(ui.LastStatus(), "Upload completed");
   EXPECT_TRUE(Saw("Checksum error"));
   auto blocks = BlockCommands(*recorder);
@@ -122,9 +114,7 @@ TEST_F(Upload, FourthChecksumErrorHalvesTheBlockRate) {
   Begin(setup, "TGR41plus");
   settings.uploadBinary = 1;
   settings.uploadBaud = 115200;
-  ui.QueueFiles({home.file("r.hex")});
-  session->Upload();
-  ASSERT_TRUE(Idle(120000));
+  ASSERT_TRUE(UploadInto(home.file("r.hex"), 120000));
   auto blocks = BlockCommands(*recorder);
   ASSERT_EQ(blocks.size(), 5u);
   EXPECT_EQ(blocks[3].substr(0, 9), "db115200,");
@@ -139,9 +129,7 @@ TEST_F(Upload, SeventhChecksumErrorFailsAndNeverCompletes) {
   settings.uploadBinary = 1;
   settings.uploadBaud = 28800;
   std::string path = home.file("bad.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   loop.RunFor(100);
   EXPECT_EQ(session->uploadOutcome(), Outcome::kFailed);
   EXPECT_EQ(ui.LastStatus(), "Upload failed");
@@ -159,9 +147,7 @@ TEST_F(Upload, SilenceInABlockFailsTheUpload) {
   Begin(setup, "TGR41plus");
   settings.uploadBinary = 1;
   settings.uploadBaud = 57600;
-  ui.QueueFiles({home.file("s.hex")});
-  session->Upload();
-  ASSERT_TRUE(Idle(120000));
+  ASSERT_TRUE(UploadInto(home.file("s.hex"), 120000));
   loop.RunFor(100);
   EXPECT_EQ(ui.LastStatus(), "Upload failed");
   EXPECT_FALSE(Saw("Upload completed"));
@@ -193,9 +179,7 @@ TEST_F(Upload, AsciiUploadOfATgr41plusKeepsTheDumpAsReceived) {
   std::string path = home.file("a.hex"), cap = home.file("a.cap");
   ui.QueueFiles({cap});
   session->Capture();
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(ui.LastStatus(), "Finished Upload");
   EXPECT_EQ(session->uploadOutcome(), Outcome::kSucceeded);
   std::string data = "DD\r\n" + Join(setup.dumpLines) + "S>";
@@ -226,9 +210,7 @@ TEST_F(Upload, RecorderIgnoringTheHoldCannotOverflowTheBuffer) {
   setup.faults.ignoreFlowControl = true;
   Begin(setup, "TGR41plus");
   std::string path = home.file("flood.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(ui.LastStatus(), "Finished Upload");
   EXPECT_EQ(ReadFile(path), ExpectedFile(path, setup, "*Brennic TGR 41plus Data File:\n",
                                          "DD\r\n" + Join(setup.dumpLines) + "S>"));
@@ -241,9 +223,7 @@ TEST_F(Upload, BlocksNeverOutgrowTheBlockBuffer) {
   settings.uploadBinary = 1;
   settings.uploadBaud = 230400;  // a rate from a hand-edited settings file
   std::string path = home.file("fast.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(ui.LastStatus(), "Upload completed");
   EXPECT_EQ(BlockCommands(*recorder),
             (std::vector<std::string>{"db230400,0,251019", "db230400,251020,299999"}));
@@ -277,9 +257,7 @@ TEST_F(Upload, LateWakeUpPromptIsNotTheEndOfTheDump) {
   setup.faults.answerBothLineEnds = true;
   Begin(setup, "TGR41plus");
   std::string path = home.file("both.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(ui.LastStatus(), "Finished Upload");
   EXPECT_EQ(ReadFile(path), ExpectedFile(path, setup, "*Brennic TGR 41plus Data File:\n",
                                          "DD\r\n" + Join(setup.dumpLines) + "S>"));
@@ -289,9 +267,7 @@ TEST_F(Upload, NoisyAsciiLinesAreCountedAndReported) {
   auto setup = Tgr41plusSetup(400, 16);
   setup.faults.noise = 0.01;
   Begin(setup, "TGR41plus");
-  ui.QueueFiles({home.file("n.hex")});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(home.file("n.hex"), 600000));
   EXPECT_GT(session->uploadErrors(), 0);
   EXPECT_EQ(Boxes().back(), "Data receive errors detected, try lower baud rate.");
   EXPECT_EQ(session->uploadOutcome(), Outcome::kFailed);
@@ -301,9 +277,7 @@ TEST_F(Upload, SilenceCutsTheAsciiUploadShortAsAFailure) {
   auto setup = Tgr41plusSetup(400, 16);
   setup.faults.silentAfterBytes = 3000;
   Begin(setup, "TGR41plus");
-  ui.QueueFiles({home.file("cut.hex")});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(home.file("cut.hex"), 600000));
   EXPECT_EQ(ui.LastStatus(), "Upload Failed");
   EXPECT_FALSE(Saw("Finished Upload"));
   EXPECT_EQ(session->uploadOutcome(), Outcome::kFailed);
@@ -317,9 +291,7 @@ TEST_F(Upload, Tgr41ReferenceLengthAndOldFirmwareRate) {
   Begin(setup, "TGR41");
   settings.uploadBaud = 38400;
   std::string path = home.file("t41.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(settings.uploadBaud, 9600);
   EXPECT_NE(SentText().find("DD\n\r"), std::string::npos);
   EXPECT_EQ(session->uploadErrors(), 1);
@@ -334,9 +306,7 @@ TEST_F(Upload, Tgr41DumpsAtTheUploadRate) {
   Begin(setup, "TGR41");
   settings.uploadBaud = 38400;
   std::string path = home.file("fast.hex");
-  ui.QueueFiles({path});
-  session->Upload();
-  ASSERT_TRUE(Idle(600000));
+  ASSERT_TRUE(UploadInto(path, 600000));
   EXPECT_EQ(ui.LastStatus(), "Finished Upload");
   EXPECT_NE(SentText().find("DA\n\r"), std::string::npos);
   EXPECT_EQ(ports.rate(0), 9600);
