@@ -3,7 +3,7 @@ JOBS ?= 2
 DEMO_DIR ?= build/demo
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build asan demo test test-default test-asan bench fuzz format clean screenshots
+.PHONY: all deps build asan demo test test-default test-asan bench fuzz format clean screenshots package
 
 all: build
 
@@ -42,6 +42,10 @@ fuzz: deps
 	  n=$$(basename $$f); mkdir -p build-fuzz/corpus/$$n; echo "== $$n"; \
 	  $$f -max_total_time=$(FUZZ_SECONDS) -max_len=8192 -print_final_stats=0 build-fuzz/corpus/$$n 2>&1 | tail -n 2 || exit 1; \
 	done
+
+# The Debian package: build/tidora-for-waves_VERSION_ARCH.deb.
+package: build
+	cmake --build --preset default --target package
 
 # Pictures of the desktop windows, rendered offscreen.
 screenshots: build

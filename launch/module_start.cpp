@@ -1,9 +1,11 @@
 #include "launch/module_start.h"
 
 #include <cctype>
+#include <filesystem>
 
 #include "platform/interaction.h"
 #include "platform/profile.h"
+#include "postproc/setup.h"
 
 namespace tidora {
 
@@ -92,6 +94,20 @@ ModuleStartResult StartModule(int index, const ModuleStartOptions& opts, ModuleH
   if (opts.runMinimized) host.Restore();
   host.SetTitle(kLauncherTitle);
   return ModuleStartResult::kRan;
+}
+
+FileOpening OpenFileWith(const std::string& path) {
+  std::string ext = std::filesystem::path(path).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  FileOpening how;
+  if (ext == ".hex") {
+    how.kind = FileOpening::kConvertHex;
+  } else if (ext == ".tid" || ext == ".wb" || ext == ".was" || ext == ".wts" || ext == ".wt") {
+    how = {FileOpening::kModule, kPlotModule, " /I\"" + path + "\""};
+  } else if (int module = SetupFileModule(path); module >= 0) {
+    how = {FileOpening::kModule, module, " /P\"" + path + "\""};
+  }
+  return how;
 }
 
 }  // namespace tidora

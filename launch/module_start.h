@@ -66,4 +66,15 @@ ModuleStartResult StartModule(int index, const ModuleStartOptions& opts, ModuleH
                               Interaction& ui, const std::string& iniFile,
                               const ModuleFactory& create = CreateModule);
 
+// What the launcher does with a file handed to it, as from a file manager: a program setup file
+// starts the module its title line names, with the file as /P; a data file (.tid, .wb, .was,
+// .wts, .wt) starts Plot Data with the file as /I; an upload file (.hex) opens Convert HEX.
+struct FileOpening {
+  enum Kind { kNone, kModule, kConvertHex };
+  Kind kind = kNone;
+  int module = -1;      // the module index, for kModule
+  std::string options;  // the Run Options text the module starts with
+};
+FileOpening OpenFileWith(const std::string& path);
+
 }  // namespace tidora

@@ -7,6 +7,11 @@
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
 
+// Where the package puts the module libraries, seen from the programs' folder.
+#ifndef TIDORA_MODULE_DIR_FROM_BIN
+#define TIDORA_MODULE_DIR_FROM_BIN "../lib/tidora"
+#endif
+
 namespace tidora {
 
 namespace {
@@ -22,8 +27,34 @@ std::string ComponentRegistryPath() {
   return SettingsFile(kComponentRegistryFile);
 }
 
+std::string InstalledModuleDirectory() {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  if (ec) return {};
+  return (exe.parent_path() / TIDORA_MODULE_DIR_FROM_BIN).lexically_normal().string();
+}
+
+std::string SystemComponentRegistryPath() {
+  const std::string dir = InstalledModuleDirectory();
+  return dir.empty() ? std::string() : dir + "/" + kComponentRegistryFile;
+}
+
+std::string LookUpComponentLibrary(const std::string& classId, const std::string& userRegistry,
+                                   const std::string& systemRegistry) {
+  namespace fs = std::filesystem;
+  std::string user = GetProfileString(kComponentRegistrySection, classId, "", userRegistry);
+  std::error_code ec;
+  if (!user.empty() && fs::exists(user, ec)) return user;
+  if (systemRegistry.empty()) return user;
+  std::string installed = GetProfileString(kComponentRegistrySection, classId, "", systemRegistry);
+  if (installed.empty()) return user;
+  const fs::path p(installed);
+  return p.is_absolute() ? installed : (fs::path(systemRegistry).parent_path() / p).string();
+}
+
 std::string RegisteredComponentLibrary(const std::string& classId) {
-  return GetProfileString(kComponentRegistrySection, classId, "", ComponentRegistryPath());
+  return LookUpComponentLibrary(classId, ComponentRegistryPath(), SystemComponentRegistryPath());
 }
 
 bool RegisterComponentClass(const std::string& classId, const std::string& libraryPath) {
@@ -35,31 +66,38 @@ bool UnregisterComponentClass(const std::string& classId) {
   return DeleteProfileKey(kComponentRegistrySection, classId, ComponentRegistryPath());
 }
 
-bool RegisterComponentLibrary(const std::string& libraryPath, std::string* error) {
-  std::error_code ec;
-  std::string path = std::filesystem::absolute(libraryPath, ec).string();
-  if (ec) path = libraryPath;
-  void* lib = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+bool ComponentLibraryClasses(const std::string& libraryPath, std::vector<std::string>* classes,
+                             std::string* error) {
+  void* lib = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!lib) {
     if (error) *error = LastDlError();
     return false;
   }
-  auto classes = reinterpret_cast<ComponentClassesFn>(dlsym(lib, kComponentClassesSymbol));
-  bool ok = classes != nullptr;
-  if (!ok && error) *error = kTextProcNotFound;
-  int count = 0;
-  if (ok) {
-    for (const char* const* c = classes(); c && *c && ok; ++c, ++count) {
-      ok = RegisterComponentClass(*c, path);
-      if (!ok && error) *error = "Could not write " + ComponentRegistryPath();
-    }
-    if (ok && count == 0) {
-      ok = false;
-      if (error) *error = kTextClassNotRegistered;
+  auto list = reinterpret_cast<ComponentClassesFn>(dlsym(lib, kComponentClassesSymbol));
+  std::vector<std::string> found;
+  for (const char* const* c = list ? list() : nullptr; c && *c; ++c) found.push_back(*c);
+  dlclose(lib);
+  if (!list || found.empty()) {
+    if (error) *error = list ? kTextClassNotRegistered : kTextProcNotFound;
+    return false;
+  }
+  if (classes) *classes = std::move(found);
+  return true;
+}
+
+bool RegisterComponentLibrary(const std::string& libraryPath, std::string* error) {
+  std::error_code ec;
+  std::string path = std::filesystem::absolute(libraryPath, ec).string();
+  if (ec) path = libraryPath;
+  std::vector<std::string> classes;
+  if (!ComponentLibraryClasses(path, &classes, error)) return false;
+  for (const std::string& c : classes) {
+    if (!RegisterComponentClass(c, path)) {
+      if (error) *error = "Could not write " + ComponentRegistryPath();
+      return false;
     }
   }
-  dlclose(lib);
-  return ok;
+  return true;
 }
 
 std::unique_ptr<ModuleInstance> CreateModule(const std::string& classId, std::string* error) {

@@ -70,12 +70,26 @@ inline constexpr const char* kTextOutOfMemory =
 inline constexpr const char* kComponentRegistryFile = "TidoraComponents.ini";
 inline constexpr const char* kComponentRegistrySection = "Components";
 
+// The user's registry, in the settings folder; `RegisterComponentClass` writes it.
 std::string ComponentRegistryPath();
-// The library registered for a class identifier; empty when there is none.
+// The folder the module libraries are installed in, relative to the running program, and the
+// registry installed there with them: it lets an installed launcher create its modules without
+// a per-user registration. Its library names are relative to its own folder.
+std::string InstalledModuleDirectory();
+std::string SystemComponentRegistryPath();
+// The library for a class identifier: the user's entry, else the system registry's (also when
+// the user's library has gone, as after a build tree was removed); empty when there is none.
+std::string LookUpComponentLibrary(const std::string& classId, const std::string& userRegistry,
+                                   const std::string& systemRegistry);
+// LookUpComponentLibrary over the user's and the installed registry.
 std::string RegisteredComponentLibrary(const std::string& classId);
 // False when the registry cannot be written.
 bool RegisterComponentClass(const std::string& classId, const std::string& libraryPath);
 bool UnregisterComponentClass(const std::string& classId);
+// The class identifiers a library lists. False (with the reason in `error`) when it cannot be
+// loaded, lacks the list or lists no classes.
+bool ComponentLibraryClasses(const std::string& libraryPath, std::vector<std::string>* classes,
+                             std::string* error = nullptr);
 // Loads a library and registers every class it lists under its absolute path. False (with the
 // reason in `error`) when it cannot be loaded, lists no classes or the registry is not written.
 bool RegisterComponentLibrary(const std::string& libraryPath, std::string* error = nullptr);

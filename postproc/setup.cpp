@@ -1,6 +1,7 @@
 #include "postproc/setup.h"
 
 #include <strings.h>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -96,6 +97,13 @@ bool SplitKeyLine(const std::string& line, int& id, std::string& value) {
   id = SetupKeyId(line.substr(0, eq));
   value = line.substr(eq + 1);
   return id >= 0;
+}
+
+// The module whose title line this is, compared without regard to case; -1 for none.
+int TitleModule(const std::string& line) {
+  for (int i = 0; i < kNumModules; ++i)
+    if (strcasecmp(line.c_str(), kTitles[i]) == 0) return i;
+  return -1;
 }
 
 }  // namespace
@@ -250,9 +258,7 @@ CPostProcSetup::ParseResult CPostProcSetup::Parse(std::istream& in, int* otherMo
   SetupLineReader reader(in);
   std::string line;
   if (!reader.Next(line)) return ParseResult::kNoTitle;
-  int found = -1;
-  for (int i = 0; i < kNumModules && found < 0; ++i)
-    if (strcasecmp(line.c_str(), kTitles[i]) == 0) found = i;
+  int found = TitleModule(line);
   if (found < 0) return ParseResult::kUnknownTitle;
   if (found != ModuleIndex()) {
     if (otherModule) *otherModule = found;
@@ -466,6 +472,17 @@ int SetSetupFileFromLauncher(CPostProcSetup& setup, const std::string& path, int
   ui.Message("Must terminate the " + setup.DisplayName() + " program." + reason, caption,
              MsgIcon::Error, MsgButtons::Ok);
   return 0;
+}
+
+int SetupFileModule(const std::string& path) {
+  // Only the first line matters, and a title is short: any file may be handed over.
+  std::ifstream in(path, std::ios::binary);
+  std::string line(64, '\0');
+  in.read(line.data(), static_cast<std::streamsize>(line.size()));
+  line.resize(static_cast<size_t>(in.gcount()));
+  line.resize(std::min(line.find('\n'), line.size()));
+  if (!line.empty() && line.back() == '\r') line.pop_back();
+  return line.empty() ? -1 : TitleModule(line);
 }
 
 }  // namespace tidora

@@ -146,4 +146,8 @@ int RunStartUpSequence(CPostProcSetup& setup, const ModulePreferences& prefs, In
 int SetSetupFileFromLauncher(CPostProcSetup& setup, const std::string& path, int source,
                              Interaction& ui);
 
+// The module index a program setup file's title line names, compared as a load compares it;
+// -1 when the file cannot be read or names no module. The launcher opens a file with it.
+int SetupFileModule(const std::string& path);
+
 }  // namespace tidora

@@ -112,6 +112,37 @@ TEST(ModuleStart, WithoutASetupSwitchTheRememberedPathIsUsed) {
   EXPECT_EQ(none.calls, (Lines{"Setup PSA not found 0", "Append _v2", "Run 0"}));
 }
 
+TEST(ModuleStart, AFileHandedToTheLauncherOpensWhereItBelongs) {
+  testing::TempDir dir;
+  const std::string setup = dir.file("my setups.psa"), notSetup = dir.file("notes.psa");
+  testing::WriteFile(setup, "2  Create Reports\r\n[PostProcPsu]\r\n");
+  testing::WriteFile(notSetup, "Create Reports\r\n");
+
+  FileOpening psa = OpenFileWith(setup);
+  ASSERT_EQ(psa.kind, FileOpening::kModule);
+  EXPECT_EQ(psa.module, 1);
+  Harness h;
+  RecordingHost host;
+  ScriptedInteraction ui;
+  StartModule(psa.module, {psa.options}, host, ui, dir.file("T.ini"), h.Factory());
+  EXPECT_EQ(h.createdClass, "{8376DA33-72EC-4535-B804-2246D2B4C85F}");
+  EXPECT_EQ(h.calls, (Lines{"Setup " + setup + " 1", "Run 0"}));
+
+  // Data files go to Plot Data as its input, whatever the case of their extension.
+  FileOpening data = OpenFileWith("/d/run 1.WTS");
+  EXPECT_EQ(data.kind, FileOpening::kModule);
+  EXPECT_EQ(data.module, 0);
+  std::string input;
+  EXPECT_TRUE(FindModuleSwitch(data.options, 'I', &input));
+  EXPECT_EQ(input, "/d/run 1.WTS");
+  for (const char* ext : {".tid", ".wb", ".was", ".wt"})
+    EXPECT_EQ(OpenFileWith(std::string("/d/x") + ext).module, 0) << ext;
+
+  EXPECT_EQ(OpenFileWith("/d/up.hex").kind, FileOpening::kConvertHex);
+  EXPECT_EQ(OpenFileWith(notSetup).kind, FileOpening::kNone);
+  EXPECT_EQ(OpenFileWith(dir.file("missing.psa")).kind, FileOpening::kNone);
+}
+
 TEST(ModuleStart, RefusedSwitchReleasesWithoutRunning) {
   testing::TempDir dir;
   for (int refuse : {4, 5}) {

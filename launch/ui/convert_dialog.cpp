@@ -145,7 +145,11 @@ void ConvertHexDialog::Browse() {
                      : QDir::currentPath().toStdString();
   std::vector<std::string> files = outer_.ChooseFiles(r);
   if (files.empty()) return;
-  std::string path = files.front(), tide = path, wave = path;
+  SetInputFile(files.front());
+}
+
+void ConvertHexDialog::SetInputFile(const std::string& path) {
+  std::string tide = path, wave = path;
   SetExtension(tide, "tid");
   SetExtension(wave, "wb");
   input_->setText(Q(path));

@@ -51,6 +51,8 @@ class ConvertHexDialog : public QDialog {
   CHexConverter& converter() { return *converter_; }
 
   void Browse();
+  // Takes an upload file as the input, with the tide and wave files named after it.
+  void SetInputFile(const std::string& path);
   void Coefficients();
   void ConvertFile();
   void Exit();

@@ -200,6 +200,26 @@ void LauncherWindow::RunModule(int index) {
               SettingsFile("TidoraWaves.ini"));
 }
 
+bool LauncherWindow::OpenFile(const std::string& path) {
+  const FileOpening how = OpenFileWith(path);
+  switch (how.kind) {
+    case FileOpening::kModule:
+      StartModule(how.module, {how.options, false}, *this, ui_, SettingsFile("TidoraWaves.ini"));
+      return true;
+    case FileOpening::kConvertHex: {
+      ConvertHexDialog dlg(ui_, coefficients_, converterSwitches_, this);
+      dlg.SetInputFile(path);
+      dlg.exec();
+      return true;
+    }
+    case FileOpening::kNone:
+      break;
+  }
+  ui_.Message(path + " is neither a program setup file nor a data or upload file.", kLauncherTitle,
+              MsgIcon::Warning, MsgButtons::Ok);
+  return false;
+}
+
 void LauncherWindow::ShowRunOptions() {
   RunOptionsDialog dlg(options_, this);
   if (dlg.exec() == QDialog::Accepted) options_ = dlg.Result();

@@ -59,6 +59,9 @@ class LauncherWindow : public QMainWindow, public ModuleHost {
   // Starts a sibling program detached; a program that cannot start is not reported.
   bool StartProgram(const QString& name);
   void RunModule(int index);
+  // Opens a file handed to the launcher where it belongs (a setup file in its module, a data
+  // file in Plot Data, an upload file in Convert HEX); false, after saying so, for other files.
+  bool OpenFile(const std::string& path);
   void ShowRunOptions();
   void ShowAbout();
 

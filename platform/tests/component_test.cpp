@@ -54,6 +54,45 @@ TEST(ComponentRegistry, FailuresGiveTheSystemTexts) {
   EXPECT_EQ(RegisteredComponentLibrary(kFakeClass), "");
 }
 
+TEST(ComponentRegistry, InstalledRegistryServesWhatTheUserHasNotRegistered) {
+  testing::TempHome home;
+  testing::TempDir installed;
+  const std::string user = home.file("TidoraComponents.ini");
+  const std::string system = installed.file("TidoraComponents.ini");
+  testing::WriteFile(installed.file("Swellcalc.so"), "");
+  testing::WriteFile(system,
+                     "[Components]\n" + std::string(kFakeClass) +
+                         "=Swellcalc.so\n{BBBBBBBB-0000-0000-0000-000000000000}=/opt/x.so\n");
+
+  // Relative names are found beside the installed registry; absolute ones are kept.
+  EXPECT_EQ(LookUpComponentLibrary(kFakeClass, user, system), installed.file("Swellcalc.so"));
+  EXPECT_EQ(LookUpComponentLibrary("{BBBBBBBB-0000-0000-0000-000000000000}", user, system),
+            "/opt/x.so");
+  EXPECT_EQ(LookUpComponentLibrary("{CCCCCCCC-0000-0000-0000-000000000000}", user, system), "");
+
+  // The user's own registration wins while its library is there.
+  ASSERT_TRUE(RegisterComponentClass(kFakeClass, FAKE_MODULE_PATH));
+  EXPECT_EQ(LookUpComponentLibrary(kFakeClass, user, system), FAKE_MODULE_PATH);
+  // A registration whose library has gone falls back to the installed one, and without one it
+  // stays as it is, so the failure names the missing library.
+  ASSERT_TRUE(RegisterComponentClass(kFakeClass, home.file("build/gone.so")));
+  EXPECT_EQ(LookUpComponentLibrary(kFakeClass, user, system), installed.file("Swellcalc.so"));
+  EXPECT_EQ(LookUpComponentLibrary(kFakeClass, user, installed.file("none.ini")),
+            home.file("build/gone.so"));
+  EXPECT_EQ(LookUpComponentLibrary(kFakeClass, user, ""), home.file("build/gone.so"));
+}
+
+TEST(ComponentRegistry, LibraryClassesAreListedWithoutRegistering) {
+  testing::TempHome home;
+  std::vector<std::string> classes;
+  std::string error;
+  ASSERT_TRUE(ComponentLibraryClasses(FAKE_MODULE_PATH, &classes, &error)) << error;
+  EXPECT_EQ(classes, std::vector<std::string>{kFakeClass});
+  EXPECT_EQ(RegisteredComponentLibrary(kFakeClass), "");
+  EXPECT_FALSE(ComponentLibraryClasses("/proc/self/exe", &classes, &error));
+  EXPECT_FALSE(error.empty());
+}
+
 TEST(ComponentRegistry, LibraryWithoutTheFactoryIsRefused) {
   testing::TempHome home;
   // The test program itself is a loadable object without the exports.

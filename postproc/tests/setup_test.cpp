@@ -146,6 +146,21 @@ TEST(SetupFile, AnotherModulesFileIsTheWrongType) {
   EXPECT_EQ(ui.Messages()[0].icon, MsgIcon::Warning);
 }
 
+TEST(SetupFile, TitleLineTellsWhichModuleOpensTheFile) {
+  TempDir dir;
+  WriteFile(dir.file("w.psa"), Psa("4  process wave burst data", "[SwellcalcWPsu]\nHeight=1\n"));
+  WriteFile(dir.file("m.psa"), "3  Merge Barometric Pressure\n");  // LF only, nothing more
+  WriteFile(dir.file("p.psa"), "1  Plot Data");
+  WriteFile(dir.file("b.psa"), Psa("3 Merge Barometric Pressure", ""));
+  WriteFile(dir.file("long.psa"), std::string(100000, 'x'));
+  WriteFile(dir.file("empty.psa"), "");
+  EXPECT_EQ(SetupFileModule(dir.file("w.psa")), kWaveModule);
+  EXPECT_EQ(SetupFileModule(dir.file("m.psa")), kMergeModule);
+  EXPECT_EQ(SetupFileModule(dir.file("p.psa")), kPlotModule);
+  for (const char* name : {"b.psa", "long.psa", "empty.psa", "missing.psa"})
+    EXPECT_EQ(SetupFileModule(dir.file(name)), -1) << name;
+}
+
 TEST(SetupFile, FileListsSectionsAndKeysAreReadTolerantly) {
   TestMergeSetup s;
   auto parse = [&](const std::string& text) {

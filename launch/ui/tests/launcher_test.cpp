@@ -187,6 +187,36 @@ TEST_F(LauncherTest, ConvertHexOpensModallyAndCancelClosesIt) {
   EXPECT_EQ(status, "Ready...");
 }
 
+TEST_F(LauncherTest, FilesHandedToTheLauncherOpenWhereTheyBelong) {
+  LauncherWindow w(ui);
+  w.SetPopUpRunMenu(false);
+  const std::string upload = home.file("deployment 1.hex");
+  QString input, tide, wave;
+  tidora::testing::HandleNextModal([&](QWidget* dlg) {
+    input = findControl<QLineEdit>(dlg, 1601)->text();
+    tide = findControl<QLineEdit>(dlg, 1602)->text();
+    wave = findControl<QLineEdit>(dlg, 1603)->text();
+    findControl<QPushButton>(dlg, 2)->click();  // Cancel
+  });
+  EXPECT_TRUE(w.OpenFile(upload));
+  EXPECT_EQ(input.toStdString(), upload);
+  EXPECT_EQ(tide.toStdString(), home.file("deployment 1.tid"));
+  EXPECT_EQ(wave.toStdString(), home.file("deployment 1.wb"));
+
+  // A data file goes to Plot Data, which is not installed here; a setup file to its module.
+  tidora::testing::WriteFile(home.file("w.psa"), "4  Process Wave Burst Data\r\n");
+  EXPECT_TRUE(w.OpenFile(home.file("run.wts")));
+  EXPECT_TRUE(w.OpenFile(home.file("w.psa")));
+  tidora::testing::WriteFile(home.file("notes.txt"), "Process Wave Burst Data\r\n");
+  EXPECT_FALSE(w.OpenFile(home.file("notes.txt")));
+  auto m = ui.Messages();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0].text, "Class not registered");
+  EXPECT_EQ(m[1].text, "Class not registered");
+  EXPECT_EQ(m[2].caption, "Tidora for Waves");
+  EXPECT_EQ(w.windowTitle(), "Tidora for Waves");
+}
+
 TEST_F(LauncherTest, PictureFillsTheClientArea) {
   QImage img = LauncherPicture({200, 120}).toImage();
   EXPECT_NE(img.pixel(5, 5), img.pixel(5, 115));  // sky above, sea below
