@@ -141,5 +141,5 @@ include(CPack)
 if(TIDORA_TESTS AND NOT TIDORA_SANITIZE AND NOT TIDORA_FUZZ)
   add_test(NAME package_deb
     COMMAND ${CMAKE_CURRENT_LIST_DIR}/check-package ${CMAKE_BINARY_DIR} ${TIDORA_MODULE_DIR})
-  set_tests_properties(package_deb PROPERTIES TIMEOUT 280 RUN_SERIAL ON)
+  set_tests_properties(package_deb PROPERTIES TIMEOUT 600 RUN_SERIAL ON)
 endif()
