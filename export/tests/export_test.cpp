@@ -1,0 +1,378 @@
+// Every exported file is read back through the netCDF library and compared, value by value,
+// with the data file library's own reading of its source.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+
+#include "datafile/tests/wave_output_builders.h"
+#include "datafile/tgr41file.h"
+#include "datafile/wavefiles.h"
+#include "datafile/wbfile.h"
+#include "datafile/writers.h"
+#include "export/cf_export.h"
+#include "export/netcdf_file.h"
+#include "export/tests/cf_check.h"
+#include "merge/merge_lines.h"
+#include "testing/test_support.h"
+
+namespace tidora {
+namespace {
+
+using testing::NcDataset;
+using testing::TempDir;
+
+const double kFloatFill = NcFillValue(NcType::kFloat);
+
+ExportOptions Options() {
+  ExportOptions o;
+  o.command = "tidora export test";
+  o.version = "9.8.7";
+  o.now = 1780000000;
+  o.attributes = {{"institution", "Harbour Office"}, {"title", "Bay mooring"}};
+  o.latitude = 54.25;
+  return o;
+}
+
+NcDataset Export(const std::vector<std::string>& inputs, const std::string& output,
+                 const ExportOptions& options = Options()) {
+  std::string error;
+  EXPECT_TRUE(ExportToNetcdf(inputs, output, options, error)) << error;
+  NcDataset ds;
+  EXPECT_TRUE(testing::LoadNetcdf(output, ds, error)) << error;
+  EXPECT_EQ(testing::CheckCf(ds), std::vector<std::string>{});
+  return ds;
+}
+
+std::unique_ptr<CTGR41File> OpenReader(const std::string& path) {
+  auto reader = CreateFileObject(FileIdFromExtension(path));
+  int subtitles = 0;
+  EXPECT_GT(reader->ReadFileInfo(path, subtitles), 0);
+  return reader;
+}
+
+std::tm At(int64_t seconds) {
+  return CalendarTime(static_cast<double>(seconds));
+}
+
+// A tide file of four columns, one record with only pressure and temperature in the middle.
+void WriteTide(const std::string& path, const std::string& unitLine = "") {
+  TideFileWriter w;
+  ASSERT_TRUE(w.Open(path));
+  if (!unitLine.empty()) {
+    ASSERT_TRUE(w.WriteLine(unitLine));
+  }
+  for (int i = 0; i < 9000; ++i) {
+    const std::tm t = At(1262304000 + 600 * int64_t{i});
+    const double p = 30 + std::sin(i * 0.01), temp = 10 + 0.001 * i;
+    if (i == 4500)
+      ASSERT_TRUE(w.WriteRecord(i + 1, t, p, temp, 3));
+    else
+      ASSERT_TRUE(w.WriteRecord(i + 1, t, p, temp, 3, 4.1 + 0.0001 * i, 34.5 + 0.0002 * i));
+  }
+  ASSERT_TRUE(w.Close());
+}
+
+// Compares a tide export with the tide reader's records, variable by variable.
+void ExpectTideMatches(const std::string& path, const NcDataset& ds) {
+  auto reader = OpenReader(path);
+  std::vector<int> ids = reader->GetReadableVariableIDs();
+  DataArrays data;
+  for (int id : ids) data.Want(id);
+  int count = 0, row = 0;
+  std::vector<std::vector<double>> expected(kMaxDataTypes);
+  while (reader->ReadData(data, row, count)) ++row;
+  ASSERT_EQ(ds.Var("time").values.size(), static_cast<size_t>(row));
+  for (int id : ids) {
+    const std::string name = id == kVarDateTime       ? "time"
+                             : id == kVarPressure     ? "pressure"
+                             : id == kVarDepth        ? "depth"
+                             : id == kVarTemperature  ? "temperature"
+                             : id == kVarConductivity ? "conductivity"
+                             : id == kVarSalinity     ? "salinity"
+                             : id == kVarSigmaT       ? "sigma_t"
+                             : id == kVarSigmaTheta
+                                 ? "sigma_theta"
+                                 : "sigma_" + std::to_string(id == kVarSigma1   ? 1
+                                                             : id == kVarSigma2 ? 2
+                                                                                : 4);
+    const std::vector<double>& got = ds.Var(name).values;
+    ASSERT_EQ(got.size(), static_cast<size_t>(row)) << name;
+    for (size_t r = 0; r < got.size(); ++r) {
+      // Values the record did not hold are the reader's zeros and our fill values.
+      const bool held = r < data.values[id].size() || r < data.times[id].size();
+      ASSERT_TRUE(held);
+      const double want = data.Get(id, r);
+      if (r == 4500 && id != kVarDateTime && id != kVarPressure && id != kVarDepth &&
+          id != kVarTemperature)
+        ASSERT_EQ(got[r], kFloatFill) << name << " at " << r;
+      else
+        ASSERT_EQ(got[r], want) << name << " at " << r;
+    }
+  }
+}
+
+TEST(ExportTide, EveryValueAndTheCfAttributes) {
+  TempDir dir;
+  const std::string tid = dir.file("bay.tid"), nc = dir.file("bay.nc");
+  WriteTide(tid);
+  NcDataset ds = Export({tid}, nc);
+  ExpectTideMatches(tid, ds);
+  EXPECT_EQ(ds.Global("featureType"), "timeSeries");
+  EXPECT_EQ(ds.Global("title"), "Bay mooring");  // the user's attribute wins
+  EXPECT_EQ(ds.Global("institution"), "Harbour Office");
+  EXPECT_EQ(ds.Global("history"), "2026-05-28T20:26:40Z tidora export test");
+  EXPECT_EQ(ds.Global("product_version"), "Tidora for Waves 9.8.7");
+  EXPECT_EQ(ds.Global("tide_first_column"), "absolute pressure [psia]");
+  EXPECT_EQ(ds.Var("pressure").Text("standard_name"), "sea_water_pressure");
+  EXPECT_EQ(ds.Var("pressure").Text("units"), "psi");
+  EXPECT_EQ(ds.Var("pressure").Text("long_name"), "Pressure [psi]");
+  EXPECT_EQ(ds.Var("sigma_theta").Text("standard_name"), "sea_water_sigma_theta");
+  EXPECT_EQ(ds.Var("salinity").Text("standard_name"), "sea_water_practical_salinity");
+  EXPECT_EQ(ds.Var("temperature").Text("coordinates"), "latitude longitude station");
+  EXPECT_EQ(ds.Var("station").strings, std::vector<std::string>{"bay"});
+  EXPECT_EQ(ds.Var("latitude").values, std::vector<double>{54.25});
+  EXPECT_EQ(ds.Var("longitude").values, std::vector<double>{NcFillValue(NcType::kDouble)});
+  EXPECT_EQ(ds.Var("time").values[1] - ds.Var("time").values[0], 600);
+}
+
+TEST(ExportTide, MergedFilesOfGaugePressureAndOfDepth) {
+  TempDir dir;
+  const std::string gauge = dir.file("gauge.tid"), depth = dir.file("depth.tid");
+  WriteTide(gauge, MergeHeaderLine(false, 70));
+  WriteTide(depth, MergeHeaderLine(true, 70));
+  NcDataset g = Export({gauge}, dir.file("gauge.nc"));
+  ExpectTideMatches(gauge, g);
+  EXPECT_EQ(g.Var("pressure").Text("standard_name"), "sea_water_pressure_due_to_sea_water");
+  NcDataset d = Export({depth}, dir.file("depth.nc"));
+  ExpectTideMatches(depth, d);
+  EXPECT_EQ(d.Var("depth").Text("standard_name"), "depth");
+  EXPECT_EQ(d.vars.count("pressure"), 0u);
+  EXPECT_EQ(d.vars.count("sigma_t"), 0u);  // no densities without pressure
+}
+
+// Bursts of 10 samples (two in the last row), one whose header says 6.
+void WriteBursts(const std::string& path, int bursts, int oddBurst = 2, int oddSamples = 6) {
+  WaveBurstFileWriter w;
+  ASSERT_TRUE(w.Open(path));
+  ASSERT_TRUE(w.WriteIdentification());
+  for (int b = 0; b < bursts; ++b) {
+    const int n = b == oddBurst ? oddSamples : 10;
+    ASSERT_TRUE(w.WriteBurstHeader(b, 3600.0 * b + 86400 * 59, 0.25, n));
+    std::vector<double> v;
+    for (int i = 0; i < n; ++i) v.push_back(14.7 + 0.001 * (b * 100 + i));
+    size_t i = 0;
+    for (; i + 4 <= v.size(); i += 4) ASSERT_TRUE(w.WriteRow(v[i], v[i + 1], v[i + 2], v[i + 3]));
+    std::string last = "    ";
+    for (; i < v.size(); ++i) AppendFixed(last, v[i], 14, 6);
+    if (last.size() > 4) {
+      ASSERT_TRUE(w.WriteLine(last));
+    }
+  }
+  ASSERT_TRUE(w.Close());
+}
+
+TEST(ExportBursts, EverySampleAndFillWhereABurstIsShort) {
+  TempDir dir;
+  const std::string wb = dir.file("waves.wb"), nc = dir.file("waves.nc");
+  WriteBursts(wb, 5);
+  NcDataset ds = Export({wb}, nc);
+  ASSERT_EQ(ds.Var("pressure").shape, (std::vector<size_t>{5, 10}));
+  EXPECT_EQ(ds.Var("pressure").Text("standard_name"), "sea_water_pressure");
+  EXPECT_EQ(ds.Global("samples_per_burst").size(), 0u);  // a number, not text
+  auto reader = OpenReader(wb);
+  auto& wbReader = static_cast<CWbFile&>(*reader);
+  DataArrays data;
+  for (int id : {kVarSubsurfacePressure, kVarTime, kVarBurstNumber, kVarPeriod}) data.Want(id);
+  int count = 0;
+  for (size_t b = 0; wbReader.ReadData(data, 0, count); ++b) {
+    ASSERT_LT(b, 5u);
+    std::tm t{};
+    wbReader.AddP41Time(wbReader.GetLastHeader().start, &t);
+    EXPECT_EQ(ds.Var("time").values[b], CalendarSeconds(t));
+    EXPECT_EQ(ds.Var("burst").values[b], data.Get(kVarBurstNumber, 0));
+    EXPECT_EQ(ds.Var("sample_period").values[b], data.Get(kVarPeriod, 0));
+    for (size_t i = 0; i < 10; ++i) {
+      const double got = ds.Var("pressure").values[b * 10 + i];
+      if (i < static_cast<size_t>(count)) {
+        EXPECT_EQ(got, data.Get(kVarSubsurfacePressure, i)) << b << " " << i;
+        EXPECT_EQ(ds.Var("time_in_burst").values[i], data.Get(kVarTime, i));
+      } else {
+        EXPECT_EQ(got, kFloatFill) << b << " " << i;
+      }
+    }
+  }
+  // A TGR 41plus burst at 59 days is on 29 February 2000.
+  EXPECT_EQ(ds.Var("time").values[0], 951782400);
+}
+
+TEST(ExportBursts, ABurstLongerThanTheFirstFailsAndLeavesTheOldOutput) {
+  TempDir dir;
+  const std::string wb = dir.file("long.wb"), nc = dir.file("long.nc");
+  WriteBursts(wb, 3, 1, 14);
+  testing::WriteFile(nc, "old");
+  std::string error;
+  EXPECT_FALSE(ExportToNetcdf({wb}, nc, Options(), error));
+  EXPECT_NE(error.find("burst 1 has 14 samples"), std::string::npos) << error;
+  EXPECT_EQ(testing::ReadFile(nc), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                          std::filesystem::directory_iterator()),
+            2);  // no temporary file left behind
+  // A complete export replaces it.
+  WriteBursts(wb, 3);
+  Export({wb}, nc);
+  EXPECT_NE(testing::ReadFile(nc), "old");
+}
+
+TEST(ExportFiles, BadInputsGiveTheDataFileLibrarysMessages) {
+  TempDir dir;
+  std::string error;
+  const std::string nc = dir.file("x.nc");
+  auto fails = [&](const std::vector<std::string>& in) {
+    error.clear();
+    return !ExportToNetcdf(in, nc, Options(), error) && !std::filesystem::exists(nc);
+  };
+  EXPECT_TRUE(fails({dir.file("none.tid")}));
+  EXPECT_EQ(error, dir.file("none.tid") + ": no such file");
+  testing::WriteFile(dir.file("empty.wb"), "");
+  EXPECT_TRUE(fails({dir.file("empty.wb")}));
+  EXPECT_EQ(error, dir.file("empty.wb") + ": the file is empty");
+  testing::WriteFile(dir.file("a.txt"), "1");
+  EXPECT_TRUE(fails({dir.file("a.txt")}));
+  EXPECT_EQ(error, dir.file("a.txt") + ": not a data file (expected .tid, .wb, .was, .wts or .wt)");
+  WriteTide(dir.file("t.tid"));
+  EXPECT_TRUE(fails({dir.file("t.tid"), dir.file("t.tid")}));
+  EXPECT_EQ(error,
+            "give one .tid or .wb file, or the .wts and .was files of one wave run "
+            "(one or both)");
+  EXPECT_TRUE(fails({}));
+}
+
+std::vector<testing::WasBurst> WasBursts() {
+  std::vector<testing::WasBurst> bursts(3);
+  for (int b = 0; b < 3; ++b) {
+    bursts[b].burst = b;
+    bursts[b].start = 3600L * b;
+    bursts[b].variance = 0.0625 * (b + 1);
+    bursts[b].sigHeight = 1 + 0.125 * b;
+    bursts[b].waterDepth = 12.5 + 0.01 * b;
+    bursts[b].densities = {0.5, 1.5 + b, 2.25, 1.0, 0.125, 0.0625};
+  }
+  bursts[1].densities.resize(5);  // fewer bands: the last is a fill value
+  return bursts;
+}
+
+std::vector<testing::WtsBurst> WtsBursts() {
+  std::vector<testing::WtsBurst> bursts(3);
+  for (int b = 0; b < 3; ++b) {
+    bursts[b].burst = b;
+    bursts[b].start = 3600L * b;
+    bursts[b].h13 = 1.25 + 0.5 * b;
+    bursts[b].waves = 50 + b;
+    bursts[b].waterDepth = 12.5 + 0.01 * b;
+  }
+  return bursts;
+}
+
+void ExpectPerBurst(const NcDataset& ds, const std::string& path,
+                    const std::vector<std::pair<int, std::string>>& vars) {
+  auto reader = OpenReader(path);
+  auto* waveReader = dynamic_cast<CWaveOutputFile*>(reader.get());
+  DataArrays data;
+  for (auto [id, name] : vars) data.Want(id);
+  data.Want(kVarEnergyDensity);
+  data.Want(kVarFrequency);
+  int count = 0;
+  size_t b = 0;
+  for (; reader->ReadData(data, 0, count); ++b) {
+    for (auto [id, name] : vars) EXPECT_EQ(ds.Var(name).values.at(b), data.Get(id, 0)) << name;
+    if (auto* was = dynamic_cast<CWasFile*>(waveReader)) {
+      const size_t bands = ds.dims.at("frequency");
+      const size_t n = static_cast<size_t>(was->GetLastHeader().bands);
+      EXPECT_EQ(ds.Var("water_depth").values.at(b), ToFloat(was->GetLastHeader().waterDepth));
+      for (size_t i = 0; i < bands; ++i) {
+        const double got = ds.Var("spectral_density").values.at(b * bands + i);
+        EXPECT_EQ(got, i < n ? data.Get(kVarEnergyDensity, i) : kFloatFill) << b << " " << i;
+        if (i < n) {
+          EXPECT_EQ(ds.Var("frequency").values.at(i), data.Get(kVarFrequency, i));
+        }
+      }
+    }
+  }
+  EXPECT_EQ(ds.Var("time").values.size(), b);
+}
+
+TEST(ExportWaveStatistics, StatisticsAndSpectraOfOneRun) {
+  TempDir dir;
+  const std::string wts = dir.file("run.wts"), was = dir.file("run.was");
+  testing::WriteFile(wts, testing::WtsFileText(WtsBursts(), true));
+  testing::WriteFile(was, testing::WasFileText(WasBursts(), true));
+  NcDataset ds = Export({was, wts}, dir.file("run.nc"));
+  ExpectPerBurst(ds, wts,
+                 {{kVarDateTime, "time"},
+                  {kVarBurstNumber, "burst"},
+                  {kVarSensorDepth, "instrument_depth"},
+                  {kVarSigHeightTss, "significant_height_zc"},
+                  {kVarSigPeriodTss, "significant_period_zc"},
+                  {kVarAverageHeightTss, "mean_height_zc"},
+                  {kVarAveragePeriodTss, "mean_period_zc"},
+                  {kVarMaxHeightTss, "max_height"},
+                  {kVarH10Tss, "h1_10"},
+                  {kVarH100Tss, "h1_100"},
+                  {kVarVarianceTss, "variance_zc"},
+                  {kVarEnergyTss, "energy_zc"},
+                  {kVarNumberOfWaves, "wave_count"}});
+  ExpectPerBurst(ds, was,
+                 {{kVarDateTime, "time"},
+                  {kVarSigHeightAs, "significant_height_spectral"},
+                  {kVarSigPeriodAs, "peak_period"},
+                  {kVarVarianceAs, "variance_spectral"},
+                  {kVarEnergyAs, "energy_spectral"}});
+  ASSERT_EQ(ds.Var("spectral_density").dims, (std::vector<std::string>{"time", "frequency"}));
+  EXPECT_EQ(ds.Var("spectral_density").Text("standard_name"),
+            "sea_surface_wave_variance_spectral_density");
+  EXPECT_EQ(ds.Var("spectral_density").Text("units"), "m2 s");
+  EXPECT_EQ(ds.Var("significant_height_spectral").Text("standard_name"),
+            "sea_surface_wave_significant_height");
+  EXPECT_EQ(ds.Var("peak_period").Text("standard_name"),
+            "sea_surface_wave_period_at_variance_spectral_density_maximum");
+  EXPECT_EQ(ds.Var("spectral_density").attributes.at("confidence_level_percent").numbers,
+            std::vector<double>{95});
+  EXPECT_EQ(ds.global.at("spectral_estimates_per_band").numbers, std::vector<double>{8});
+  EXPECT_EQ(ds.global.at("instrument_height_above_bottom").numbers,
+            std::vector<double>{12.5 - 10.25});
+  EXPECT_EQ(ds.global.at("sea_water_density").numbers, std::vector<double>{1025});
+}
+
+TEST(ExportWaveStatistics, EitherFileAloneAndPairsThatDoNotMatch) {
+  TempDir dir;
+  const std::string wts = dir.file("run.wts"), was = dir.file("run.was");
+  testing::WriteFile(wts, testing::WtsFileText(WtsBursts()));
+  testing::WriteFile(was, testing::WasFileText(WasBursts()));
+  NcDataset alone = Export({was}, dir.file("was.nc"));
+  ExpectPerBurst(alone, was,
+                 {{kVarDateTime, "time"}, {kVarSigHeightAs, "significant_height_spectral"}});
+  EXPECT_EQ(alone.vars.count("significant_height_zc"), 0u);
+  Export({wts}, dir.file("wts.nc"));
+
+  auto shorter = WasBursts();
+  shorter.pop_back();
+  testing::WriteFile(was, testing::WasFileText(shorter));
+  std::string error;
+  EXPECT_FALSE(ExportToNetcdf({wts, was}, dir.file("pair.nc"), Options(), error));
+  EXPECT_EQ(error, wts + " and " + was + " do not hold the same bursts");
+  auto other = WasBursts();
+  other[2].bandWidth *= 2;
+  testing::WriteFile(was, testing::WasFileText(other));
+  EXPECT_FALSE(ExportToNetcdf({wts, was}, dir.file("pair.nc"), Options(), error));
+  EXPECT_NE(error.find("burst 2 was analysed with other bands"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(dir.file("pair.nc")));
+}
+
+TEST(ExportFiles, DefaultOutputNames) {
+  EXPECT_EQ(DefaultExportPath({"a/b.tid"}), "a/b.tid.nc");
+  EXPECT_EQ(DefaultExportPath({"r.was", "r.wts"}), "r.wts.nc");
+}
+
+}  // namespace
+}  // namespace tidora
