@@ -15,6 +15,8 @@
 #include "export/tests/cf_check.h"
 #include "merge/merge_lines.h"
 #include "testing/test_support.h"
+#include "wave/synthetic_sea.h"
+#include "wave/wave_math.h"
 
 namespace tidora {
 namespace {
@@ -367,6 +369,90 @@ TEST(ExportWaveStatistics, EitherFileAloneAndPairsThatDoNotMatch) {
   EXPECT_FALSE(ExportToNetcdf({wts, was}, dir.file("pair.nc"), Options(), error));
   EXPECT_NE(error.find("burst 2 was analysed with other bands"), std::string::npos) << error;
   EXPECT_FALSE(std::filesystem::exists(dir.file("pair.nc")));
+}
+
+// The whole road: bursts of a known sea, the wave module's outputs, then `tidora export`.
+class ExportCommand : public ::testing::Test {
+ protected:
+  int Run(const std::string& program, const std::string& args) {
+    out.clear();
+    err.clear();
+    return testing::RunCommand(program + " " + args + " </dev/null", &out, &err);
+  }
+  int Tidora(const std::string& args) { return Run(testing::ProgramPath("tidora"), args); }
+
+  testing::TempHome home;
+  TempDir dir;
+  std::string out, err;
+};
+
+void WriteSea(const std::string& path, int bursts) {
+  WaveBurstFileWriter w;
+  ASSERT_TRUE(w.Open(path));
+  ASSERT_TRUE(w.WriteIdentification());
+  const int n = 1024;
+  const double dt = 0.5, depth = 8, rho = SeawaterDensity(35, 0);
+  for (int b = 0; b < bursts; ++b) {
+    std::vector<float> p =
+        SeaPressureBurst(NarrowSea(1.2, 7.0, n * dt, 5, 11 + b), depth, depth, rho, n, dt);
+    ASSERT_TRUE(w.WriteBurstHeader(b, 1800.0 * b, dt, n));
+    for (int i = 0; i < n; i += 4) ASSERT_TRUE(w.WriteRow(p[i], p[i + 1], p[i + 2], p[i + 3]));
+  }
+  ASSERT_TRUE(w.Close());
+}
+
+TEST_F(ExportCommand, WaveModuleOutputsAndBurstsOfAGeneratedSea) {
+  const std::string wb = dir.file("sea.wb");
+  WriteSea(wb, 4);
+  ASSERT_EQ(Tidora("waves " + wb + " --yes"), 0) << err;
+  ASSERT_EQ(Tidora("export " + dir.file("sea.wts") + " " + dir.file("sea.was") +
+                   " --attr institution=Harbour --attr \"source=bottom recorder\" --latitude 54.5"
+                   " --longitude 8.25"),
+            0)
+      << err;
+  EXPECT_EQ(out, dir.file("sea.wts.nc") + "\n");
+  NcDataset ds;
+  std::string error;
+  ASSERT_TRUE(testing::LoadNetcdf(dir.file("sea.wts.nc"), ds, error)) << error;
+  EXPECT_EQ(testing::CheckCf(ds), std::vector<std::string>{});
+  EXPECT_EQ(ds.Global("source"), "bottom recorder");
+  EXPECT_NE(ds.Global("history").find("tidora export " + dir.file("sea.wts")), std::string::npos);
+  EXPECT_EQ(ds.Var("longitude").values, std::vector<double>{8.25});
+  ASSERT_EQ(ds.Var("time").values.size(), 4u);
+  ExpectPerBurst(ds, dir.file("sea.wts"),
+                 {{kVarSigHeightTss, "significant_height_zc"}, {kVarNumberOfWaves, "wave_count"}});
+  ExpectPerBurst(ds, dir.file("sea.was"),
+                 {{kVarDateTime, "time"}, {kVarSigHeightAs, "significant_height_spectral"}});
+  // The sea's significant height comes through.
+  EXPECT_NEAR(ds.Var("significant_height_spectral").values[0], 1.2, 0.25);
+
+  ASSERT_EQ(Tidora("export " + wb + " --output " + dir.file("bursts.nc")), 0) << err;
+  ASSERT_EQ(Run("ncdump", "-h " + dir.file("bursts.nc")), 0) << err;
+  for (const char* text :
+       {":Conventions = \"CF-1.8\"", ":featureType = \"timeSeries\"",
+        "pressure:standard_name = \"sea_water_pressure\"", "pressure:units = \"psi\"",
+        "time:units = \"seconds since 1970-01-01 00:00:00\"",
+        "pressure:coordinates = \"latitude longitude station\""})
+    EXPECT_NE(out.find(text), std::string::npos) << text << "\n" << out;
+  // Chunked by whole bursts and compressed.
+  ASSERT_EQ(Run("ncdump", "-hs " + dir.file("bursts.nc")), 0) << err;
+  EXPECT_NE(out.find("pressure:_ChunkSizes = 64, 1024"), std::string::npos) << out;
+  EXPECT_NE(out.find("pressure:_DeflateLevel = 1"), std::string::npos) << out;
+  EXPECT_NE(out.find("pressure:_Shuffle = \"true\""), std::string::npos) << out;
+}
+
+TEST_F(ExportCommand, BadInputsExitOneAndBadAttributesTwo) {
+  EXPECT_EQ(Tidora("export " + dir.file("none.wb")), 1);
+  EXPECT_EQ(err, "tidora export: " + dir.file("none.wb") + ": no such file\n");
+  testing::WriteFile(dir.file("a.wts"), "no header\r\n");
+  EXPECT_EQ(Tidora("export " + dir.file("a.wts")), 1);
+  // The reader's own message box comes first, then what became of the export.
+  EXPECT_NE(err.find("Unexpected end of file - please contact Brennic"), std::string::npos) << err;
+  EXPECT_NE(err.find("tidora export: " + dir.file("a.wts") + ": the file holds no data"),
+            std::string::npos)
+      << err;
+  EXPECT_EQ(Tidora("export " + dir.file("a.wts") + " --attr novalue"), 2);
+  EXPECT_FALSE(std::filesystem::exists(dir.file("a.wts.nc")));
 }
 
 TEST(ExportFiles, DefaultOutputNames) {
