@@ -59,7 +59,7 @@ bool ExportBursts(NcFile& nc, OpenedSource& source, const ExportOptions& options
   DataArrays data;
   for (int id : {kVarSubsurfacePressure, kVarBurstNumber, kVarPeriod}) data.Want(id);
   int count = 0;
-  while (nc.Ok() && reader.ReadData(data, 0, count)) {
+  while (!block.Failed() && reader.ReadData(data, 0, count)) {
     const BurstHeader& h = reader.GetLastHeader();
     // One sample axis serves every burst; a burst that does not fit it is not bent to fit.
     if (static_cast<size_t>(count) > samples || h.period != period) {

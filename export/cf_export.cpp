@@ -153,32 +153,47 @@ int DefineTime(NcFile& nc, int dim, const std::string& longName) {
 
 size_t TimeBlock::Add(int var, size_t width, NcType type, bool matrix) {
   Column c{var, width, matrix, NcFillValue(type), {}};
-  c.values.assign(blockRows_ * width, c.fill);
+  for (std::vector<double>& v : c.values) v.assign(blockRows_ * width, c.fill);
   columns_.push_back(std::move(c));
   return columns_.size() - 1;
 }
 
-void TimeBlock::Preset(size_t row) {
-  for (Column& c : columns_)
-    std::fill_n(c.values.begin() + static_cast<std::ptrdiff_t>(row * c.width), c.width, c.fill);
+TimeBlock::~TimeBlock() {
+  Wait();
+}
+
+void TimeBlock::Wait() {
+  if (pending_.valid()) pending_.get();
+}
+
+void TimeBlock::Write(int buffer, size_t start, size_t rows) {
+  for (Column& c : columns_) {
+    std::vector<size_t> from{start}, count{rows};
+    if (c.matrix) {
+      from.push_back(0);
+      count.push_back(c.width);
+    }
+    nc_.Put(c.var, from, count, c.values[buffer].data());
+    // The buffer fills again from fill values.
+    std::fill_n(c.values[buffer].begin(), rows * c.width, c.fill);
+  }
+  if (!nc_.Ok()) failed_ = true;
 }
 
 void TimeBlock::EndRow() {
-  if (++filled_ == blockRows_) Flush();
+  if (++filled_ < blockRows_) return;
+  Wait();
+  pending_ = std::async(std::launch::async, [this, buffer = current_, start = written_,
+                                             rows = filled_] { Write(buffer, start, rows); });
+  written_ += filled_;
+  filled_ = 0;
+  current_ ^= 1;
 }
 
 void TimeBlock::Flush() {
-  if (filled_ == 0) return;
-  for (Column& c : columns_) {
-    std::vector<size_t> start{written_}, count{filled_};
-    if (c.matrix) {
-      start.push_back(0);
-      count.push_back(c.width);
-    }
-    nc_.Put(c.var, start, count, c.values.data());
-  }
+  Wait();
+  if (filled_ > 0) Write(current_, written_, filled_);
   written_ += filled_;
-  for (size_t row = 0; row < filled_; ++row) Preset(row);
   filled_ = 0;
 }
 

@@ -3,6 +3,8 @@
 // What the three writers of cf_export share: the CF attributes of the catalogue's variables,
 // the global attributes, and columns written in blocks of rows.
 
+#include <atomic>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,19 +59,26 @@ double BurstStartSeconds(const CTGR41File& reader, double start);
 int DefineTime(NcFile& nc, int dim, const std::string& longName);
 
 // Columns over the unlimited time dimension, `width` values per row (1 for a series, the
-// samples or bands for a matrix), written `blockRows` rows at a time.
+// samples or bands for a matrix), written `blockRows` rows at a time. A full block is written
+// on a thread of its own while the next one fills, so compressing keeps pace with reading;
+// nothing else may use the file until Flush.
 class TimeBlock {
  public:
   TimeBlock(NcFile& nc, size_t blockRows) : nc_(nc), blockRows_(blockRows) {}
+  ~TimeBlock();
+  TimeBlock(const TimeBlock&) = delete;
+  TimeBlock& operator=(const TimeBlock&) = delete;
+
   // Adds a column (a matrix column is over time and a second dimension); returns its index.
   size_t Add(int var, size_t width, NcType type, bool matrix = false);
   // The row being filled: its values of column c (width of them), preset to the fill value.
-  double* Row(size_t c) { return &columns_[c].values[filled_ * columns_[c].width]; }
-  // Ends the row; writes the block when it is full.
+  double* Row(size_t c) { return &columns_[c].values[current_][filled_ * columns_[c].width]; }
+  // Ends the row; hands the block to the writing thread when it is full.
   void EndRow();
-  // Writes what is left.
+  // Writes what is left and waits for the writing to end.
   void Flush();
-  size_t RowsWritten() const { return written_; }
+  // True once a write failed (the file then holds the message).
+  bool Failed() const { return failed_; }
 
  private:
   struct Column {
@@ -77,15 +86,19 @@ class TimeBlock {
     size_t width;
     bool matrix;
     double fill;
-    std::vector<double> values;
+    std::vector<double> values[2];
   };
-  void Preset(size_t row);
+  void Write(int buffer, size_t start, size_t rows);
+  void Wait();
 
   NcFile& nc_;
   size_t blockRows_;
   size_t filled_ = 0;
   size_t written_ = 0;
+  int current_ = 0;
   std::vector<Column> columns_;
+  std::future<void> pending_;
+  std::atomic<bool> failed_{false};
 };
 
 // The three writers, given sources opened by OpenSource.

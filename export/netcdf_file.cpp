@@ -78,6 +78,11 @@ int NcFile::Var(const std::string& name, NcType type, const std::vector<int>& di
     return -1;
   if (!chunks.empty() && chunks.size() == dims.size()) {
     Check(nc_def_var_chunking(id_, var, NC_CHUNKED, chunks.data()), "chunking " + name);
+    // Chunks are written whole or filled in order: a cache of a few of them keeps memory flat
+    // however long the file grows.
+    size_t bytes = 8;
+    for (size_t c : chunks) bytes *= c;
+    Check(nc_set_var_chunk_cache(id_, var, 4 * bytes, 13, 1.0f), "caching " + name);
     // Shuffled bytes of slowly varying samples compress well even at a fast level.
     Check(nc_def_var_deflate(id_, var, 1, 1, 1), "compressing " + name);
   }

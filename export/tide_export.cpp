@@ -78,7 +78,7 @@ bool ExportTide(NcFile& nc, OpenedSource& source, const ExportOptions& options,
   data.Want(kVarDateTime);
   for (int id : ids) data.Want(id);
   int count = 0;
-  for (int stored; nc.Ok() && (stored = reader.ReadData(data, 0, count)) != 0;) {
+  for (int stored; !block.Failed() && (stored = reader.ReadData(data, 0, count)) != 0;) {
     // Columns come in order, so the count of values stored tells which the record had.
     const int columns = std::min(stored - 1, 4);
     block.Row(timeColumn)[0] = data.Get(kVarDateTime, 0);

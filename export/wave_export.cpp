@@ -126,7 +126,7 @@ bool ExportWaveStatistics(NcFile& nc, OpenedSource* wts, OpenedSource* was,
     for (int id : kWtsIds) wtsData.Want(id);
   }
   bool wtsRead = wts && wtsReader->ReadData(wtsData, 0, count);
-  while (nc.Ok() && (wtsRead || wasRead)) {
+  while (!block.Failed() && (wtsRead || wasRead)) {
     if (wts && was &&
         (wtsRead != wasRead ||
          wtsReader->GetLastHeader().burst.burst != wasReader->GetLastHeader().burst.burst)) {
