@@ -231,7 +231,7 @@ bool ExportToNetcdf(const std::vector<std::string>& inputs, const std::string& o
     std::string candidate = TemporaryBeside(output, attempt);
     if (std::filesystem::exists(candidate, ec)) continue;
     if (!nc.Create(candidate)) {
-      error = nc.Error();
+      error = output + ": cannot be written (" + nc.Error() + ")";
       return false;
     }
     temporary = candidate;
