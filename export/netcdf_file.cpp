@@ -118,6 +118,11 @@ void NcFile::Put(int var, const std::vector<size_t>& start, const std::vector<si
   if (Ok()) Check(nc_put_vara_double(id_, var, start.data(), count.data(), values), "writing");
 }
 
+void NcFile::Put(int var, const std::vector<size_t>& start, const std::vector<size_t>& count,
+                 const float* values) {
+  if (Ok()) Check(nc_put_vara_float(id_, var, start.data(), count.data(), values), "writing");
+}
+
 void NcFile::PutString(int var, const std::string& value) {
   const char* text = value.c_str();
   if (Ok()) Check(nc_put_var_string(id_, var, &text), "writing");

@@ -45,6 +45,8 @@ class NcFile {
   // Data: a block of `count` values per dimension from `start`, converted to the variable's type.
   void Put(int var, const std::vector<size_t>& start, const std::vector<size_t>& count,
            const double* values);
+  void Put(int var, const std::vector<size_t>& start, const std::vector<size_t>& count,
+           const float* values);
   void PutString(int var, const std::string& value);
 
  private:

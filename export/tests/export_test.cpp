@@ -205,6 +205,58 @@ TEST(ExportBursts, EverySampleAndFillWhereABurstIsShort) {
   EXPECT_EQ(ds.Var("time").values[0], 951782400);
 }
 
+// Bursts of 1024 samples on the TIDEWELL clock, an hour apart from three days before the
+// leap day of 1996.
+void WriteLongFile(const std::string& path, int bursts, int oddBurst = -1) {
+  WaveBurstFileWriter w;
+  ASSERT_TRUE(w.Open(path));
+  const double start = CTGR41File::DateTimeToSec(1996, 2, 26, 0, 0, 0);
+  for (int b = 0; b < bursts; ++b) {
+    ASSERT_TRUE(w.WriteBurstHeader(b, start + 3600.0 * b, 0.5, b == oddBurst ? 1028 : 1024));
+    for (int i = 0; i < (b == oddBurst ? 1028 : 1024); i += 4) {
+      auto p = [&](int k) { return 20 + 0.001 * ((b * 37 + i + k) % 1000); };
+      ASSERT_TRUE(w.WriteRow(p(0), p(1), p(2), p(3)));
+    }
+  }
+  ASSERT_TRUE(w.Close());
+}
+
+// The two readers take turns by blocks of 64 bursts; the file comes out in order.
+TEST(ExportBursts, BlocksOfBothReadersKeepTheirOrderAndDates) {
+  TempDir dir;
+  for (int bursts : {200, 128, 30}) {
+    const std::string wb = dir.file("long.wb"), nc = dir.file("long" + std::to_string(bursts));
+    WriteLongFile(wb, bursts);
+    NcDataset ds = Export({wb}, nc);
+    ASSERT_EQ(ds.Var("pressure").shape, (std::vector<size_t>{size_t(bursts), 1024}));
+    auto reader = OpenReader(wb);
+    auto& wbReader = static_cast<CWbFile&>(*reader);
+    DataArrays data;
+    for (int id : {kVarSubsurfacePressure, kVarBurstNumber}) data.Want(id);
+    int count = 0;
+    for (size_t b = 0; wbReader.ReadData(data, 0, count); ++b) {
+      std::tm t{};
+      wbReader.AddP41Time(wbReader.GetLastHeader().start, &t);
+      ASSERT_EQ(ds.Var("time").values[b], CalendarSeconds(t)) << b;
+      ASSERT_EQ(ds.Var("burst").values[b], static_cast<double>(b));
+      for (size_t i = 0; i < 1024; ++i)
+        ASSERT_EQ(ds.Var("pressure").values[b * 1024 + i], data.Get(kVarSubsurfacePressure, i))
+            << b << " " << i;
+    }
+    // 29 February 1996 is there, and the hours run on across it.
+    const auto& time = ds.Var("time").values;
+    if (bursts == 200) {
+      EXPECT_EQ(time[72], CalendarSeconds(1996, 2, 29, 0, 0, 0));
+      EXPECT_EQ(time[199] - time[0], 199 * 3600.0);
+    }
+  }
+  // A burst that does not fit, in the second reader's block, fails the export.
+  WriteLongFile(dir.file("odd.wb"), 200, 100);
+  std::string error;
+  EXPECT_FALSE(ExportToNetcdf({dir.file("odd.wb")}, dir.file("odd.nc"), Options(), error));
+  EXPECT_NE(error.find("burst 100 has 1028 samples"), std::string::npos) << error;
+}
+
 TEST(ExportBursts, ABurstLongerThanTheFirstFailsAndLeavesTheOldOutput) {
   TempDir dir;
   const std::string wb = dir.file("long.wb"), nc = dir.file("long.nc");
