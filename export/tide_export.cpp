@@ -62,8 +62,17 @@ bool ExportTide(NcFile& nc, OpenedSource& source, const ExportOptions& options,
     if (id == kVarPressure && reader.GetFirstColumn() == CTidFile::FirstColumn::kGaugePressure)
       nc.Text(var, "standard_name", "sea_water_pressure_due_to_sea_water");
     if (id == kVarDepth) nc.Text(var, "positive", "down");
-    if (id >= kVarSigmaTheta && id <= kVarSigma4)
-      nc.Text(var, "comment", "density anomaly (density minus 1000 kg m-3), EOS-80");
+    if (id == kVarSigmaT)
+      nc.Text(var, "comment", "density minus 1000 kg m-3 at zero sea pressure, EOS-80");
+    if (id == kVarSigmaTheta || (id >= kVarSigma1 && id <= kVarSigma4)) {
+      const int reference = id == kVarSigmaTheta ? 0
+                            : id == kVarSigma1   ? 1000
+                            : id == kVarSigma2   ? 2000
+                                                 : 4000;
+      nc.Text(var, "comment",
+              "potential density minus 1000 kg m-3 referred to " + std::to_string(reference) +
+                  " dbar, EOS-80");
+    }
     vars.push_back(var);
   }
   WriteUserAttributes(nc, options);
