@@ -64,6 +64,22 @@ std::string FormatValue(const DataArrays& data, int id, size_t index) {
 
 }  // namespace
 
+std::string DumpColumnName(int id) {
+  std::string name;
+  GetDataNameFromID(name, id);
+  // The catalogue names of these three carry no unit; a CSV reader needs one for every column.
+  switch (id) {
+    case kVarDateTime:
+      return name + " [MM/DD/YYYY HH:MM:SS]";
+    case kVarBurstNumber:
+      return name + " [count]";
+    case kVarNumberOfWaves:
+      return "Number of waves [count], time series statistics";
+    default:
+      return name;
+  }
+}
+
 std::string CsvField(const std::string& text) {
   if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
@@ -116,40 +132,50 @@ std::vector<int> DefaultDumpVariables(CTGR41File& reader) {
   return ids;
 }
 
-bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
-                     std::string& error, long maxRows) {
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, Interaction* ui, int& rows,
+                                         int& nSubTitles, std::string& error) {
+  rows = nSubTitles = 0;
   int fileId = FileIdFromExtension(path);
   std::string ext;
   ExtractExtension(path, ext);
   if (fileId < 0) {
     error = path + ": not a data file (expected .tid, .wb, .was, .wts or .wt)";
-    return false;
+    return nullptr;
   }
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     error = path + ": no such file";
-    return false;
+    return nullptr;
   }
   if (!std::filesystem::is_regular_file(path, ec)) {
     error = path + ": not a regular file";
-    return false;
+    return nullptr;
   }
   std::unique_ptr<CTGR41File> reader = CreateFileObject(fileId);
   if (!reader) {
     error = path + ": reading ." + ext + " files is not available yet";
-    return false;
+    return nullptr;
   }
+  reader->SetInteraction(ui);
   if (!reader->OpenFile(path)) {
     error = path + ": cannot be opened";
-    return false;
+    return nullptr;
   }
-  int nSubTitles = 0;
-  int rows = reader->ReadFileInfo(path, nSubTitles);
+  rows = reader->ReadFileInfo(path, nSubTitles);
   if (rows <= 0) {
     error = std::filesystem::file_size(path, ec) == 0 ? path + ": the file is empty"
                                                       : path + ": the file holds no data";
-    return false;
+    return nullptr;
   }
+  return reader;
+}
+
+bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
+                     std::string& error, long maxRows) {
+  int rows = 0, nSubTitles = 0;
+  std::unique_ptr<CTGR41File> reader = OpenDataFile(path, nullptr, rows, nSubTitles, error);
+  if (!reader) return false;
+  const int fileId = reader->GetFileID();
 
   std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
   std::vector<int> readable = reader->GetReadableVariableIDs();
@@ -165,11 +191,8 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
     }
   }
 
-  for (size_t i = 0; i < vars.size(); ++i) {
-    std::string name;
-    GetDataNameFromID(name, vars[i]);
-    out << (i ? "," : "") << CsvField(name);
-  }
+  for (size_t i = 0; i < vars.size(); ++i)
+    out << (i ? "," : "") << CsvField(DumpColumnName(vars[i]));
   out << "\r\n";
 
   DataArrays data;

@@ -1,11 +1,12 @@
 #pragma once
 
 // Any data file as CSV, through the data file library: what `tidora dump` prints. A header of
-// the variables' long names, then one row per record (tide file), per sample (wave burst and
-// surface elevation files), per burst (statistics and auto-spectrum files) or per band (an
+// the variables' long names with units, then one row per record (tide file), per sample (wave burst
+// and surface elevation files), per burst (statistics and auto-spectrum files) or per band (an
 // auto-spectrum file asked for energy density or frequency);
 // RFC 4180 quoting and CR LF line ends; Date/Time as "MM/DD/YYYY HH:MM:SS".
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,16 @@
 namespace tidora {
 
 class CTGR41File;
+class Interaction;
+
+// Opens a data file by its extension and reads its overview (ReadFileInfo, the wave output
+// readers showing their messages through `ui` when given). Null with a one-line message in
+// `error` for a missing, empty or unreadable file, or a file kind without a reader.
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, Interaction* ui, int& rows,
+                                         int& nSubTitles, std::string& error);
+
+// The column header of a variable: its catalogue name, with a unit where the name has none.
+std::string DumpColumnName(int id);
 
 // A field quoted when it holds a comma, a double quote, CR or LF (quotes doubled).
 std::string CsvField(const std::string& text);

@@ -53,7 +53,8 @@ TEST(DumpCommand, TideFileWithComputedDensities) {
       text(CTGR41File::Density(35, CTGR41File::PoTemp(35, 10, 30 * 0.6894757, 0), 0));
   EXPECT_NE(theta1, theta2);
   EXPECT_EQ(out,
-            "Date/Time,Pressure [psi],Salinity PSS-78 [psu],\"Density [sigma-t, Kg/m^3]\","
+            "Date/Time [MM/DD/YYYY HH:MM:SS],Pressure [psi],Salinity PSS-78 [psu],\"Density "
+            "[sigma-t, Kg/m^3]\","
             "\"Density [sigma-theta, Kg/m^3]\"\r\n"
             "02/28/2023 23:50:00,34.7,35," +
                 sigmaT + "," + theta1 +
@@ -61,7 +62,7 @@ TEST(DumpCommand, TideFileWithComputedDensities) {
                 "03/01/2023 00:00:00,44.7,35," +
                 sigmaT + "," + theta2 + "\r\n");
   EXPECT_EQ(Dump(path, &rc),
-            "Date/Time,Pressure [psi],Temperature [deg C]\r\n"
+            "Date/Time [MM/DD/YYYY HH:MM:SS],Pressure [psi],Temperature [deg C]\r\n"
             "02/28/2023 23:50:00,34.7,10\r\n03/01/2023 00:00:00,44.7,10\r\n");
 }
 
@@ -80,7 +81,7 @@ TEST(DumpCommand, WaveBurstFile) {
   std::string out = Dump(path, &rc);
   ASSERT_EQ(rc, 0);
   EXPECT_EQ(out,
-            "Burst Number,Time [seconds],Subsurface Pressure [psi]\r\n"
+            "Burst Number [count],Time [seconds],Subsurface Pressure [psi]\r\n"
             "0,0,10.25\r\n0,0.5,10.5\r\n0,1,99999\r\n0,1.5,11\r\n"
             "1,0,12\r\n1,0.5,12.5\r\n1,1,13\r\n1,1.5,13.5\r\n");
 }

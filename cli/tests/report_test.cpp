@@ -89,7 +89,8 @@ TEST_F(ReportCommandTest, DumpReadsTheStatisticsFiles) {
       testing::RunCommand(testing::ProgramPath("tidora") + " dump " + was + " --vars 2,4,24", &out),
       0);
   EXPECT_EQ(out,
-            "Burst Number,Date/Time,\"Significant wave height [meters], auto spectrum\"\r\n"
+            "Burst Number [count],Date/Time [MM/DD/YYYY HH:MM:SS],\"Significant wave height "
+            "[meters], auto spectrum\"\r\n"
             "0,01/01/2000 12:00:00,1.25\r\n1,01/02/2000 12:00:00,2.25\r\n");
 }
 

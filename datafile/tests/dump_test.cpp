@@ -61,15 +61,16 @@ TEST(CsvDump, TideFileWithDefaultsAndWithDensities) {
   ASSERT_TRUE(DumpDataFileCsv(path, {}, out, error)) << error;
   EXPECT_EQ(Lines(out.str()),
             (std::vector<std::string>{
-                "Date/Time,Pressure [psi],Temperature [deg C]", "07/14/2010 00:00:00,25.5,9.25",
-                "07/14/2010 00:15:00,26.5,9.25", "07/14/2010 00:30:00,27.5,9.25"}));
+                "Date/Time [MM/DD/YYYY HH:MM:SS],Pressure [psi],Temperature [deg C]",
+                "07/14/2010 00:00:00,25.5,9.25", "07/14/2010 00:15:00,26.5,9.25",
+                "07/14/2010 00:30:00,27.5,9.25"}));
 
   std::ostringstream dens;
   ASSERT_TRUE(DumpDataFileCsv(path, {4, 21, 7, 10}, dens, error, 1)) << error;
   auto lines = Lines(dens.str());
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0],
-            "Date/Time,Salinity PSS-78 [psu],\"Density [sigma-t, Kg/m^3]\","
+            "Date/Time [MM/DD/YYYY HH:MM:SS],Salinity PSS-78 [psu],\"Density [sigma-t, Kg/m^3]\","
             "\"Density [sigma-4, Kg/m^3]\"");
   std::string sigmaT;
   AppendShortest(sigmaT, static_cast<float>(CTGR41File::Density(35, 9.25, 0)));
@@ -93,7 +94,7 @@ TEST(CsvDump, WaveBurstFileHasOneRowPerSample) {
   ASSERT_TRUE(DumpDataFileCsv(path, {}, out, error)) << error;
   auto lines = Lines(out.str());
   ASSERT_EQ(lines.size(), 17u);
-  EXPECT_EQ(lines[0], "Burst Number,Time [seconds],Subsurface Pressure [psi]");
+  EXPECT_EQ(lines[0], "Burst Number [count],Time [seconds],Subsurface Pressure [psi]");
   EXPECT_EQ(lines[1], "0,0,1");
   EXPECT_EQ(lines[8], "0,1.75,8.5");
   EXPECT_EQ(lines[9], "1,0,2");
@@ -101,6 +102,19 @@ TEST(CsvDump, WaveBurstFileHasOneRowPerSample) {
   std::ostringstream some;
   ASSERT_TRUE(DumpDataFileCsv(path, {26, 32}, some, error, 3)) << error;
   EXPECT_EQ(Lines(some.str()).back(), "3,0.25");
+}
+
+TEST(CsvDump, EveryColumnHeaderNamesAUnit) {
+  for (int kind = kTideFileId; kind <= kWtFileId; ++kind) {
+    auto reader = CreateFileObject(kind);
+    for (int id : reader->GetReadableVariableIDs()) {
+      const std::string name = DumpColumnName(id);
+      EXPECT_NE(name.find('['), std::string::npos) << name;
+      EXPECT_NE(name.find(']'), std::string::npos) << name;
+    }
+  }
+  EXPECT_EQ(DumpColumnName(kVarNumberOfWaves), "Number of waves [count], time series statistics");
+  EXPECT_EQ(DumpColumnName(kVarPressure), "Pressure [psi]");
 }
 
 TEST(CsvDump, ClearErrors) {
@@ -140,10 +154,11 @@ TEST(CsvDump, WaveOutputFilesGiveARowPerBurstOrPerBand) {
   ASSERT_TRUE(DumpDataFileCsv(wasPath, {}, out, error)) << error;
   auto lines = Lines(out.str());
   ASSERT_EQ(lines.size(), 3u);
-  EXPECT_EQ(lines[0],
-            "Burst Number,\"Variance, auto spectrum [m^2]\",\"Energy [J/m^2], auto spectrum\","
-            "\"Significant wave height [meters], auto spectrum\",\"Significant period [seconds], "
-            "auto spectrum\"");
+  EXPECT_EQ(
+      lines[0],
+      "Burst Number [count],\"Variance, auto spectrum [m^2]\",\"Energy [J/m^2], auto spectrum\","
+      "\"Significant wave height [meters], auto spectrum\",\"Significant period [seconds], "
+      "auto spectrum\"");
   EXPECT_EQ(lines[2], "1,0.0625,628.5,1,8.5");
 
   out.str("");
