@@ -116,43 +116,47 @@ std::vector<int> DefaultDumpVariables(CTGR41File& reader) {
   return ids;
 }
 
-bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
-                     std::string& error, long maxRows) {
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
+                                         Interaction* ui) {
   int fileId = FileIdFromExtension(path);
   std::string ext;
   ExtractExtension(path, ext);
   if (fileId < 0) {
     error = path + ": not a data file (expected .tid, .wb, .was, .wts or .wt)";
-    return false;
+    return nullptr;
   }
   std::error_code ec;
   if (!std::filesystem::exists(path, ec)) {
     error = path + ": no such file";
-    return false;
+    return nullptr;
   }
   if (!std::filesystem::is_regular_file(path, ec)) {
     error = path + ": not a regular file";
-    return false;
+    return nullptr;
   }
   std::unique_ptr<CTGR41File> reader = CreateFileObject(fileId);
   if (!reader) {
     error = path + ": reading ." + ext + " files is not available yet";
-    return false;
+    return nullptr;
   }
+  reader->SetInteraction(ui);
   if (!reader->OpenFile(path)) {
     error = path + ": cannot be opened";
-    return false;
+    return nullptr;
   }
   int nSubTitles = 0;
   int rows = reader->ReadFileInfo(path, nSubTitles);
   if (rows <= 0) {
     error = std::filesystem::file_size(path, ec) == 0 ? path + ": the file is empty"
                                                       : path + ": the file holds no data";
-    return false;
+    return nullptr;
   }
+  return reader;
+}
 
-  std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
-  std::vector<int> readable = reader->GetReadableVariableIDs();
+bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, const std::string& path,
+                          std::string& error) {
+  std::vector<int> readable = reader.GetReadableVariableIDs();
   for (int id : vars) {
     std::string name;
     if (!GetDataNameFromID(name, id)) {
@@ -164,6 +168,16 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
       return false;
     }
   }
+  return true;
+}
+
+bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
+                     std::string& error, long maxRows) {
+  std::unique_ptr<CTGR41File> reader = OpenDataFile(path, error);
+  if (!reader) return false;
+  const int fileId = reader->GetFileID();
+  std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
+  if (!CheckVariablesInFile(*reader, vars, path, error)) return false;
 
   for (size_t i = 0; i < vars.size(); ++i) {
     std::string name;

@@ -6,6 +6,7 @@
 // auto-spectrum file asked for energy density or frequency);
 // RFC 4180 quoting and CR LF line ends; Date/Time as "MM/DD/YYYY HH:MM:SS".
 
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 namespace tidora {
 
 class CTGR41File;
+class Interaction;
 
 // A field quoted when it holds a comma, a double quote, CR or LF (quotes doubled).
 std::string CsvField(const std::string& text);
@@ -23,6 +25,15 @@ bool ParseVariableList(const std::string& text, std::vector<int>& ids, std::stri
 // The columns dumped when none are asked for: the X variable first, then the file's default
 // variables; burst files lead with the burst number.
 std::vector<int> DefaultDumpVariables(CTGR41File& reader);
+
+// A reader for the file, opened and past ReadFileInfo; null with a one-line message in `error`
+// for a name that is no data file, a missing, empty or unreadable file, or a file without data.
+// The reader shows its own reading messages through `ui` when one is given.
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
+                                         Interaction* ui = nullptr);
+// False with a message naming the first variable that is unknown or not in the file.
+bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, const std::string& path,
+                          std::string& error);
 
 // Writes the file as CSV to `out`: the variables `vars` (the defaults when empty), at most
 // `maxRows` data rows when it is not negative. False with a one-line message in `error` for a
