@@ -92,6 +92,7 @@ TEST_F(PlotData, StatisticsPerBurstAgainstTimeOrBurstNumber) {
   EXPECT_EQ(m.series[1].axis, 1);
   EXPECT_NEAR(m.series[0].y[4], 1.5, 1e-6);
   EXPECT_EQ(m.series[1].y[0], 9);
+  EXPECT_EQ(m.series[1].y[2], 8);
   EXPECT_EQ(m.series[0].x[1] - m.series[0].x[0], 3600);
   s.xVariable = kVarBurstNumber;
   ASSERT_TRUE(Build({dir.file("bay.wts")}));

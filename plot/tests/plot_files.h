@@ -40,7 +40,7 @@ inline void WriteWaveBurstFile(const std::string& path, int bursts) {
   w.Close();
 }
 
-// Bursts 1..n an hour apart; wave height 1 + b/10, period 8 + b.
+// Bursts 1..n an hour apart; wave height 1 + b/10, period 8 + b % 3.
 inline std::string WtsText(int bursts) {
   std::vector<WtsBurst> v;
   for (int b = 1; b <= bursts; ++b) {
@@ -48,7 +48,7 @@ inline std::string WtsText(int bursts) {
     w.burst = b;
     w.start = 3600L * b;
     w.h13 = 1 + b / 10.0;
-    w.t13 = 8 + b;
+    w.t13 = 8 + b % 3;
     v.push_back(w);
   }
   return WtsFileText(v, true);
