@@ -150,7 +150,7 @@ class SpectrogramItem : public QGraphicsItem {
       p->drawText(QPointF(bar.right() + 5, y + 4), QString::number(v, 'g', 3));
     }
     p->save();
-    p->translate(bar.right() + 62, area.center().y());
+    p->translate(bar.right() + 78, area.center().y());
     p->rotate(90);
     p->drawText(QRectF(-area.height() / 2, -14, area.height(), 16), Qt::AlignCenter, title_);
     p->restore();
@@ -181,7 +181,7 @@ PlotChart::PlotChart(const PlotModel& model, QGraphicsItem* parent)
   BuildAxes();
   BuildSeries();
   if (model_.kind == kPlotSpectrogram) {
-    setMargins(QMargins(10, 10, 100, 10));
+    setMargins(QMargins(10, 10, 120, 10));
     spectrogram_ = new SpectrogramItem(this, model_.grid, model_.yLog, Q(model_.colourTitle));
     connect(this, &QChart::plotAreaChanged, this, [this] { spectrogram_->update(); });
   }
