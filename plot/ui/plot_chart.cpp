@@ -193,7 +193,10 @@ PlotChart::PlotChart(const PlotModel& model, QGraphicsItem* parent)
   UpdateDateLabels();
 }
 
-PlotChart::~PlotChart() = default;
+PlotChart::~PlotChart() {
+  // The item draws from model_, which goes before the chart's children do.
+  delete spectrogram_;
+}
 
 void PlotChart::BuildAxes() {
   const bool spectrogram = model_.kind == kPlotSpectrogram;
