@@ -76,7 +76,7 @@ std::span<const SettingDecl<CPlotSetup>> CPlotSetup::Settings() {
       IntSetting<S>(kKeyXVariable, &S::xVariable, kVarDateTime,
                     "X variable (4 Date/Time, 2 Burst)"),
       IntSetting<S>(kKeyFirstBurst, &S::firstBurst, 1, "First burst", kRangeNotBelow, 1),
-      IntSetting<S>(kKeyLastBurst, &S::lastBurst, 0, "Last burst (0: to the end)", kRangeNotBelow,
+      IntSetting<S>(kKeyLastBurst, &S::lastBurst, 0, "Last burst (0: automatic)", kRangeNotBelow,
                     0),
       FlagSetting<S>(kKeyAutoScaleX, &S::autoScaleX, 1, "Automatic X range"),
       DoubleSetting<S>(kKeyXMinimum, &S::xMinimum, 0, "X minimum"),
