@@ -68,6 +68,18 @@ TEST_F(PlotWindowTest, WheelAndRubberBandZoomAndTheResetBringsTheWholePlotBack) 
   EXPECT_TRUE(w.StatusText().contains("/2024 ")) << w.StatusText().toStdString();
   EXPECT_TRUE(w.StatusText().contains("Y: 3") || w.StatusText().contains("Y: 29"))
       << w.StatusText().toStdString();
+  // Arrow keys pan, Home resets.
+  const double low = x->min();
+  QTest::keyClick(w.View(), Qt::Key_Right);
+  EXPECT_GT(x->min(), low);
+  EXPECT_NEAR(x->max() - x->min(), span, span * 1e-6);
+  QTest::keyClick(w.View(), Qt::Key_Home);
+  EXPECT_EQ(x->min(), low);
+  // File > Save Picture: the chosen name's format.
+  ui.QueueFiles({dir.file("saved.svg")});
+  findCommand(&w, kCmdPlotSavePicture)->trigger();
+  EXPECT_EQ(ReadFile(dir.file("saved.svg")).rfind("<?xml", 0), 0u);
+  EXPECT_EQ(w.StatusText().toStdString(), "Saved " + dir.file("saved.svg"));
 }
 
 TEST_F(PlotWindowTest, TheCommandDrawsTheWindowsPictureAndRefusesBadInputs) {
