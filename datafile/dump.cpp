@@ -132,9 +132,8 @@ std::vector<int> DefaultDumpVariables(CTGR41File& reader) {
   return ids;
 }
 
-std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, Interaction* ui, int& rows,
-                                         int& nSubTitles, std::string& error) {
-  rows = nSubTitles = 0;
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
+                                         Interaction* ui, int* rowsOut, int* nSubTitlesOut) {
   int fileId = FileIdFromExtension(path);
   std::string ext;
   ExtractExtension(path, ext);
@@ -170,15 +169,9 @@ std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, Interaction* u
   return reader;
 }
 
-bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
-                     std::string& error, long maxRows) {
-  int rows = 0, nSubTitles = 0;
-  std::unique_ptr<CTGR41File> reader = OpenDataFile(path, nullptr, rows, nSubTitles, error);
-  if (!reader) return false;
-  const int fileId = reader->GetFileID();
-
-  std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
-  std::vector<int> readable = reader->GetReadableVariableIDs();
+bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, const std::string& path,
+                          std::string& error) {
+  std::vector<int> readable = reader.GetReadableVariableIDs();
   for (int id : vars) {
     std::string name;
     if (!GetDataNameFromID(name, id)) {
@@ -190,6 +183,16 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
       return false;
     }
   }
+  return true;
+}
+
+bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
+                     std::string& error, long maxRows) {
+  std::unique_ptr<CTGR41File> reader = OpenDataFile(path, error);
+  if (!reader) return false;
+  const int fileId = reader->GetFileID();
+  std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
+  if (!CheckVariablesInFile(*reader, vars, path, error)) return false;
 
   for (size_t i = 0; i < vars.size(); ++i)
     out << (i ? "," : "") << CsvField(DumpColumnName(vars[i]));

@@ -16,12 +16,6 @@ namespace tidora {
 class CTGR41File;
 class Interaction;
 
-// Opens a data file by its extension and reads its overview (ReadFileInfo, the wave output
-// readers showing their messages through `ui` when given). Null with a one-line message in
-// `error` for a missing, empty or unreadable file, or a file kind without a reader.
-std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, Interaction* ui, int& rows,
-                                         int& nSubTitles, std::string& error);
-
 // The column header of a variable: its catalogue name, with a unit where the name has none.
 std::string DumpColumnName(int id);
 
@@ -34,6 +28,17 @@ bool ParseVariableList(const std::string& text, std::vector<int>& ids, std::stri
 // The columns dumped when none are asked for: the X variable first, then the file's default
 // variables; burst files lead with the burst number.
 std::vector<int> DefaultDumpVariables(CTGR41File& reader);
+
+// A reader for the file, opened and past ReadFileInfo; null with a one-line message in `error`
+// for a name that is no data file, a missing, empty or unreadable file, or a file without data.
+// The reader shows its own reading messages through `ui` when one is given; `rows` and
+// `nSubTitles`, when given, receive what ReadFileInfo found.
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
+                                         Interaction* ui = nullptr, int* rows = nullptr,
+                                         int* nSubTitles = nullptr);
+// False with a message naming the first variable that is unknown or not in the file.
+bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, const std::string& path,
+                          std::string& error);
 
 // Writes the file as CSV to `out`: the variables `vars` (the defaults when empty), at most
 // `maxRows` data rows when it is not negative. False with a one-line message in `error` for a

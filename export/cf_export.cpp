@@ -76,7 +76,7 @@ std::string SourceRoot(const std::string& path) {
 
 bool OpenSource(const std::string& path, Interaction* ui, OpenedSource& out, std::string& error) {
   out.path = path;
-  out.reader = OpenDataFile(path, ui, out.rows, out.subtitles, error);
+  out.reader = OpenDataFile(path, error, ui, &out.rows, &out.subtitles);
   return out.reader != nullptr;
 }
 

@@ -53,6 +53,24 @@ const char* const kKeyNames[kNumSetupKeys] = {
     "ProcessBurstsToEnd",
     "burstsToProcess",
     "skipAtStart",
+    "PlotDataPsu",
+    "PlotKind",
+    "PlotVariables",
+    "XVariable",
+    "FirstBurst",
+    "LastBurst",
+    "PlotTitle",
+    "AutoScaleX",
+    "XMinimum",
+    "XMaximum",
+    "AutoScaleY",
+    "YMinimum",
+    "YMaximum",
+    "LogFrequencyAxis",
+    "LogEnergyAxis",
+    "ShowConfidenceBand",
+    "PictureWidth",
+    "PictureHeight",
 };
 
 const char* const kTitles[kNumModules] = {
@@ -120,6 +138,7 @@ int SetupKeyId(const std::string& name) {
 
 int SectionOfKey(int id) {
   if (id < 0 || id >= kNumSetupKeys) return -1;
+  if (id >= kKeyPlotDataPsu) return kKeyPlotDataPsu;
   if (id >= kKeySwellcalcWPsu) return kKeySwellcalcWPsu;
   if (id >= kKeyBaroblendPsu) return kKeyBaroblendPsu;
   if (id >= kKeyTabulonPsu) return kKeyTabulonPsu;
@@ -143,6 +162,8 @@ int ModuleSectionKey(int index) {
       return kKeyBaroblendPsu;
     case kWaveModule:
       return kKeySwellcalcWPsu;
+    case kPlotModule:
+      return kKeyPlotDataPsu;
     default:
       return -1;
   }

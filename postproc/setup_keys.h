@@ -12,7 +12,7 @@ namespace tidora {
 
 // The one vocabulary of program setup file names, shared by every module; a name's position
 // is its identifier. Lookup is exact and case-sensitive.
-inline constexpr int kNumSetupKeys = 36;
+inline constexpr int kNumSetupKeys = 54;
 enum SetupKeyId {
   kKeyPostProcPsu = 0,
   kKeyServerName = 1,
@@ -25,10 +25,11 @@ enum SetupKeyId {
   kKeyTabulonPsu = 8,
   kKeyBaroblendPsu = 14,
   kKeySwellcalcWPsu = 19,
+  kKeyPlotDataPsu = 36,
 };
 const char* SetupKeyName(int id);         // nullptr outside 0..35
 int SetupKeyId(const std::string& name);  // -1 when the name is not in the table
-// Identifier of the section header a key belongs to (0, 8, 14 or 19); for a section name its
+// Identifier of the section header a key belongs to (0, 8, 14, 19 or 36); for a section name its
 // own identifier; -1 for an unknown identifier.
 int SectionOfKey(int id);
 
@@ -37,7 +38,7 @@ enum ModuleIndex { kPlotModule = 0, kReportModule = 1, kMergeModule = 2, kWaveMo
 inline constexpr int kNumModules = 4;
 const char* ModuleTitle(int index);        // "4  Process Wave Burst Data"
 std::string ModuleDisplayName(int index);  // "Process Wave Burst Data"
-// The section identifier of a module's own settings (-1 for the plotting program).
+// The section identifier of a module's own settings.
 int ModuleSectionKey(int index);
 
 // ---- Declared settings: one table per module drives the .psa section, comparison, the

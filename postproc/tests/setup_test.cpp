@@ -45,7 +45,7 @@ TEST(SetupKeys, VocabularyIsExactAndSectioned) {
   EXPECT_EQ(SetupKeyId("SkipAtStart"), -1);  // case matters
   EXPECT_EQ(SetupKeyId("Nonsense"), -1);
   EXPECT_STREQ(SetupKeyName(19), "SwellcalcWPsu");
-  EXPECT_EQ(SetupKeyName(36), nullptr);
+  EXPECT_EQ(SetupKeyName(kNumSetupKeys), nullptr);
   EXPECT_EQ(SectionOfKey(7), 0);
   EXPECT_EQ(SectionOfKey(13), 8);
   EXPECT_EQ(SectionOfKey(18), 14);

@@ -18,6 +18,7 @@
 #include "platform/settings_dir.h"
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/tests/gui_test_support.h"
+#include "plot/plot_setup.h"
 #include "postproc/setup.h"
 #include "reports/tabulon.h"
 #include "testing/test_support.h"
@@ -47,6 +48,7 @@ class ModulePlugin : public ::testing::Test {
     ASSERT_EQ(RunCommand(ProgramPath("TidoraLaunch") + " --register", &out, &err), 0) << err;
     EXPECT_NE(out.find("Swellcalc.so"), std::string::npos);
     EXPECT_NE(out.find("Tabulon.so"), std::string::npos);
+    EXPECT_NE(out.find("PlotData.so"), std::string::npos);
   }
   // A setup file in a folder whose name holds a blank.
   std::string MakeSetup(const std::string& folder, double height) {
@@ -96,8 +98,11 @@ class ModulePlugin : public ::testing::Test {
 TEST_F(ModulePlugin, RegisterWritesTheClassIntoTheUsersRegistry) {
   const std::string lib = RegisteredComponentLibrary(kWaveClass);
   EXPECT_EQ(std::filesystem::path(lib).filename(), "Swellcalc.so");
-  // Nothing else is claimed: the plotting component stays unknown.
-  EXPECT_EQ(RegisteredComponentLibrary("{FBEA03A0-BB68-476D-893B-AA8F4A1589C8}"), "");
+  // The plotting component is ours too.
+  EXPECT_EQ(
+      std::filesystem::path(RegisteredComponentLibrary("{FBEA03A0-BB68-476D-893B-AA8F4A1589C8}"))
+          .filename(),
+      "PlotData.so");
 }
 
 TEST_F(ModulePlugin, SlashPInDoubleQuotesWithABlankReachesTheModule) {
@@ -138,11 +143,33 @@ TEST_F(ModulePlugin, RunMenuItemSixOpensTheModuleWithTheRememberedSetup) {
   findCommand(&w, kCmdCreateReports)->trigger();
   EXPECT_EQ(title, "Create Reports");
   EXPECT_EQ(shownPath, SettingsFile("Tabulon.psa"));
-  // Plot Data still has no component.
+  // Item 8: Plot Data, on its default setup file in the settings folder.
+  ASSERT_TRUE(WriteModulePreferences("Plot Data", {SettingsFile("PlotData.psa"), true, true}));
+  CloseSheetWhenShownLater();
   findCommand(&w, kCmdPlotData)->trigger();
-  ASSERT_FALSE(ui.Messages().empty());
-  EXPECT_EQ(ui.Messages().back().caption, "Error");
-  EXPECT_EQ(ui.Messages().back().text, kTextClassNotRegistered);
+  EXPECT_EQ(title, "Plot Data");
+  EXPECT_EQ(shownPath, SettingsFile("PlotData.psa"));
+}
+
+TEST_F(ModulePlugin, PlotDataTakesItsSetupAndInputsFromTheSwitches) {
+  std::filesystem::create_directories(dir.file("run 2"));
+  tidora::testing::WriteFile(dir.file("run 2/bay.wts"), tidora::testing::WtsFileText({{}}));
+  tidora::testing::WriteFile(dir.file("run 2/notes.txt"), "");
+  CPlotSetup setup(dir.file("run 2"));
+  setup.plotKind = kPlotBurstStatistics;
+  const std::string path = dir.file("run 2") + "/plot setup.psa";
+  ASSERT_EQ(setup.Save(path, ui), 1);
+  HostRecorder host;
+  CloseSheetWhenShown();
+  const std::string options = " /P\"" + path + "\" /I\"" + dir.file("run 2") + "/*\"";
+  EXPECT_EQ(StartModule(0, {options, false}, host, ui, SettingsFile("TidoraWaves.ini")),
+            ModuleStartResult::kRan);
+  EXPECT_EQ(title, "Plot Data");
+  EXPECT_EQ(shownPath, path);
+  // Only data files are plot inputs.
+  EXPECT_EQ(shownInputs, (std::vector<std::string>{"bay.wts"}));
+  ASSERT_FALSE(host.titles.empty());
+  EXPECT_EQ(host.titles.front(), "Plot Data Running...");
 }
 
 TEST_F(ModulePlugin, TheReportModuleTakesItsSetupAndInputsFromTheSwitches) {
