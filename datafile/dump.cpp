@@ -160,7 +160,10 @@ std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& e
     error = path + ": cannot be opened";
     return nullptr;
   }
-  rows = reader->ReadFileInfo(path, nSubTitles);
+  int nSubTitles = 0;
+  const int rows = reader->ReadFileInfo(path, nSubTitles);
+  if (rowsOut) *rowsOut = rows;
+  if (nSubTitlesOut) *nSubTitlesOut = nSubTitles;
   if (rows <= 0) {
     error = std::filesystem::file_size(path, ec) == 0 ? path + ": the file is empty"
                                                       : path + ": the file holds no data";
