@@ -82,9 +82,8 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
   const size_t dot = planned.rfind('.');
   std::string base = planned.substr(0, dot + 1);
   const std::string ext = planned.substr(dot + 1);
-  auto refused = [&] {
+  auto refused = [&] {  // before anything started: nothing to report as stopped
     outcome_ = Outcome::kFailed;
-    if (page) page->ProcessingStopped(0);
     return 0;
   };
   if (!CheckRunOutputs(planned)) return refused();

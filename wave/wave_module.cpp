@@ -87,10 +87,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   auto outputBase = OutputBaseOf;
   std::string base = job.outputBase;
   lastBase_ = outputBase(base);
-  auto refused = [&] {
+  auto refused = [&] {  // before anything started: nothing to report as stopped
     outcome_ = Outcome::kOutputFailed;
     stop.store(1);
-    if (page) page->ProcessingStopped(0);
     return 0;
   };
   if (!CheckRunOutputs(lastBase_)) return refused();
