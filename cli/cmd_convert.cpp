@@ -60,7 +60,7 @@ int Run(ConvertArgs& a) {
   CliInteraction ui;
   CHexConverter converter(ui);
   if (converter.Start(req) != ConvertStart::kStarted) return 1;
-  // Ctrl-C stops the run as the dialog's Cancel does: the files keep what was written.
+  // Ctrl-C stops the run as the dialog's Cancel does: the previous files stay as they were.
   g_interrupted = 0;
   auto old = std::signal(SIGINT, [](int) { g_interrupted = 1; });
   while (converter.IsRunning()) {

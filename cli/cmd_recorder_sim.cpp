@@ -9,6 +9,7 @@
 
 #include "cli/command.h"
 #include "convert/coefficient_file.h"
+#include "platform/output_files.h"
 #include "sim/pty_recorder.h"
 #include "sim/recorder.h"
 #include "sim/recorder_setup.h"
@@ -92,13 +93,19 @@ int Run(SimArgs& a) {
         "tide interval 1..65535 s, burst every >= 1, depth > 0, period > 0, height >= 0)\n");
     return 2;
   }
+  const std::string coef = a.coefficients.empty() ? CoefficientFilePath() : a.coefficients;
+  if (std::string clash =
+          CheckOutputFiles({}, {{"upload file", a.output}, {"coefficient file", coef}});
+      !clash.empty()) {
+    std::fprintf(stderr, "tidora recorder-sim: %s\n", clash.c_str());
+    return 1;
+  }
   sim::Deployment d = sim::Simulate(o);
   auto method = a.ascii ? sim::UploadMethod::kAscii : sim::UploadMethod::kBinary;
   if (!sim::WriteUploadFile(d, a.output, method)) {
     std::fprintf(stderr, "tidora recorder-sim: cannot write %s\n", a.output.c_str());
     return 1;
   }
-  std::string coef = a.coefficients.empty() ? CoefficientFilePath() : a.coefficients;
   if (!sim::WriteCoefficients(d, coef)) {
     std::fprintf(stderr, "tidora recorder-sim: cannot write %s\n", coef.c_str());
     return 1;

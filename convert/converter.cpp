@@ -5,6 +5,7 @@
 #include "convert/hex_lines.h"
 #include "datafile/writers.h"
 #include "outside/utility.h"
+#include "platform/output_files.h"
 
 namespace tidora {
 namespace {
@@ -141,6 +142,15 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
     Fail(kMsgFileNamesInvalid, ConvertReport::kFileNamesInvalid);
     return summary_;
   }
+  // An output must never take the place of the upload, which may be a deployment's only copy,
+  // nor of another output.
+  if (std::string clash =
+          CheckOutputFiles({{"upload file", request.input}},
+                           {{"tide file", request.tide}, {"wave burst file", request.wave}});
+      !clash.empty()) {
+    Fail(clash.c_str(), ConvertReport::kFileNamesInvalid);
+    return summary_;
+  }
   HexLineReader in;
   if (!in.Open(request.input)) {
     Fail(kMsgCannotOpenInput, ConvertReport::kCannotOpenInput);
@@ -171,12 +181,26 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
   decoder_.FindDataMarker(in);
 
   const bool bpr = h.family == InstrumentFamily::kTgr77Bpr;
+  if (bpr) {
+    const std::string ref = ReferencePath(request.tide);
+    if (std::string clash =
+            CheckOutputFiles({{"upload file", request.input}},
+                             {{"tide file", request.tide}, {"reference file", ref}});
+        !clash.empty()) {
+      Fail(clash.c_str(), ConvertReport::kFileNamesInvalid);
+      return summary_;
+    }
+  }
+  // The outputs are written beside their places and replace the previous files together, only
+  // when the conversion is complete: a stop or a failure leaves the previous files as they were.
+  OutputSet outputs;
   FileSink sink;
-  bool opened = sink.tide.Open(request.tide);
-  if (opened && !bpr) opened = sink.wave.Open(request.wave);
+  bool opened = sink.tide.Open(outputs.Add(request.tide));
+  if (opened && !bpr) opened = sink.wave.Open(outputs.Add(request.wave));
   if (opened && bpr) {
     summary_.referencePath = ReferencePath(request.tide);
-    sink.ref = std::fopen(summary_.referencePath.c_str(), "wb");
+    const std::string temp = outputs.Add(summary_.referencePath);
+    sink.ref = temp.empty() ? nullptr : std::fopen(temp.c_str(), "wb");
     opened = sink.ref != nullptr;
   }
   if (!opened) {
@@ -216,7 +240,7 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
     summary_.outcome = ConvertOutcome::kStopped;
   } else if (st == DecodeStatus::kMultipleRecords) {
     Fail(kMsgMultipleRecords, ConvertReport::kMultipleRecords);
-  } else if (st == DecodeStatus::kWriteError || !closed) {
+  } else if (st == DecodeStatus::kWriteError || !closed || !outputs.Commit()) {
     Fail(kMsgWriteError, ConvertReport::kWriteError);
   } else {
     ui_.Status(kStatusFinished);

@@ -17,13 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Whether two paths name the same file (or would, once created).
-bool SamePath(const std::string& a, const std::string& b) {
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
-}
-
 bool IsBlankLine(const std::string& line) {
   for (char c : line)
     if (!std::isspace(static_cast<unsigned char>(c))) return false;
@@ -39,22 +32,6 @@ double CorrectedValue(const MergeSettings& settings, double tidePressure, double
   if (settings.convertToWaterDepth)
     c = c * kPascalsPerPsi / (settings.averageDensity * settings.gravity);
   return c;
-}
-
-std::string MergeTempPath(const std::string& outputPath, const std::vector<std::string>& inputs) {
-  std::string temp = outputPath;
-  SetExtension(temp, "tmp");
-  auto collides = [&](const std::string& p) {
-    if (SamePath(p, outputPath)) return true;
-    for (const std::string& in : inputs)
-      if (SamePath(p, in)) return true;
-    return false;
-  };
-  if (collides(temp)) {
-    temp = outputPath + ".tmp";
-    while (collides(temp)) temp += ".tmp";
-  }
-  return temp;
 }
 
 CBaroMerge::CBaroMerge(const MergeSettings& settings, std::string outputPath,
@@ -97,10 +74,7 @@ int CBaroMerge::Run() {
   CloseFiles();
   // The temporary file only ever holds an unfinished output: after a stop or an error it is
   // removed so that nothing half-written is left beside the untouched output.
-  if (outcome_ != Outcome::kDone && tempCreated_) {
-    std::error_code ec;
-    fs::remove(tempPath_, ec);
-  }
+  if (outcome_ != Outcome::kDone) output_.Discard();
   return outcome_ == Outcome::kError ? 1 : 0;
 }
 
@@ -163,13 +137,13 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
     return Outcome::kError;
   }
 
-  tempPath_ = MergeTempPath(outputPath_, {tidePath_, baroPath_});
-  temp_ = std::fopen(tempPath_.c_str(), "wb");
+  // A fresh temporary file beside the output, never a name an input or another file has.
+  tempPath_ = output_.Add(outputPath_);
+  temp_ = tempPath_.empty() ? nullptr : std::fopen(tempPath_.c_str(), "wb");
   if (!temp_) {
-    Warn(tempPath_ + " could not be created.", kOutputErrorCaption);
+    Warn(outputPath_ + " could not be created.", kOutputErrorCaption);
     return Outcome::kError;
   }
-  tempCreated_ = true;
   std::string out = MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()) + "\r\n";
   std::fwrite(out.data(), 1, out.size(), temp_);
 
@@ -236,8 +210,7 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
     Warn("No data in file: " + tidePath_, kInputErrorCaption);
     return Outcome::kError;
   }
-  const bool writeFailed =
-      std::fflush(temp_) != 0 || std::ferror(temp_) != 0 || ::fsync(fileno(temp_)) != 0;
+  const bool writeFailed = std::fflush(temp_) != 0 || std::ferror(temp_) != 0;
   const bool closeFailed = std::fclose(temp_) != 0;
   temp_ = nullptr;
   if (writeFailed || closeFailed) {
@@ -247,9 +220,8 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
   CloseFiles();
   // One rename replaces the output (the tide input itself, possibly) in a single step, so
   // there is never a moment without it.
-  fs::rename(tempPath_, outputPath_, ec);
-  if (ec) {
-    Warn(tempPath_ + " could not be renamed to " + outputPath_ + ": " + ec.message(),
+  if (!output_.Commit()) {
+    Warn(tempPath_ + " could not be renamed to " + outputPath_ + ": " + output_.Error(),
          kOutputErrorCaption);
     return Outcome::kError;
   }

@@ -7,6 +7,7 @@
 
 #include "merge/merge_lines.h"
 #include "merge/merge_settings.h"
+#include "platform/output_files.h"
 
 namespace tidora {
 
@@ -73,7 +74,7 @@ class CBaroMerge {
   std::FILE* tide_ = nullptr;
   std::FILE* baro_ = nullptr;
   std::FILE* temp_ = nullptr;
-  bool tempCreated_ = false;
+  OutputSet output_;  // the temporary file, renamed into place by a whole run
   // Fields a line does not supply keep the previous line's values.
   BaroReading baroReading_;
   TideSample tideSample_;
@@ -81,10 +82,5 @@ class CBaroMerge {
   long linesWritten_ = 0;
   Outcome outcome_ = Outcome::kNotRun;
 };
-
-// The temporary file of a run: the output path with the extension "tmp", or, when that names
-// the output itself or one of the inputs, the output path with ".tmp" added until it names
-// neither.
-std::string MergeTempPath(const std::string& outputPath, const std::vector<std::string>& inputs);
 
 }  // namespace tidora

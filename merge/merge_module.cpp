@@ -43,6 +43,9 @@ std::string CMergeModule::PrepareFileRun(const std::string& a, const std::string
     s.outputDir = s.inputDir;
     s.outputFile = DefaultMergeOutputName(names);
   } else {
+    // A device or a folder is refused as it is named, never given an extension instead.
+    if (std::string problem = CheckOutputFiles({}, {{"output file", output}}); !problem.empty())
+      return problem;
     const fs::path po = fs::absolute(output, ec).lexically_normal();
     if (!po.has_filename()) return output + " is not a file name";
     s.outputDir = po.parent_path().string();
@@ -51,6 +54,19 @@ std::string CMergeModule::PrepareFileRun(const std::string& a, const std::string
   }
   if (OpenInputFiles() != 2) return "the input files could not be opened";
   return {};
+}
+
+std::vector<RoleFile> CMergeModule::RunOutputs(const std::string& base) const {
+  std::string path = base;
+  const size_t slash = path.rfind('/');
+  const size_t dot = path.rfind('.');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) path += '.';
+  if (path.back() == '.') path += "tid";
+  return {{"output file", path}};
+}
+
+bool CMergeModule::MayReplaceInput(const std::string& path) const {
+  return !IsBarometricName(path);
 }
 
 int CMergeModule::ProcessJob(CPostProcJob& job) {
@@ -62,16 +78,15 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
 
   // The output name keeps its extension through the overwrite prompt; a name typed there
   // gets it too.
-  std::string base = job.outputBase, ext;
-  const size_t slash = base.rfind('/');
-  const size_t dot = base.rfind('.');
-  if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-    ext = base.substr(dot + 1);
-    base.erase(dot + 1);
-  } else {
-    base += '.';
-  }
-  if (ext.empty()) ext = "tid";
+  const std::string planned = RunOutputs(job.outputBase).front().path;
+  const size_t dot = planned.rfind('.');
+  std::string base = planned.substr(0, dot + 1);
+  const std::string ext = planned.substr(dot + 1);
+  auto refused = [&] {  // before anything started: nothing to report as stopped
+    outcome_ = Outcome::kFailed;
+    return 0;
+  };
+  if (!CheckRunOutputs(planned)) return refused();
   switch (OverwritePrompt(base, ext)) {
     case Overwrite::kSkip:
       outcome_ = Outcome::kSkipped;
@@ -83,6 +98,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
       break;
   }
   outputPath_ = base + ext;
+  if (outputPath_ != planned && !CheckRunOutputs(outputPath_)) return refused();
 
   std::vector<std::string> paths;
   for (const std::string& name : setup.inputFiles) paths.push_back(setup.inputDir + "/" + name);

@@ -37,9 +37,12 @@ class CMergeModule : public CPostProc {
   Outcome LastOutcome() const { return outcome_; }
   const std::string& LastOutputPath() const { return outputPath_; }
   long LastScanCount() const { return scanCount_; }
+  std::vector<RoleFile> RunOutputs(const std::string& base) const override;
 
  protected:
   int ProcessJob(CPostProcJob& job) override;
+  // The output may be the tide file itself: it replaces it once the merge is complete.
+  bool MayReplaceInput(const std::string& path) const override;
   FileFilter OutputFileFilter() const override { return {"Output File ()", {"*.tid"}}; }
 
  private:

@@ -115,34 +115,6 @@ long FindKey(const Document& doc, long header, const std::string& key) {
 
 }  // namespace
 
-bool WriteFileAtomically(const std::string& path, const std::string& contents) {
-  std::string tmp = path + ".tmpXXXXXX";
-  std::vector<char> name(tmp.begin(), tmp.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (done < contents.size()) {
-    ssize_t n = ::write(fd, contents.data() + done, contents.size() - done);
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok) {
-    // Keep the permissions an existing file had; a new file gets the usual 0644.
-    struct stat st {};
-    ::chmod(name.data(), ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0644);
-    ok = std::rename(name.data(), path.c_str()) == 0;
-  }
-  if (!ok) std::remove(name.data());
-  return ok;
-}
-
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& def, const std::string& file) {
   Document doc = Load(file);

@@ -3,13 +3,16 @@
 #include <string>
 #include <vector>
 
+#include "platform/output_files.h"
+
 namespace tidora {
 
 // Reading and writing of .ini settings files with the semantics the suite relies on:
 // sections and keys are matched without regard to case; a missing file, section or key gives
 // the default; a write creates the file, section or key and keeps every other line as it was.
 // Values are trimmed, and one pair of enclosing double quotes is removed.
-// Writes go through a temporary file and a rename, so a full disk never truncates the file.
+// Writes go through a temporary file and a rename (WriteFileAtomically), so a full disk never
+// truncates the file; a link is written through to its target.
 
 std::string GetProfileString(const std::string& section, const std::string& key,
                              const std::string& def, const std::string& file);
@@ -29,9 +32,5 @@ bool WriteProfileString(const std::string& section, const std::string& key,
 // Removes one key, or a whole section with its keys. True when the file is as asked.
 bool DeleteProfileKey(const std::string& section, const std::string& key, const std::string& file);
 bool DeleteProfileSection(const std::string& section, const std::string& file);
-
-// Writes a whole text to a file through a temporary file in the same folder and a rename.
-// Returns false (and leaves the old file untouched) when any step fails.
-bool WriteFileAtomically(const std::string& path, const std::string& contents);
 
 }  // namespace tidora

@@ -220,6 +220,19 @@ CPostProc::Overwrite CPostProc::OverwritePrompt(std::string& base, const std::st
   }
 }
 
+bool CPostProc::CheckRunOutputs(const std::string& base) {
+  const CPostProcSetup& s = *setup_;
+  std::vector<RoleFile> inputs;
+  for (const std::string& name : s.inputFiles) {
+    const std::string path = s.inputDir + "/" + name;
+    if (!MayReplaceInput(path)) inputs.push_back({"input file", path});
+  }
+  const std::string problem = CheckOutputFiles(inputs, RunOutputs(base));
+  if (problem.empty()) return true;
+  ui_.Message(problem, "Output File Error", MsgIcon::Warning, MsgButtons::Ok);
+  return false;
+}
+
 namespace {
 
 void CommandLineError(Interaction& ui, const CPostProcSetup& s, char option,

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/interaction.h"
+#include "platform/output_files.h"
 #include "postproc/file_manager.h"
 #include "postproc/page.h"
 #include "postproc/setup.h"
@@ -116,6 +117,15 @@ class CPostProc {
   bool yesToAll = false;
   std::string jobText;
 
+  // ---- Output checks. ----
+  // The files a run writes for an output base (as OutputBase gives it, or as the overwrite
+  // prompt changed it), each with what it is.
+  virtual std::vector<RoleFile> RunOutputs(const std::string&) const { return {}; }
+  // False, after the "Output File Error" box naming both files, when an output of a run with
+  // this base is one of the selected inputs (other than one the module replaces on purpose),
+  // another output, or an existing file that is not a regular file.
+  bool CheckRunOutputs(const std::string& base);
+
  protected:
   // Module hooks.
   virtual std::unique_ptr<CPostProcJob> CreateJob() { return std::make_unique<CPostProcJob>(); }
@@ -123,6 +133,8 @@ class CPostProc {
   virtual int ProcessJob(CPostProcJob& job) = 0;
   virtual void AfterRun() {}
   virtual bool TestFileName(const std::string&) const { return true; }
+  // An input the module's output may replace once the output is complete.
+  virtual bool MayReplaceInput(const std::string&) const { return false; }
   // The filter of the "Enter a New Output File Name" dialog of the overwrite prompt.
   virtual FileFilter OutputFileFilter() const { return {"Output File ()", {"*.rpt"}}; }
   // Lines for a developer's debugger; nothing a user sees.

@@ -266,9 +266,13 @@ int CPostProcSetup::Save(const std::string& path, Interaction& ui) {
     WriteModuleSection(out);
   }
   // Written whole or not at all: a full disk must not leave half a setup file behind.
-  if (!WriteFileAtomically(path, out.str())) {
-    ui.Message(Format("%s cannot be opened for writing, contact Brennic.", path), kErrorCaption,
-               MsgIcon::Warning, MsgButtons::Ok);
+  std::string why;
+  if (!WriteFileAtomically(path, out.str(), &why)) {
+    // A device or a folder is left as it is, and the person is told what it is.
+    ui.Message(NonRegularKind(path).empty()
+                   ? Format("%s cannot be opened for writing, contact Brennic.", path)
+                   : why,
+               kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
     return 0;
   }
   setupPath = path;
@@ -414,7 +418,9 @@ std::string DefaultSetupPath(const std::string& current, const std::string& defa
   } else if (!current.empty() && IsDirectory(current)) {
     dir = FullPath(current);
   } else {
-    dir = WorkingDirectory();
+    // Not the working folder: started from a desktop menu that is the home folder or one
+    // the module cannot write to.
+    dir = SettingsDirectory();
   }
   if (dir.empty() || dir.back() != '/') dir += '/';
   std::string path = dir + defaultFileName;

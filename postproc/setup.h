@@ -123,7 +123,7 @@ class CTableSetup : public CPostProcSetup {
 };
 
 // Default setup file path: the directory of `current` (the path itself when it is a
-// directory, the working directory when it names nothing) + the default file name. In rename
+// directory, the settings folder when it names nothing) + the default file name. In rename
 // mode an existing file gives way to name_1.psa, name_2.psa, ... whichever is free first.
 std::string DefaultSetupPath(const std::string& current, const std::string& defaultFileName,
                              bool renameMode);

@@ -69,6 +69,9 @@ std::string CTabulon::PrepareReportRun(std::vector<std::string> paths, const std
     s.outputDir = s.inputDir;
     s.outputFile = DefaultReportOutputName(s.inputFiles);
   } else {
+    // A device or a folder is refused as it is named, never given an extension instead.
+    if (std::string problem = CheckOutputFiles({}, {{"report file", output}}); !problem.empty())
+      return problem;
     ExtractDirectory(output, s.outputDir, 0);
     if (s.outputDir.empty()) s.outputDir = ".";
     ExtractFileName(output, s.outputFile, 0);
@@ -150,6 +153,12 @@ ReportInput InputFromManager(const CTGR41FileManager& m,
 
 }  // namespace
 
+std::vector<RoleFile> CTabulon::RunOutputs(const std::string& base) const {
+  std::string name = base;
+  if (!name.empty() && name.back() == '.') name += "r41";
+  return {{"report file", name}};
+}
+
 int CTabulon::ProcessJob(CPostProcJob& job) {
   return ProcessFile(job);
 }
@@ -162,11 +171,14 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
   const CTabulon_Psu& psu = ReportSetup().psu;
 
   // The report path from the output naming: base up to its last dot, and the extension.
-  std::string name = job.outputBase;
-  if (!name.empty() && name.back() == '.') name += "r41";
+  const std::string name = RunOutputs(job.outputBase).front().path;
   const size_t dot = name.rfind('.');
   std::string base = name.substr(0, dot + 1);
   const std::string ext = name.substr(dot + 1);
+  if (!CheckRunOutputs(name)) {
+    outcome_ = Outcome::kWriteFailed;
+    return 0;
+  }
   switch (OverwritePrompt(base, ext)) {
     case Overwrite::kSkip:
       outcome_ = Outcome::kSkipped;
@@ -179,6 +191,10 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
       break;
   }
   reportPath_ = base + ext;
+  if (reportPath_ != name && !CheckRunOutputs(reportPath_)) {  // a name chosen at the prompt
+    outcome_ = Outcome::kWriteFailed;
+    return 0;
+  }
 
   auto stopped = [&] {
     if (!stop.load()) return false;

@@ -50,6 +50,7 @@ class CTabulon : public CPostProc {
   // input directory that of the first, the report file `output` (default: the first input
   // with the extension "r41"), and the inputs opened. Empty, or why the run cannot start.
   std::string PrepareReportRun(std::vector<std::string> paths, const std::string& output);
+  std::vector<RoleFile> RunOutputs(const std::string& base) const override;
 
   enum class Outcome { kNone, kWritten, kSkipped, kCancelled, kReadFailed, kWriteFailed, kStopped };
   Outcome LastOutcome() const { return outcome_; }

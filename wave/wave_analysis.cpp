@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "platform/interaction.h"
+#include "platform/output_files.h"
 #include "postproc/page.h"
 
 namespace tidora {
@@ -14,7 +15,9 @@ namespace tidora {
 
 class CWaveAnalysis::OutFile {
  public:
-  explicit OutFile(const std::string& path) : path_(path), f_(std::fopen(path.c_str(), "wb")) {}
+  // Written to `temp`, which takes the place of `path` when the run's outputs are committed.
+  OutFile(const std::string& path, const std::string& temp)
+      : path_(path), f_(temp.empty() ? nullptr : std::fopen(temp.c_str(), "wb")) {}
   ~OutFile() { Close(); }
   bool IsOpen() const { return f_ != nullptr; }
   const std::string& Path() const { return path_; }
@@ -226,8 +229,9 @@ int CWaveAnalysis::VerifySetup() {
 }
 
 bool CWaveAnalysis::OpenOutputs() {
+  outputs_ = std::make_unique<OutputSet>();
   auto open = [&](OutFile*& f, const char* ext) {
-    f = new OutFile(OutputName(ext));
+    f = new OutFile(OutputName(ext), outputs_->Add(OutputName(ext)));
     if (f->IsOpen()) return true;
     ui_.Message(f->Path() + " cannot be opened for writing, contact Brennic.", "File Error",
                 MsgIcon::Warning, MsgButtons::Ok);
@@ -244,6 +248,7 @@ void CWaveAnalysis::CloseOutputs() {
     delete *f;
     *f = nullptr;
   }
+  outputs_.reset();  // what was not committed is removed; the previous outputs stay
 }
 
 void CWaveAnalysis::WriteReportHeader() {
@@ -312,6 +317,13 @@ int CWaveAnalysis::ProcessBursts() {
                   MsgButtons::Ok);
       ok = false;
     }
+  }
+  // The outputs replace the previous ones together, and only after a whole run: a stopped run
+  // must not leave files that look complete.
+  if (ok && !StopRequested() && !outputs_->Commit()) {
+    ui_.Message(outputs_->Error() + "\nThe previous output files are unchanged.", "File Error",
+                MsgIcon::Warning, MsgButtons::Ok);
+    ok = false;
   }
   CloseOutputs();
   return ok ? 1 : 0;

@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,7 @@ namespace tidora {
 
 class Interaction;
 class CPostProcPage;
+class OutputSet;
 
 // One burst of pressure samples as the analysis sees it.
 struct WaveBurst {
@@ -104,7 +106,9 @@ class CWaveAnalysis {
   // "Sample Error" box was shown and the run must end as failed (SampleErrorText()).
   int VerifySetup();
   // Runs every burst and writes the outputs. 1 when the run went through (also when stopped
-  // by the stop flag), 0 when an output file could not be opened or written.
+  // by the stop flag), 0 when an output file could not be opened or written. The outputs are
+  // written beside their places and replace the previous ones only at the end of a whole run:
+  // after a stop or a failure the previous files are as they were.
   int ProcessBursts();
 
   // Analyses one burst without writing anything (tests and benchmarks); VerifySetup or
@@ -157,6 +161,7 @@ class CWaveAnalysis {
   OutFile* rpt_ = nullptr;
   OutFile* wss_ = nullptr;
   OutFile* wt_ = nullptr;
+  std::unique_ptr<OutputSet> outputs_;
 };
 
 }  // namespace tidora

@@ -67,6 +67,13 @@ int CMemoryBurstReader::ReadData(float*** data, double***, int row, double** min
   return 2;
 }
 
+std::string CWaveModule::OutputBaseOf(const std::string& base) {
+  const size_t dot = base.rfind('.');
+  const size_t slash = base.rfind('/');
+  if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return base + ".";
+  return base.substr(0, dot + 1);
+}
+
 CWaveModule::CWaveModule(Interaction& ui) : CPostProc(std::make_unique<CWaveSetup>(), ui) {}
 
 int CWaveModule::ProcessJob(CPostProcJob& job) {
@@ -77,13 +84,15 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   std::atomic<int>& stop = StopFlag();
   CPostProcPage* page = job.page;
 
-  // B: the base with its extension removed and its dot kept.
-  auto outputBase = [](const std::string& base) {
-    const size_t dot = base.rfind('.');
-    return dot == std::string::npos ? base + "." : base.substr(0, dot + 1);
-  };
+  auto outputBase = OutputBaseOf;
   std::string base = job.outputBase;
   lastBase_ = outputBase(base);
+  auto refused = [&] {  // before anything started: nothing to report as stopped
+    outcome_ = Outcome::kOutputFailed;
+    stop.store(1);
+    return 0;
+  };
+  if (!CheckRunOutputs(lastBase_)) return refused();
   switch (OverwritePrompt(base, "was")) {
     case Overwrite::kSkip:
       outcome_ = Outcome::kSkipped;
@@ -94,7 +103,10 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     case Overwrite::kGo:
       break;
   }
-  lastBase_ = outputBase(base);
+  if (outputBase(base) != lastBase_) {  // another name was chosen at the prompt
+    lastBase_ = outputBase(base);
+    if (!CheckRunOutputs(lastBase_)) return refused();
+  }
 
   for (auto& m : inputs_) {
     m->ResetTables();
@@ -156,11 +168,20 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
 }
 
 std::vector<std::string> CWaveModule::OutputFiles() const {
-  if (outcome_ != Outcome::kDone && outcome_ != Outcome::kStopped) return {};
-  std::vector<std::string> files = {lastBase_ + "was", lastBase_ + "wts", lastBase_ + "rpt"};
+  if (outcome_ != Outcome::kDone) return {};  // a stopped run leaves the previous files
+  std::vector<std::string> files;
+  for (const RoleFile& f : RunOutputs(lastBase_)) files.push_back(f.path);
+  return files;
+}
+
+std::vector<RoleFile> CWaveModule::RunOutputs(const std::string& base) const {
+  const std::string b = OutputBaseOf(base);
+  std::vector<RoleFile> files = {{"auto-spectrum file", b + "was"},
+                                 {"time-series statistics file", b + "wts"},
+                                 {"report file", b + "rpt"}};
   const CWaveSetup& s = static_cast<const CWaveSetup&>(*setup_);
-  if (s.outputSurfaceWT) files.push_back(lastBase_ + "wt");
-  if (s.outputFFTtoWSS) files.push_back(lastBase_ + "wss");
+  if (s.outputSurfaceWT) files.push_back({"surface elevation file", b + "wt"});
+  if (s.outputFFTtoWSS) files.push_back({"Fourier coefficient file", b + "wss"});
   return files;
 }
 

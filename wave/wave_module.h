@@ -52,7 +52,7 @@ class CWaveModule : public CPostProc {
   // How the last run ended.
   enum class Outcome {
     kNone,          // no run, or no input with a reader
-    kDone,          // outputs written (possibly stopped early: see Stopped)
+    kDone,          // outputs written
     kDeclined,      // the setup summary was declined
     kNoData,        // the file holds no bursts
     kSampleError,   // no period passes the attenuation test
@@ -69,6 +69,9 @@ class CWaveModule : public CPostProc {
   void KeepResults(bool keep) { keepResults_ = keep; }
   // The files the last run wrote (B + "was", "wts", "rpt", and "wt", "wss" when asked).
   std::vector<std::string> OutputFiles() const;
+  std::vector<RoleFile> RunOutputs(const std::string& base) const override;
+  // B of an output base: the base with its extension removed and its dot kept.
+  static std::string OutputBaseOf(const std::string& base);
   // Why the last run wrote nothing, in a sentence; empty after kDone.
   std::string OutcomeText() const;
 

@@ -1,7 +1,11 @@
 // The conversion run: its start checks, messages, status lines, progress, output files and
 // its worker thread.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <algorithm>
+#include <csignal>
+#include <filesystem>
 #include <future>
 
 #include "convert/converter.h"
@@ -225,11 +229,32 @@ TEST_F(Fixture, BadCoefficientLineIsReportedOnce) {
 
 TEST_F(Fixture, FullDiskIsNotReportedAsFinished) {
   ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
-  r.tide = "/dev/full";
+  testing::WriteFile(r.tide, "previous tide");
+  // A disk that is full after 2000 bytes of a file.
+  struct rlimit old {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  struct rlimit small = old;
+  small.rlim_cur = 2000;
+  auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
   ConvertSummary s = Convert(r);
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, oldHandler);
   EXPECT_EQ(s.outcome, ConvertOutcome::kFailed);
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{kMsgWriteError});
   for (const std::string& t : ui.StatusTexts()) EXPECT_NE(t, kStatusFinished);
+  EXPECT_EQ(ReadFile(r.tide), "previous tide");
+  EXPECT_FALSE(IsFile(r.wave));
+}
+
+TEST_F(Fixture, ADeviceIsNoOutput) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
+  r.tide = "/dev/full";
+  EXPECT_EQ(Convert(r).outcome, ConvertOutcome::kFailed);
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{
+                "The tide file /dev/full is a device, not a regular file: choose another name."});
+  EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
 }
 
 // Holds the worker at "Converting file..." until the test lets it go.
@@ -259,6 +284,8 @@ TEST_F(Fixture, OneRunAtATimeAndStop) {
   ConvertSummary s = c.Wait();
   EXPECT_EQ(s.outcome, ConvertOutcome::kStopped);
   EXPECT_EQ(s.tideRecords, 0);
+  EXPECT_FALSE(IsFile(r.tide));  // a stopped run writes nothing that looks complete
+  EXPECT_FALSE(IsFile(r.wave));
   std::vector<std::string> st = held.StatusTexts();
   EXPECT_EQ(st.back(), kStatusOperatorAborted);
   EXPECT_FALSE(c.IsRunning());
@@ -268,6 +295,86 @@ TEST_F(Fixture, OneRunAtATimeAndStop) {
   CHexConverter c2(again);
   ASSERT_EQ(c2.Start(r), ConvertStart::kStarted);
   EXPECT_EQ(c2.Wait().outcome, ConvertOutcome::kFinished);
+}
+
+// The files of a folder other than the settings files, for "nothing else was written".
+std::vector<std::string> DataFiles(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& e : std::filesystem::directory_iterator(dir)) {
+    const std::string n = e.path().filename().string();
+    if (n != "CNVHex.ini" && n != "TidoraWaves.log") names.push_back(n);
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(Fixture, AnOutputThatIsTheUploadOrTheOtherOutputIsRefused) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
+  const std::string upload = ReadFile(r.input);
+  std::filesystem::create_symlink(r.input, home.file("link.tid"));
+  const std::string dotted = home.path() + "/./a.hex";
+  struct Case {
+    std::string tide, wave, message;
+  } cases[] = {
+      {r.input, r.wave, "The tide file " + r.input + " is the upload file " + r.input},
+      {dotted, r.wave, "The tide file " + dotted + " is the upload file " + r.input},
+      {home.file("link.tid"), r.wave,
+       "The tide file " + home.file("link.tid") + " is the upload file " + r.input},
+      {r.tide, r.input, "The wave burst file " + r.input + " is the upload file " + r.input},
+      {r.tide, r.tide, "The wave burst file " + r.tide + " is the tide file " + r.tide},
+  };
+  for (const Case& c : cases) {
+    ui.Clear();
+    ConvertRequest q = r;
+    q.tide = c.tide;
+    q.wave = c.wave;
+    EXPECT_EQ(Convert(q).outcome, ConvertOutcome::kFailed) << c.message;
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{c.message + ": choose another name."});
+    EXPECT_EQ(ReadFile(r.input), upload);
+    EXPECT_EQ(DataFiles(home.path()), (std::vector<std::string>{"a.hex", "link.tid"}));
+  }
+}
+
+TEST_F(Fixture, TheReferenceFileIsCheckedToo) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr77Bpr), "b");
+  const std::string upload = ReadFile(r.input);
+  // A tide file named .ref would be its own reference file.
+  ConvertRequest q = r;
+  q.tide = home.file("b.ref");
+  EXPECT_EQ(Convert(q).outcome, ConvertOutcome::kFailed);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The reference file " + home.file("b.ref") +
+                                                     " is the tide file " + home.file("b.ref") +
+                                                     ": choose another name."});
+  // An upload named .ref beside the tide file would be replaced by the reference records.
+  ui.Clear();
+  std::filesystem::rename(r.input, home.file("u.ref"));
+  q = r;
+  q.input = home.file("u.ref");
+  q.tide = home.file("u.tid");
+  EXPECT_EQ(Convert(q).outcome, ConvertOutcome::kFailed);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The reference file " + home.file("u.ref") +
+                                                     " is the upload file " + home.file("u.ref") +
+                                                     ": choose another name."});
+  EXPECT_EQ(ReadFile(home.file("u.ref")), upload);
+  EXPECT_EQ(DataFiles(home.path()), std::vector<std::string>{"u.ref"});
+}
+
+TEST_F(Fixture, AFailedRunLeavesThePreviousOutputsAsTheyWere) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
+  testing::WriteFile(r.tide, "previous tide");
+  std::filesystem::create_directory(r.wave);  // the wave burst file cannot take its place
+  EXPECT_EQ(Convert(r).outcome, ConvertOutcome::kFailed);
+  EXPECT_EQ(MessageTexts(), std::vector<std::string>{"The wave burst file " + r.wave +
+                                                     " is a folder, not a regular file: choose "
+                                                     "another name."});
+  EXPECT_EQ(ReadFile(r.tide), "previous tide");
+  EXPECT_EQ(DataFiles(home.path()), (std::vector<std::string>{"a.hex", "a.tid", "a.wb"}));
+  // A whole run replaces both.
+  std::filesystem::remove(r.wave);
+  ui.Clear();
+  EXPECT_EQ(Convert(r).outcome, ConvertOutcome::kFinished);
+  EXPECT_NE(ReadFile(r.tide), "previous tide");
+  EXPECT_EQ(DataFiles(home.path()), (std::vector<std::string>{"a.hex", "a.tid", "a.wb"}));
 }
 
 }  // namespace

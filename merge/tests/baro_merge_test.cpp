@@ -66,8 +66,8 @@ class MergeRun : public ::testing::Test {
     CBaroMerge merge(settings, output, {baro, tide}, scans, ui, &page, &stop);
     int rc = merge.Run();
     outcome = merge.GetOutcome();
-    EXPECT_FALSE(std::filesystem::exists(dir.file("out.tmp")));
-    EXPECT_FALSE(std::filesystem::exists(dir.file("dep.tmp")));
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+      EXPECT_EQ(e.path().filename().string().find(".tmp"), std::string::npos) << e.path();
     return rc;
   }
   int Run(long scans) { return Run(scans, out, ui); }
@@ -259,7 +259,7 @@ TEST_F(MergeRun, MissingOrEmptyInputsAreReportedAndNothingIsWritten) {
   ui.Clear();
   EXPECT_EQ(Run(1, dir.file("missing/out.tid"), ui), 1);
   ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].text, dir.file("missing/out.tmp") + " could not be created.");
+  EXPECT_EQ(ui.Messages()[0].text, dir.file("missing/out.tid") + " could not be created.");
   EXPECT_EQ(ui.Messages()[0].caption, "Output File Error");
 }
 
@@ -332,14 +332,16 @@ TEST_F(MergeRun, NoDataLineIsLostToBlankLinesOrAShortScanCount) {
   EXPECT_EQ(lines[4].substr(28, 11), "     8.0000");
 }
 
-TEST(MergeTempPath, NeverNamesAnInputOrTheOutput) {
-  testing::TempDir dir;
-  EXPECT_EQ(MergeTempPath(dir.file("a.tid"), {dir.file("a.bp"), dir.file("b.tid")}),
-            dir.file("a.tmp"));
-  EXPECT_EQ(MergeTempPath(dir.file("a.tid"), {dir.file("a.tmp"), dir.file("b.bp")}),
-            dir.file("a.tid.tmp"));
-  EXPECT_EQ(MergeTempPath(dir.file("a.tmp"), {dir.file("a.tid"), dir.file("b.bp")}),
-            dir.file("a.tmp.tmp"));
+TEST_F(MergeRun, AFileNamedLikeATemporaryFileIsLeftAlone) {
+  // A file of the user's that happens to carry the name a temporary file could have.
+  testing::WriteFile(dir.file("out.tmp"), "mine");
+  testing::WriteFile(baro, BaroLine({1, 1, 2005, 0, 0, 0}, 14.0));
+  WriteTide({{{1, 1, 2005, 0, 0, 0}, 20}});
+  CInteractionPage page(ui);
+  CBaroMerge merge(settings, out, {baro, tide}, 1, ui, &page, &stop);
+  ASSERT_EQ(merge.Run(), 0);
+  EXPECT_EQ(testing::ReadFile(dir.file("out.tmp")), "mine");
+  EXPECT_NE(merge.TempPath(), dir.file("out.tmp"));
 }
 
 }  // namespace

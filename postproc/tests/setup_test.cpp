@@ -213,7 +213,24 @@ TEST(SetupFile, SaveFailureIsReported) {
   EXPECT_EQ(s.setupPath, "");
 }
 
+TEST(SetupFile, SavingWritesThroughALinkAndRefusesOtherFiles) {
+  TempDir dir;
+  TestMergeSetup s;
+  ScriptedInteraction ui;
+  std::filesystem::create_directory(dir.file("setups"));
+  std::filesystem::create_symlink("setups/merge.psa", dir.file("merge.psa"));
+  ASSERT_EQ(s.Save(dir.file("merge.psa"), ui), 1);
+  EXPECT_TRUE(std::filesystem::is_symlink(dir.file("merge.psa")));
+  EXPECT_EQ(ReadFile(dir.file("setups/merge.psa")).substr(0, 30),
+            "3  Merge Barometric Pressure\r\n");
+  EXPECT_EQ(s.Save(dir.file("setups"), ui), 0);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text, dir.file("setups") + " is a folder, not a regular file.");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("setups")));
+}
+
 TEST(SetupFile, DefaultPathAndRenameMode) {
+  TempHome home;
   TempDir dir;
   EXPECT_EQ(DefaultSetupPath(dir.path(), "Swellcalc.psa", true), dir.file("Swellcalc.psa"));
   WriteFile(dir.file("Swellcalc.psa"), "x");
@@ -223,9 +240,8 @@ TEST(SetupFile, DefaultPathAndRenameMode) {
             dir.file("Swellcalc_1.psa"));
   WriteFile(dir.file("Swellcalc_1.psa"), "x");
   EXPECT_EQ(DefaultSetupPath(dir.path() + "/", "Swellcalc.psa", true), dir.file("Swellcalc_2.psa"));
-  std::string cwd = std::filesystem::current_path().string();
   EXPECT_EQ(DefaultSetupPath(dir.file("nothing/here"), "Swellcalc.psa", false),
-            cwd + "/Swellcalc.psa");
+            SettingsFile("Swellcalc.psa"));
 }
 
 TEST(SetupFile, KeyValueAssignmentIsStrict) {
@@ -267,6 +283,22 @@ TEST_F(StartUp, CreatesADefaultSetupFileWhenThereIsNone) {
   ASSERT_EQ(RunStartUpSequence(again, prefs, ui), 1);  // now it loads without a word
   EXPECT_TRUE(ui.Messages().empty());
   EXPECT_EQ(again.setupPath, dir.file("new.psa"));
+}
+
+TEST_F(StartUp, TheFirstDefaultSetupFileGoesToTheSettingsFolder) {
+  // Started from a desktop menu, the working folder may be one the module cannot write to.
+  const auto cwd = std::filesystem::current_path();
+  std::filesystem::create_directory(dir.file("locked"));
+  std::filesystem::current_path(dir.file("locked"));
+  std::filesystem::permissions(
+      dir.file("locked"), std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const int result = RunStartUpSequence(s, ReadModulePreferences(s.DisplayName()), ui);
+  std::filesystem::current_path(cwd);
+  std::filesystem::permissions(dir.file("locked"), std::filesystem::perms::owner_all);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(s.setupPath, SettingsFile(s.DefaultFileName()));
+  EXPECT_TRUE(std::filesystem::is_regular_file(s.setupPath));
+  EXPECT_TRUE(std::filesystem::is_empty(dir.file("locked")));
 }
 
 TEST_F(StartUp, UnreadableFileIsOverwrittenOrRenamed) {

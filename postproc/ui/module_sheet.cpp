@@ -734,6 +734,7 @@ void ModuleSheet::StartOrStop() {
     SelectOutputDir();
     return;
   }
+  if (!module_.CheckRunOutputs(module_.OutputBase())) return;  // an output is an input
   showDataPage_ = false;
   if (!module_.StartCheck()) {
     // The module has said why; it may want its Data Setup page.

@@ -395,9 +395,8 @@ TEST(WaveAnalysisProgress, StopFlagIsReadEveryStep) {
     if (count == 1000) {
       EXPECT_EQ(page.positions[1 + 19], 1);
     }
-    // A stopped run keeps complete blocks of the bursts done.
-    auto wts = Lines(ReadFile(dir.file("p.wts")));
-    EXPECT_EQ(wts.size(), 1u + 3 * done);
+    // A stopped run leaves no output that could pass for a whole one, and no temporary file.
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
   }
 }
 
@@ -419,6 +418,76 @@ TEST(WaveAnalysisFiles, AnOutputThatCannotBeOpenedStopsTheRun) {
   ASSERT_EQ(ui.Messages().size(), 1u);
   EXPECT_EQ(ui.Messages()[0].caption, "File Error");
   EXPECT_EQ(ui.Messages()[0].text, base + "was cannot be opened for writing, contact Brennic.");
+}
+
+}  // namespace
+}  // namespace tidora
+
+namespace tidora {
+namespace {
+
+// The previous outputs of a run, written before the run under test.
+void WritePreviousOutputs(const TempDir& dir) {
+  for (const char* ext : {"was", "wts", "rpt"})
+    testing::WriteFile(dir.file(std::string("p.") + ext), ext);
+}
+
+// The previous outputs, unchanged, and nothing else in the folder.
+void ExpectPreviousOutputs(const TempDir& dir) {
+  for (const char* ext : {"was", "wts", "rpt"})
+    EXPECT_EQ(ReadFile(dir.file(std::string("p.") + ext)), ext);
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 3u);
+}
+
+TEST(WaveAnalysisFiles, AnOutputPlaceThatIsAFolderLeavesThePreviousOutputs) {
+  TempDir dir;
+  WritePreviousOutputs(dir);
+  std::filesystem::remove(dir.file("p.wts"));
+  std::filesystem::create_directory(dir.file("p.wts"));
+  CWaveSetup setup;
+  CMemoryBursts bursts = ConstantBursts(2, 64, 0.5, 30);
+  ScriptedInteraction ui;
+  CWaveAnalysis a(setup, bursts, dir.file("p."), ui);
+  ASSERT_TRUE(a.PrepareRun());
+  EXPECT_EQ(a.ProcessBursts(), 0);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            dir.file("p.wts") + " cannot be opened for writing, contact Brennic.");
+  EXPECT_EQ(ReadFile(dir.file("p.was")), "was");
+  EXPECT_EQ(ReadFile(dir.file("p.rpt")), "rpt");
+  EXPECT_TRUE(std::filesystem::is_directory(dir.file("p.wts")));
+  size_t files = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.path())) ++files;
+  EXPECT_EQ(files, 3u);  // no temporary file is left
+}
+
+TEST(WaveAnalysisFiles, AStopLeavesThePreviousOutputsAsTheyWere) {
+  TempDir dir;
+  WritePreviousOutputs(dir);
+  CWaveSetup setup;
+  setup.outputSurfaceWT = 1;
+  CountingBursts bursts;
+  std::atomic<int> stop{0};
+  for (int i = 0; i < 300; ++i)
+    bursts.bursts.push_back({i, 60.0 * i, 0.5, std::vector<float>(64, 20.0f)});
+  bursts.stopAt = 150;
+  bursts.stop = &stop;
+  ScriptedInteraction ui;
+  CWaveAnalysis a(setup, bursts, dir.file("p."), ui, nullptr, &stop);
+  ASSERT_TRUE(a.PrepareRun());
+  EXPECT_EQ(a.ProcessBursts(), 1);
+  ExpectPreviousOutputs(dir);  // and no .wt, which the stopped run would have added
+
+  // The whole run replaces them all at once.
+  stop = 0;
+  bursts.stopAt = -1;
+  CWaveAnalysis b(setup, bursts, dir.file("p."), ui, nullptr, &stop);
+  ASSERT_TRUE(b.PrepareRun());
+  EXPECT_EQ(b.ProcessBursts(), 1);
+  EXPECT_EQ(Lines(ReadFile(dir.file("p.wts"))).size(), 1u + 3 * 300);
+  EXPECT_TRUE(std::filesystem::exists(dir.file("p.wt")));
 }
 
 }  // namespace

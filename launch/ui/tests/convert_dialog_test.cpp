@@ -60,6 +60,24 @@ class ConvertDialogTest : public ::testing::Test {
   CoefficientSession session;
 };
 
+TEST_F(ConvertDialogTest, AnOutputThatIsTheUploadIsRefused) {
+  const std::string hex = Upload(24, 64);
+  const std::string upload = ReadFile(hex);
+  const std::string spelled = home.path() + "/./deploy.hex";
+  auto d = Open();
+  Set(d.get(), kIdConvInput, hex);
+  Set(d.get(), kIdConvTide, spelled);
+  Set(d.get(), kIdConvWave, home.file("deploy.wb"));
+  Click(d.get(), kIdConvConvert);
+  ASSERT_TRUE(tidora::testing::WaitFor([&] { return !d->running(); }));
+  EXPECT_EQ(MessageTexts(),
+            std::vector<std::string>{"The tide file " + spelled + " is the upload file " + hex +
+                                     ": choose another name."});
+  EXPECT_EQ(Status(d.get()), "Conversion aborted...");
+  EXPECT_EQ(ReadFile(hex), upload);
+  EXPECT_FALSE(IsFile(home.file("deploy.wb")));
+}
+
 TEST_F(ConvertDialogTest, BrowseThenConvertASimulatedUploadWithProgress) {
   std::string hex = Upload(96, 256);
   auto d = Open();

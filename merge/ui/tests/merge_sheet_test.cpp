@@ -73,5 +73,23 @@ TEST_F(MergeSheet, InputSelectionFollowsTheMergeRules) {
   EXPECT_TRUE(sheet->SetupChanged());
 }
 
+TEST_F(MergeSheet, StartRefusesAnOutputThatIsTheBarometricFile) {
+  WriteFile(dir.file("site.tid"), "     1   03/01/2005 00:00:00    24.7000     20.000\r\n");
+  WriteFile(dir.file("site.bp"), "3/1/05 0:00:00 14.7\n");
+  ui.QueueFiles({dir.file("site.tid"), dir.file("site.bp")});
+  File<QPushButton>(kIdInputSelect)->click();
+  File<QLineEdit>(kIdOutputFile)->setText("site.bp");
+  Q_EMIT File<QLineEdit>(kIdOutputFile)->editingFinished();
+  ui.Clear();
+  sheet->startButton()->click();
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Output File Error");
+  EXPECT_EQ(ui.Messages()[0].text, "The output file " + dir.file("site.bp") +
+                                       " is the input file " + dir.file("site.bp") +
+                                       ": choose another name.");
+  EXPECT_FALSE(module.IsProcessing());
+  EXPECT_EQ(tidora::testing::ReadFile(dir.file("site.bp")), "3/1/05 0:00:00 14.7\n");
+}
+
 }  // namespace
 }  // namespace tidora::ui
