@@ -192,6 +192,18 @@ TEST_F(WaveModuleRun, BurstWithANonFiniteSampleEndsTheRunAsFailed) {
   EXPECT_EQ(ui.LastStatus(), "Processing stopped, 1/1: deploy.wb");
 }
 
+TEST_F(WaveModuleRun, LaterBurstWithAbsurdPressuresIsRefusedNotWrittenAsNan) {
+  // Finite, but no sea is that deep: no period passes and the spectrum divides by 0.
+  for (float& p : bursts.bursts[2].pressure) p *= 1e36f;
+  Open();
+  ui.defaultAnswer = MsgAnswer::Yes;
+  EXPECT_EQ(module.RunAndWait(), 0);
+  EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kBadData);
+  EXPECT_EQ(ui.Messages().back().text,
+            "Wave burst 2 cannot be processed: its spectrum is not finite (are its samples "
+            "pressures?).");
+}
+
 TEST_F(WaveModuleRun, FirstBurstThatCannotBeAnalysedIsRefusedBeforeTheSummary) {
   const std::pair<float, float> cases[] = {
       {std::numeric_limits<float>::infinity(), 14.7f},  // sample period
