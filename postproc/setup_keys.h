@@ -77,8 +77,8 @@ struct SettingDecl {
   double bound;
   const char* label;  // the settings page's label
   // Where the value makes physical sense. Unlike the rule above these hold wherever a value
-  // comes from (typed, setup file, settings page), because the analysis divides by, takes
-  // logarithms of or iterates on them.
+  // comes from (typed, setup file, settings page), because the analyses divide by and
+  // iterate on them.
   RangeRule lowest{}, highest{};
   std::optional<double> marker{};  // a value with a meaning of its own, taken as it is
 
