@@ -23,10 +23,14 @@ std::span<const SettingDecl<CMergeSetup>> CMergeSetup::Settings() {
   static const std::array<SettingDecl<S>, 4> table = {
       IntSetting<S>(kKeyUnits, &S::barometricPressureUnits, kUnitsDefault,
                     "Input Barometric Pressure Units", kRangeNotBelow, kUnitsLowest),
+      // The depth divides by density x gravity: generous bands around any water column on
+      // Earth keep it finite and inside its column.
       SettingDecl<S>{kKeyGravity, SettingType::kDouble, nullptr, &S::gravity, 9.8, kRangeNotBelow,
-                     0, "Gravity (nominal value = 9.8 m/s^2)"},
+                     0, "Gravity (nominal value = 9.8 m/s^2)"}
+          .Limits(AtLeast(1), AtMost(100)),
       SettingDecl<S>{kKeyDensity, SettingType::kDouble, nullptr, &S::averageDensity, 1028.0,
-                     kRangeNotBelow, 0, "Average Density (nominal value = 1028 kg/m^3)"},
+                     kRangeNotBelow, 0, "Average Density (nominal value = 1028 kg/m^3)"}
+          .Limits(AtLeast(100), AtMost(10000)),
       FlagSetting<S>(kKeyConvert, &S::convertToWaterDepth, 1, "Convert Pressure to Water Depth"),
   };
   return table;

@@ -38,6 +38,13 @@ void CPostProc::FillJob(CPostProcJob& job) {
 
 int CPostProc::StartProcess() {
   if (IsProcessing()) return 0;
+  // Whatever way a value came in (a page takes any number typed), a run never starts on one
+  // that the analysis cannot use.
+  if (std::string why = setup_->CheckModuleSettings(); !why.empty()) {
+    ui_.Message("The settings cannot be used:\n" + why, "Cannot Start Process", MsgIcon::Warning,
+                MsgButtons::Ok);
+    return 0;
+  }
   JoinIfEnded();
   stop_.store(0);
   suspended_.store(false);

@@ -47,7 +47,8 @@ class CPostProc {
   CPostProcPage* Page() const { return page_; }
 
   // ---- The processing thread. ----
-  // Clears the stop flag and starts the thread; 0 when one is already running.
+  // Clears the stop flag and starts the thread; 0 when one is already running, or when a
+  // module setting must not be used (after saying which).
   int StartProcess();
   // Sets the stop flag and waits for the thread in steps (20 of WaitStep); a thread that does
   // not end gets the "Thread Error" box and the page is asked to close.

@@ -2,11 +2,13 @@
 
 #include <strings.h>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
+#include "datafile/textio.h"
 #include "platform/interaction.h"
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
@@ -169,6 +171,28 @@ int ModuleSectionKey(int index) {
   }
 }
 
+std::string CheckRange(RangeRule rule, double value) {
+  std::string b;
+  AppendShortest(b, rule.bound);
+  switch (rule.mode) {
+    case kRangeAbove:
+      if (!(value > rule.bound)) return "must be greater than " + b;
+      break;
+    case kRangeNotBelow:
+      if (!(value >= rule.bound)) return "must not be less than " + b;
+      break;
+    case kRangeNotAbove:
+      if (!(value <= rule.bound)) return "must not be greater than " + b;
+      break;
+    case kRangeBelow:
+      if (!(value < rule.bound)) return "must be less than " + b;
+      break;
+    default:
+      break;
+  }
+  return {};
+}
+
 std::string CheckSettingText(SettingType type, RangeMode mode, double bound,
                              const std::string& text, double& value) {
   const char* begin = text.c_str();
@@ -183,26 +207,16 @@ std::string CheckSettingText(SettingType type, RangeMode mode, double bound,
   if (text.empty() || end == begin || *end != '\0')
     return "\"" + text + "\" is not " +
            (type == SettingType::kDouble ? "a number" : "a whole number");
+  if (!std::isfinite(value)) return "\"" + text + "\" is not a finite number";
   if (type == SettingType::kFlag && value != 0 && value != 1) return "must be 0 or 1";
-  char b[64];
-  std::snprintf(b, sizeof b, "%g", bound);
-  switch (mode) {
-    case kRangeAbove:
-      if (!(value > bound)) return std::string("must be greater than ") + b;
-      break;
-    case kRangeNotBelow:
-      if (!(value >= bound)) return std::string("must not be less than ") + b;
-      break;
-    case kRangeNotAbove:
-      if (!(value <= bound)) return std::string("must not be greater than ") + b;
-      break;
-    case kRangeBelow:
-      if (!(value < bound)) return std::string("must be less than ") + b;
-      break;
-    default:
-      break;
-  }
-  return {};
+  return CheckRange({mode, bound}, value);
+}
+
+std::string DescribeRejectedSetting(int keyId, double value, const std::string& why) {
+  std::string text = SetupKeyName(keyId) ? SetupKeyName(keyId) : "?";
+  text += " = ";
+  AppendShortest(text, value);
+  return text + ": " + why;
 }
 
 // ---- SetupLineReader ----
@@ -279,7 +293,16 @@ int CPostProcSetup::Save(const std::string& path, Interaction& ui) {
   return 1;
 }
 
+void CPostProcSetup::RejectSetting(int keyId, const std::string& text, const std::string& why) {
+  const char* key = SetupKeyName(keyId);
+  // A value of a hostile file may be very long: enough of it to find the line.
+  const std::string shown = text.size() > 40 ? text.substr(0, 40) + "..." : text;
+  rejected_ +=
+      std::string(rejected_.empty() ? "" : "\n") + (key ? key : "?") + "=" + shown + ": " + why;
+}
+
 CPostProcSetup::ParseResult CPostProcSetup::Parse(std::istream& in, int* otherModule) {
+  rejected_.clear();
   SetupLineReader reader(in);
   std::string line;
   if (!reader.Next(line)) return ParseResult::kNoTitle;
@@ -301,7 +324,7 @@ CPostProcSetup::ParseResult CPostProcSetup::Parse(std::istream& in, int* otherMo
     else
       SkipSection(reader);
   }
-  return ParseResult::kOk;
+  return rejected_.empty() ? ParseResult::kOk : ParseResult::kBadValue;
 }
 
 int CPostProcSetup::Load(const std::string& path, int flag, Interaction& ui) {
@@ -321,6 +344,10 @@ int CPostProcSetup::Load(const std::string& path, int flag, Interaction& ui) {
       ui.Message(Format("Cannot read %s.", path), kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
     else if (r == ParseResult::kUnknownTitle)
       ui.Message(openFailure, kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
+    else if (r == ParseResult::kBadValue)
+      // Running on a default in place of the value asked for would give wrong numbers.
+      ui.Message(Format("%s holds settings that cannot be used:\n", path) + rejected_,
+                 kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
     else
       ui.Message(Format("%s is a program setup file for the ", path) + ModuleDisplayName(other) +
                      " program.",

@@ -59,8 +59,15 @@ class CPostProcSetup {
   // leaves the defaults and the previous setup path.
   int Load(const std::string& path, int flag, Interaction& ui);
   // Loads from text (the file's contents) without messages; the result tells what happened.
-  enum class ParseResult { kOk, kNoTitle, kUnknownTitle, kWrongModule };
+  // kBadValue: the module section holds values its settings cannot take (RejectedSettings);
+  // the other values were read.
+  enum class ParseResult { kOk, kNoTitle, kUnknownTitle, kWrongModule, kBadValue };
   ParseResult Parse(std::istream& in, int* otherModule = nullptr);
+  // "Key=text: why" for every value the last Parse did not take, one a line.
+  const std::string& RejectedSettings() const { return rejected_; }
+  // "Key = value: why" for the first module setting that must not be used (set on a page,
+  // say, where any number can be typed); empty when every one may be used.
+  virtual std::string CheckModuleSettings() const { return {}; }
 
   // Every module setting and the framework's texts and file list; not LastProcessed.
   bool Equals(const CPostProcSetup& other) const;
@@ -84,11 +91,15 @@ class CPostProcSetup {
   CPostProcSetup() = default;
   CPostProcSetup(const CPostProcSetup&) = default;
   CPostProcSetup& operator=(const CPostProcSetup&) = default;
+  // A module reader's note of a value it did not take.
+  void RejectSetting(int keyId, const std::string& text, const std::string& why);
 
  private:
   void ReadFrameworkSection(SetupLineReader& in);
   void ReadModuleSection(SetupLineReader& in);
   void SkipSection(SetupLineReader& in);
+
+  std::string rejected_;
 };
 
 // A module setup whose section is declared by a table: `S::Settings()` returns the table.
@@ -100,8 +111,13 @@ class CTableSetup : public CPostProcSetup {
     WriteSettings<S>(out, self(), S::Settings());
   }
   void ReadModuleKey(int keyId, const std::string& value) override {
-    if (const SettingDecl<S>* d = FindSetting<S>(S::Settings(), keyId))
-      ReadSettingText<S>(self(), *d, value);
+    if (const SettingDecl<S>* d = FindSetting<S>(S::Settings(), keyId)) {
+      std::string why = ReadSettingText<S>(self(), *d, value);
+      if (!why.empty()) RejectSetting(keyId, value, why);
+    }
+  }
+  std::string CheckModuleSettings() const override {
+    return CheckSettings<S>(self(), S::Settings());
   }
   bool ModuleEqual(const CPostProcSetup& other) const override {
     const S* o = dynamic_cast<const S*>(&other);

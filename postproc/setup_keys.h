@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
@@ -46,6 +47,26 @@ int ModuleSectionKey(int index);
 
 enum class SettingType { kFlag, kInt, kDouble };
 
+// One side of a value's range: above, not below, ... the bound (kRangeNone: no rule).
+struct RangeRule {
+  RangeMode mode = kRangeNone;
+  double bound = 0;
+};
+inline RangeRule MoreThan(double b) {
+  return {kRangeAbove, b};
+}
+inline RangeRule AtLeast(double b) {
+  return {kRangeNotBelow, b};
+}
+inline RangeRule AtMost(double b) {
+  return {kRangeNotAbove, b};
+}
+inline RangeRule LessThan(double b) {
+  return {kRangeBelow, b};
+}
+// Empty when the value keeps the rule, else why not ("must be greater than 0").
+std::string CheckRange(RangeRule rule, double value);
+
 template <class S>
 struct SettingDecl {
   int keyId;  // position in the vocabulary
@@ -56,6 +77,23 @@ struct SettingDecl {
   RangeMode rangeMode;  // checked when a person types the value (kRangeNone: anything goes)
   double bound;
   const char* label;  // the settings page's label
+  // Where the value makes physical sense. Unlike the rule above these hold wherever a value
+  // comes from (typed, setup file, settings page), because the analyses divide by and
+  // iterate on them.
+  RangeRule lowest{}, highest{};
+  std::optional<double> marker{};  // a value with a meaning of its own, taken as it is
+
+  SettingDecl Limits(RangeRule low, RangeRule high = {}) const {
+    SettingDecl d = *this;
+    d.lowest = low;
+    d.highest = high;
+    return d;
+  }
+  SettingDecl Marker(double value) const {
+    SettingDecl d = *this;
+    d.marker = value;
+    return d;
+  }
 };
 
 template <class S>
@@ -99,14 +137,58 @@ const SettingDecl<S>* FindSetting(std::span<const SettingDecl<S>> table, int key
   return nullptr;
 }
 
-// Setup-file reading: ints by decimal conversion, doubles by text-to-double conversion; text
-// that is not a number reads as 0.
+// Empty when a setting may hold the value, else why not: every value is finite, a flag is 0
+// or 1, an int fits, and the declared rule and limits hold.
 template <class S>
-void ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
+std::string CheckSettingValue(const SettingDecl<S>& d, double value) {
+  if (d.marker && value == *d.marker) return {};
+  if (!std::isfinite(value)) return "must be a finite number";
+  if (d.type == SettingType::kFlag && value != 0 && value != 1) return "must be 0 or 1";
+  if (d.type != SettingType::kDouble && !(value >= -2147483647.0 && value <= 2147483647.0))
+    return "is out of range";
+  for (RangeRule rule : {RangeRule{d.rangeMode, d.bound}, d.lowest, d.highest}) {
+    std::string why = CheckRange(rule, value);
+    if (!why.empty()) return why;
+  }
+  return {};
+}
+
+template <class S>
+double SettingValue(const S& s, const SettingDecl<S>& d) {
+  return d.type == SettingType::kDouble ? s.*d.doubleField : double(s.*d.intField);
+}
+
+// Setup-file reading: ints by decimal conversion, doubles by text-to-double conversion; text
+// that is not a number reads as 0. A value the setting cannot hold is not taken: the result
+// says why (empty when it was taken).
+template <class S>
+std::string ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
+  double v;
+  if (d.type == SettingType::kDouble) {
+    v = std::atof(value.c_str());
+  } else {
+    v = static_cast<double>(std::strtol(value.c_str(), nullptr, 10));
+  }
+  std::string why = CheckSettingValue(d, v);
+  if (!why.empty()) return why;
   if (d.type == SettingType::kDouble)
-    s.*d.doubleField = std::atof(value.c_str());
+    s.*d.doubleField = v;
   else
-    s.*d.intField = std::atoi(value.c_str());
+    s.*d.intField = static_cast<int>(v);
+  return {};
+}
+
+// The first setting of a record that it must not hold, as "Key = value: why"; empty when
+// every one may be used.
+std::string DescribeRejectedSetting(int keyId, double value, const std::string& why);
+template <class S>
+std::string CheckSettings(const S& s, std::span<const SettingDecl<S>> table) {
+  for (const auto& d : table) {
+    const double v = SettingValue(s, d);
+    std::string why = CheckSettingValue(d, v);
+    if (!why.empty()) return DescribeRejectedSetting(d.keyId, v, why);
+  }
+  return {};
 }
 
 template <class S>
@@ -134,6 +216,7 @@ std::string AssignSetting(S& s, std::span<const SettingDecl<S>> table, const std
   if (!d) return "unknown setting \"" + key + "\"";
   double v = 0;
   std::string err = CheckSettingText(d->type, d->rangeMode, d->bound, text, v);
+  if (err.empty()) err = CheckSettingValue(*d, v);
   if (!err.empty()) return key + ": " + err;
   if (d->type == SettingType::kDouble)
     s.*d->doubleField = v;

@@ -80,6 +80,23 @@ std::string Sprintf(const char* fmt, ...) {
   return n < 0 ? std::string() : std::string(buf, std::min(static_cast<size_t>(n), sizeof buf - 1));
 }
 
+// Why a burst cannot be analysed, empty when it can: the transform and the wave-number
+// iteration need finite samples and a positive, finite sample period.
+std::string BurstInputProblem(const WaveBurst& b) {
+  if (!(b.samplePeriod > 0) || !std::isfinite(b.samplePeriod))
+    return "its sample period is not a positive number";
+  for (int i = 0; i < b.points; ++i)
+    if (!std::isfinite(b.pressure[i]))
+      return Sprintf("its sample %d is not a finite number", i + 1);
+  return {};
+}
+
+bool AllFinite(std::initializer_list<double> values) {
+  for (double v : values)
+    if (!std::isfinite(v)) return false;
+  return true;
+}
+
 // Whole seconds of a start time, truncated, kept within the unsigned 32-bit clock.
 long WholeSeconds(double start) {
   if (!(start > -2147483648.0)) return 0;
@@ -140,10 +157,13 @@ bool CWaveAnalysis::PrepareRun() {
   prepared_ = false;
   summary_.clear();
   sampleError_.clear();
+  dataError_.clear();
   WaveBurst first;
-  if (bursts_.BurstCount() < 1 || !bursts_.GetBurst(0, first) || first.points < 1 ||
-      !(first.samplePeriod > 0))
+  if (bursts_.BurstCount() < 1 || !bursts_.GetBurst(0, first) || first.points < 1) return false;
+  if (std::string why = BurstInputProblem(first); !why.empty()) {
+    dataError_ = BurstErrorText(first.number, why);
     return false;
+  }
   const int n = first.points;
   const double dt = first.samplePeriod;
   double sum = 0;
@@ -191,6 +211,14 @@ bool CWaveAnalysis::PrepareRun() {
   }
 
   run_.bands = nse > 0 ? kMax / nse : 0;
+  if (run_.bands < 1) {
+    // A run without a band would write spectra of nothing and call it done.
+    dataError_ = Sprintf(
+        "No frequency band can be formed: %d spectral estimates per band, and the first burst "
+        "resolves %d frequencies.",
+        nse, kMax);
+    return false;
+  }
   run_.fLow = 0;
   run_.fHigh = 1000000;
   for (int b = 0; b < run_.bands; ++b) {
@@ -215,6 +243,11 @@ bool CWaveAnalysis::PrepareRun() {
 
 int CWaveAnalysis::VerifySetup() {
   if (!PrepareRun()) {
+    if (!dataError_.empty()) {
+      ui_.Message(dataError_, kBurstErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
+      if (stop_) stop_->store(1);
+      return kVerifyBadData;
+    }
     if (!sampleError_.empty()) {
       // The run cannot go on, but the program hosting the module does.
       ui_.Message(sampleError_, "Sample Error", MsgIcon::Warning, MsgButtons::Ok);
@@ -296,6 +329,7 @@ int CWaveAnalysis::ProcessBursts() {
   }
   const int step = std::max(1, count / 100);
   int position = 0;
+  bool refused = false;
   WaveBurstResult r;
   for (int u = 0; u < count; ++u) {
     if (u % step == 0) {
@@ -306,7 +340,13 @@ int CWaveAnalysis::ProcessBursts() {
     WaveBurst burst;
     if (!bursts_.GetBurst(u, burst)) break;
     if (u == 0) firstStart_ = static_cast<uint32_t>(WholeSeconds(burst.start));
-    AnalyseAndWrite(burst, r, true);
+    std::string why;
+    if (!AnalyseAndWrite(burst, r, true, why)) {
+      ui_.Message(BurstErrorText(burst.number, why), kBurstErrorCaption, MsgIcon::Warning,
+                  MsgButtons::Ok);
+      refused = true;
+      break;
+    }
     if (keepResults_) results_.push_back(r);
   }
 
@@ -318,30 +358,37 @@ int CWaveAnalysis::ProcessBursts() {
       ok = false;
     }
   }
-  // The outputs replace the previous ones together, and only after a whole run: a stopped run
-  // must not leave files that look complete.
-  if (ok && !StopRequested() && !outputs_->Commit()) {
+  // The outputs replace the previous ones together, and only after a whole run: a stopped
+  // or refused run must not leave files that look complete.
+  if (ok && !refused && !StopRequested() && !outputs_->Commit()) {
     ui_.Message(outputs_->Error() + "\nThe previous output files are unchanged.", "File Error",
                 MsgIcon::Warning, MsgButtons::Ok);
     ok = false;
   }
   CloseOutputs();
+  if (refused) return kRunBadBurst;
   return ok ? 1 : 0;
 }
 
 bool CWaveAnalysis::AnalyseBurst(const WaveBurst& burst, WaveBurstResult& out) {
   if (!prepared_) return false;
-  AnalyseAndWrite(burst, out, false);
-  return true;
+  std::string why;
+  return AnalyseAndWrite(burst, out, false, why);
 }
 
-const std::vector<double>& CWaveAnalysis::Window(int m, bool removal) {
-  if (windowLength_ != m) {
-    windowLength_ = m;
-    windowForward_.resize(m);
-    windowRemoval_.resize(m);
-    for (int i = 0; i < m; ++i) {
-      const double angle = kPi * i / (m - 1);
+std::string CWaveAnalysis::BurstErrorText(int number, const std::string& why) {
+  return Sprintf("Wave burst %d cannot be processed: ", number) + why + ".";
+}
+
+const std::vector<double>& CWaveAnalysis::Window(int n, bool removal) {
+  // Over the real samples only: a window laid over the zero padding too would leave the
+  // samples under part of it while the power factor assumes all of it.
+  if (windowLength_ != n) {
+    windowLength_ = n;
+    windowForward_.assign(n, 0.0);
+    windowRemoval_.assign(n, 0.0);
+    for (int i = 0; i < n && n > 1; ++i) {
+      const double angle = kPi * i / (n - 1);
       const double s = std::sin(angle), c = std::cos(angle);
       windowForward_[i] = kHannPowerFactor * kPascalsPerPsi * s * s;
       windowRemoval_[i] = 1 - c * c;
@@ -350,7 +397,10 @@ const std::vector<double>& CWaveAnalysis::Window(int m, bool removal) {
   return removal ? windowRemoval_ : windowForward_;
 }
 
-void CWaveAnalysis::AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write) {
+bool CWaveAnalysis::AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write,
+                                    std::string& why) {
+  why = BurstInputProblem(burst);
+  if (!why.empty()) return false;
   const int n = std::max(burst.points, 0);
   const int m = TransformLength(n);
   const double dt = burst.samplePeriod;
@@ -389,9 +439,9 @@ void CWaveAnalysis::AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, 
   bool passed;
   LimitIndexes(m / 2, t, h, d, r.kLow, r.kHigh, r.kMax, passed);
 
-  // Hann window and pascals over the whole padded length, then the transform.
-  const std::vector<double>& window = Window(m, false);
-  for (int i = 0; i < m; ++i) x[2 * i] *= window[i];
+  // Hann window and pascals over the samples (the padding stays 0), then the transform.
+  const std::vector<double>& window = Window(n, false);
+  for (int i = 0; i < n; ++i) x[2 * i] *= window[i];
   Radix2Transform(x, m, +1);
   const double scale = 1.0 / m;
   for (int i = 0; i < 2 * m; ++i) x[i] *= scale;
@@ -424,6 +474,8 @@ void CWaveAnalysis::AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, 
       centre += k / t;
     }
     s *= 2;
+    // The transform spreads the variance of N samples over M points.
+    if (m != n && n > 0) s *= static_cast<double>(m) / n;
     centre /= nse;
     if (b == 0) r.firstFrequency = centre;
     const double period = 1 / centre;
@@ -440,6 +492,10 @@ void CWaveAnalysis::AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, 
   }
   if (ChiSquaredLimits(run_.confidence, 2 * nse, r.lower, r.upper) != 0) r.lower = r.upper = 1;
   r.significantHeight = 4 * std::sqrt(r.energy);
+  if (!AllFinite({r.energy, r.peakPeriod, r.firstFrequency, r.meanPressure, r.totalDepth})) {
+    why = "its spectrum is not finite (are its samples pressures?)";
+    return false;
+  }
 
   if (write) {
     const uint32_t s = static_cast<uint32_t>(r.start);
@@ -459,10 +515,14 @@ void CWaveAnalysis::AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, 
     was_->Printf("\n");
   }
 
-  SurfaceElevation(r, write);
+  if (!SurfaceElevation(r, n, write)) {
+    why = "its surface elevation is not finite (are its samples pressures?)";
+    return false;
+  }
+  return true;
 }
 
-void CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, bool write) {
+bool CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, int n, bool write) {
   const int m = r.m;
   const double t = m * r.samplePeriod;
   const double rhoG = run_.rhoG;
@@ -479,10 +539,11 @@ void CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, bool write) {
   }
   Radix2Transform(x, m, -1);
 
+  // The padded tail is 0 and is not counted as cut.
   elevation_.assign(m, 0.0);
-  const std::vector<double>& w = Window(m, true);
+  const std::vector<double>& w = Window(n, true);
   int cut = 0;
-  for (int i = 0; i < m; ++i) {
+  for (int i = 0; i < n; ++i) {
     double v;
     if (w[i] > run_.windowCutoff) {
       v = x[2 * i] / w[i];
@@ -492,6 +553,13 @@ void CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, bool write) {
     }
     elevation_[i] = v / kHannPowerFactor;
   }
+  r.cutSamples = cut;
+  // Statistics of the real samples: the padding holds no waves and no variance.
+  WaveStatistics(elevation_.data(), n, r.samplePeriod, cut / 2, r.stats);
+  const WaveStatisticsRecord& s = r.stats;
+  if (!AllFinite({s.variance, s.averageHeight, s.averagePeriod, s.maximumHeight, s.h13, s.t13,
+                  s.h110, s.h1100}))
+    return false;
   if (write && wt_) {
     wt_->Printf("* %d %ld %6.2f %d\n", r.number, r.start, r.samplePeriod, m);
     for (int i = 0; i < m; ++i) {
@@ -499,10 +567,7 @@ void CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, bool write) {
       if ((i + 1) % 4 == 0) wt_->Printf("\n");
     }
   }
-  r.cutSamples = cut;
-  WaveStatistics(elevation_.data(), m, r.samplePeriod, cut / 2, r.stats);
   if (write) {
-    const WaveStatisticsRecord& s = r.stats;
     wts_->Printf("* %4d %10ld %6.2f %4d %4d %10.3f %10.3f %10.3f\n", r.number, r.start,
                  r.samplePeriod, m, s.waves, r.totalDepth, r.depth, run_.density);
     wts_->Printf("  %16.6e %16.6e %16.6e %16.6e\n", s.variance, rhoG * s.variance, s.averageHeight,
@@ -510,6 +575,7 @@ void CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, bool write) {
     wts_->Printf("  %16.6e %16.6e %16.6e %16.6e %16.6e\n", s.maximumHeight, s.h13, s.t13, s.h110,
                  s.h1100);
   }
+  return true;
 }
 
 }  // namespace tidora

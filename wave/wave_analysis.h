@@ -100,19 +100,24 @@ class CWaveAnalysis {
   CWaveAnalysis& operator=(const CWaveAnalysis&) = delete;
 
   // Results of the setup check.
-  enum { kVerifyDeclined = 0, kVerifyAccepted = 1, kVerifySampleError = -1 };
+  enum { kVerifyDeclined = 0, kVerifyAccepted = 1, kVerifySampleError = -1, kVerifyBadData = -2 };
   // Checks the setup on the first burst and asks "Verify Setup". 1 accepted, 0 declined or no
   // data (the stop flag is then set), -1 when no period passes the attenuation test: the
-  // "Sample Error" box was shown and the run must end as failed (SampleErrorText()).
+  // "Sample Error" box was shown and the run must end as failed (SampleErrorText()); -2 when
+  // the first burst cannot be analysed or gives no band: the "Wave Burst Error" box was shown
+  // (DataErrorText()) and the run must end as failed.
   int VerifySetup();
   // Runs every burst and writes the outputs. 1 when the run went through (also when stopped
-  // by the stop flag), 0 when an output file could not be opened or written. The outputs are
-  // written beside their places and replace the previous ones only at the end of a whole run:
-  // after a stop or a failure the previous files are as they were.
+  // by the stop flag), 0 when an output file could not be opened or written, kRunBadBurst
+  // when a burst could not be analysed (the "Wave Burst Error" box named it; the run stopped
+  // there). The outputs are written beside their places and replace the previous ones only at
+  // the end of a whole run: after a stop or a failure the previous files are as they were.
+  enum { kRunBadBurst = -1 };
   int ProcessBursts();
 
   // Analyses one burst without writing anything (tests and benchmarks); VerifySetup or
-  // PrepareRun must have run.
+  // PrepareRun must have run. False also for a burst that cannot be analysed (non-finite
+  // samples or sample period, or results that are not finite).
   bool AnalyseBurst(const WaveBurst& burst, WaveBurstResult& out);
   // The run-wide values of the setup check without asking anyone; false when the file holds
   // no data or no period passes the attenuation test.
@@ -121,6 +126,8 @@ class CWaveAnalysis {
   const WaveRunValues& Run() const { return run_; }
   const std::string& SummaryText() const { return summary_; }
   const std::string& SampleErrorText() const { return sampleError_; }
+  const std::string& DataErrorText() const { return dataError_; }
+  static constexpr const char* kBurstErrorCaption = "Wave Burst Error";
   const std::vector<WaveBurstResult>& Results() const { return results_; }
   int BurstsDone() const { return static_cast<int>(results_.size()); }
   void KeepResults(bool keep) { keepResults_ = keep; }
@@ -136,9 +143,14 @@ class CWaveAnalysis {
   bool StopRequested() const;
   void LimitIndexes(int halfLength, double recordLength, double h, double d, int& kLow, int& kHigh,
                     int& kMax, bool& passed) const;
-  void AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write);
-  void SurfaceElevation(WaveBurstResult& r, bool write);
-  const std::vector<double>& Window(int m, bool removal);
+  // False, with the reason, when the burst cannot be analysed.
+  bool AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write, std::string& why);
+  // n: the burst's own samples (the rest of the r.m points is padding). False when the
+  // elevation or its statistics are not finite.
+  bool SurfaceElevation(WaveBurstResult& r, int n, bool write);
+  // Hann weights over the n real samples (the padding is not windowed).
+  const std::vector<double>& Window(int n, bool removal);
+  static std::string BurstErrorText(int number, const std::string& why);
 
   const CWaveSetup& setup_;
   const CBurstSource& bursts_;
@@ -148,7 +160,7 @@ class CWaveAnalysis {
   std::atomic<int>* stop_;
   WaveRunValues run_;
   bool prepared_ = false;
-  std::string summary_, sampleError_;
+  std::string summary_, sampleError_, dataError_;
   uint32_t firstStart_ = 0;
   bool keepResults_ = false;
   std::vector<WaveBurstResult> results_;

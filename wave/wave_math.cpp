@@ -15,11 +15,14 @@ double SeawaterDensity(double salinity, double temperature) {
 }
 
 double SolveWaveNumber(double h, double period) {
-  if (h <= 0 || period <= 0) return 0;
+  if (!(h > 0) || !(period > 0) || !std::isfinite(h) || !std::isfinite(period)) return 0;
   const double y = kPi * kPi * kFourOverG * h / (period * period);
+  if (!(y > 0)) return 0;           // so long a wave that y underflows: k -> 0
+  if (!std::isfinite(y)) return y;  // so short a wave that it is infinitely short
   double z = y / std::tanh(y);
-  double zNew;
-  for (;;) {
+  double zNew = z;
+  // The step at least halves the error; the bound only stops a runaway.
+  for (int i = 0; i < kDispersionIterations; ++i) {
     const double w = y / std::tanh(z);
     zNew = (w + z) / 2;
     if (std::fabs(w - zNew) < kDispersionTolerance) break;
@@ -31,6 +34,7 @@ double SolveWaveNumber(double h, double period) {
 double PressureResponse(double h, double d, double period) {
   const double k = SolveWaveNumber(h, period);
   d = std::fabs(d);
+  if (std::isinf(k)) return d > 0 ? 0.0 : 1.0;
   if (k * h > kDeepWaterKh) return std::exp(-k * d);
   return std::cosh(k * (h - d)) / std::cosh(k * h);
 }

@@ -14,6 +14,7 @@ inline constexpr double kPi = 3.141592653589793;
 inline constexpr double kTransformTwoPi = 6.28318530717959;
 inline constexpr double kFourOverG = 0.4078864851911713;
 inline constexpr double kDispersionTolerance = 1e-6;
+inline constexpr int kDispersionIterations = 1000;
 inline constexpr double kDeepWaterKh = 100.0;
 inline constexpr double kMinimumWaveHeight = 0.01;  // m
 inline constexpr int kMinimumWaves = 4;
@@ -23,7 +24,7 @@ inline constexpr int kMinimumWaves = 4;
 double SeawaterDensity(double salinity, double temperature);
 
 // Wave number (rad/m) of linear wave theory for total depth h (m) and period (s); 0 when
-// either is not positive.
+// either is not a positive finite number, infinite for a period too short to square.
 double SolveWaveNumber(double h, double period);
 
 // Pressure response factor at instrument depth d below the surface in total depth h.

@@ -147,8 +147,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   const int verdict = analysis.VerifySetup();
   summary_ = analysis.SummaryText();
   if (verdict == CWaveAnalysis::kVerifyAccepted) {
-    if (!analysis.ProcessBursts()) {
-      outcome_ = Outcome::kOutputFailed;
+    const int run = analysis.ProcessBursts();
+    if (run != 1) {
+      outcome_ = run == CWaveAnalysis::kRunBadBurst ? Outcome::kBadData : Outcome::kOutputFailed;
       stop.store(1);
     } else {
       outcome_ = stop.load() ? Outcome::kStopped : Outcome::kDone;
@@ -156,6 +157,8 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     results_ = analysis.Results();
   } else if (verdict == CWaveAnalysis::kVerifySampleError) {
     outcome_ = Outcome::kSampleError;
+  } else if (verdict == CWaveAnalysis::kVerifyBadData) {
+    outcome_ = Outcome::kBadData;
   } else {
     outcome_ = stop.load() ? Outcome::kNoData : Outcome::kDeclined;
     if (page) page->ShowDataSetupPage();
@@ -207,6 +210,8 @@ std::string CWaveModule::OutcomeText() const {
       return "the output files could not be written";
     case Outcome::kStopped:
       return "processing was stopped";
+    case Outcome::kBadData:
+      return "the wave bursts cannot be processed as they are";
   }
   return {};
 }

@@ -61,6 +61,7 @@ class CWaveModule : public CPostProc {
     kCancelled,     // Cancel at the overwrite prompt
     kOutputFailed,  // an output file could not be opened or written
     kStopped,       // the stop flag ended the run
+    kBadData,       // a burst cannot be analysed or the first gives no band ("Wave Burst Error")
   };
   Outcome LastOutcome() const { return outcome_; }
   // B of the last run: every output name is B + extension.

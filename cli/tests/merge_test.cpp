@@ -76,6 +76,14 @@ TEST_F(MergeCommand, ClearErrorsForBadInputAndSettings) {
   EXPECT_EQ(Run(tide + " " + baro + " --set Gravity=fast --yes"), 2);
   EXPECT_NE(err.find("Gravity"), std::string::npos) << err;
   EXPECT_EQ(Run(tide + " " + baro + " --set BarometricPressureUnits=2 --yes"), 2);
+  // A gravity of 0 divided the depth by zero and wrote inf.
+  EXPECT_EQ(Run(tide + " " + baro + " --set Gravity=0 --yes"), 2);
+  EXPECT_NE(err.find("Gravity: must not be less than 1"), std::string::npos) << err;
+  EXPECT_EQ(Run(tide + " " + baro + " --set AverageDensity=nan --yes"), 2);
+  EXPECT_NE(err.find("AverageDensity: \"nan\" is not a finite number"), std::string::npos) << err;
+  WriteFile(dir.file("g.psa"), "3  Merge Barometric Pressure\r\n[BaroblendPsu]\r\nGravity=0\r\n");
+  EXPECT_EQ(Run(tide + " " + baro + " --setup " + dir.file("g.psa") + " --yes"), 1);
+  EXPECT_NE(err.find("Gravity=0: must not be less than 1"), std::string::npos) << err;
   EXPECT_EQ(Run(tide + " " + baro + " --set Height=1 --yes"), 2);
   WriteFile(dir.file("two.tid"), kTide);
   EXPECT_EQ(Run(tide + " " + dir.file("two.tid") + " --yes"), 1);

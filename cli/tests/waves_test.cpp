@@ -141,6 +141,17 @@ TEST_F(WavesCommand, BadSettingsAreClearErrors) {
   EXPECT_EQ(Run(dir.file("sea.wb") + " --yes --set Height=tall"), 2);
   EXPECT_NE(err.find("Height: \"tall\" is not a number"), std::string::npos) << err;
   EXPECT_EQ(Run(dir.file("sea.wb") + " --yes --set burstsToProcess=0"), 2);
+  // These spun for ever in the wave-number iteration or wrote no bands with status 0.
+  for (const char* set : {"Height=nan", "WaterTemperature=inf", "AverageSalinity=1e308",
+                          "NumberSpectralEstimates=0"}) {
+    EXPECT_EQ(Run(dir.file("sea.wb") + " --yes --set " + set), 2) << set;
+    const std::string key = std::string(set).substr(0, std::string(set).find('='));
+    EXPECT_NE(err.find(key + ": "), std::string::npos) << err;
+  }
+  testing::WriteFile(dir.file("nan.psa"),
+                     "4  Process Wave Burst Data\r\n[SwellcalcWPsu]\r\nHeight=nan\r\n");
+  EXPECT_EQ(Run(dir.file("sea.wb") + " --yes --setup " + dir.file("nan.psa")), 1);
+  EXPECT_NE(err.find("Height=nan: must be a finite number"), std::string::npos) << err;
   EXPECT_EQ(Run(dir.file("sea.wb") + " --yes --set InputDir=/x"), 2);
   EXPECT_EQ(Run(dir.file("missing.wb") + " --yes"), 1);
   EXPECT_FALSE(Exists("sea.was"));

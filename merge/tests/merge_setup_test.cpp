@@ -100,5 +100,28 @@ TEST(MergeSetup, TypedValuesFollowTheRangeRules) {
                                       "ConvertToWaterDepth"}));
 }
 
+TEST(MergeSetup, GravityAndDensityMustGiveAFiniteDepth) {
+  CMergeSetup s;
+  EXPECT_EQ(s.AssignModuleSetting("Gravity", "0"), "Gravity: must not be less than 1");
+  EXPECT_EQ(s.AssignModuleSetting("Gravity", "-1"), "Gravity: must not be less than 0");
+  EXPECT_EQ(s.AssignModuleSetting("Gravity", "nan"), "Gravity: \"nan\" is not a finite number");
+  EXPECT_EQ(s.AssignModuleSetting("AverageDensity", "inf"),
+            "AverageDensity: \"inf\" is not a finite number");
+  EXPECT_EQ(s.AssignModuleSetting("AverageDensity", "1e-300"),
+            "AverageDensity: must not be less than 100");
+  EXPECT_EQ(s.AssignModuleSetting("AverageDensity", "1e300"),
+            "AverageDensity: must not be greater than 10000");
+  EXPECT_EQ(s.Merge(), MergeSettings());
+  EXPECT_EQ(s.AssignModuleSetting("Gravity", "9.81"), "");
+
+  CMergeSetup parsed;
+  std::istringstream in("3  Merge Barometric Pressure\r\n[BaroblendPsu]\r\nGravity=0\r\n");
+  EXPECT_EQ(parsed.Parse(in), CPostProcSetup::ParseResult::kBadValue);
+  EXPECT_EQ(parsed.RejectedSettings(), "Gravity=0: must not be less than 1");
+  EXPECT_EQ(parsed.gravity, 9.8);
+  parsed.gravity = 0;  // as a page may leave it
+  EXPECT_EQ(parsed.CheckModuleSettings(), "Gravity = 0: must not be less than 1");
+}
+
 }  // namespace
 }  // namespace tidora

@@ -40,6 +40,27 @@ TEST(WaveMath, WaveNumberSatisfiesTheDispersionRelation) {
   }
 }
 
+// Before the iteration had a bound these spun for ever (a depth or period that is not a
+// number, or one so extreme that the dimensionless depth overflows).
+TEST(WaveMath, WaveNumberEndsForEveryInput) {
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  for (double h : {nan, inf, -inf, 1e308, 1e-308, 10.0}) {
+    for (double p : {nan, inf, 1e-300, 1e-3, 8.0, 1e300}) {
+      const double k = SolveWaveNumber(h, p);
+      EXPECT_FALSE(std::isnan(k)) << h << " " << p;
+      EXPECT_GE(k, 0) << h << " " << p;
+      if (!std::isfinite(h)) continue;
+      const double K = PressureResponse(h, h / 2, p);
+      EXPECT_TRUE(K >= 0 && K <= 1) << h << " " << p << " " << K;
+    }
+  }
+  EXPECT_EQ(SolveWaveNumber(nan, 8), 0);
+  EXPECT_EQ(SolveWaveNumber(10, inf), 0);
+  EXPECT_EQ(SolveWaveNumber(10, 1e-300), inf);  // infinitely short: not felt below the surface
+  EXPECT_EQ(PressureResponse(10, 5, 1e-300), 0);
+  EXPECT_EQ(PressureResponse(10, 0, 1e-300), 1);  // at the surface every wave is felt whole
+}
+
 TEST(WaveMath, PressureResponseSwitchesToTheExponentialAboveKh100) {
   // On the bottom (d = h) the two forms differ by a factor of two: 1 / cosh(kh) against
   // exp(-kh). Find the depth where kh is exactly 100 for a 2 s wave.

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cmath>
 #include <filesystem>
+#include <limits>
 #include <thread>
+#include <utility>
 
 #include "platform/interaction.h"
 #include "testing/test_support.h"
@@ -160,6 +163,80 @@ TEST_F(WaveModuleRun, StopDuringReadingEndsWithinAStep) {
   EXPECT_EQ(ui.LastStatus(), "Processing stopped, 1/1: deploy.wb");
   EXPECT_FALSE(Exists("was"));
   EXPECT_TRUE(ui.Messages().empty());
+}
+
+TEST_F(WaveModuleRun, UnusableSettingsNeverStartARun) {
+  // A page takes any number typed; the run start holds every value to its key's range.
+  module.WaveSetup().height = std::nan("");
+  Open();
+  ui.defaultAnswer = MsgAnswer::Yes;
+  EXPECT_EQ(module.RunAndWait(), 0);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Cannot Start Process");
+  EXPECT_EQ(ui.Messages()[0].text,
+            "The settings cannot be used:\nHeight = nan: must be a finite number");
+  EXPECT_FALSE(Exists("was"));
+}
+
+// Samples the readers should never deliver: the analysis still refuses them rather than
+// spinning or writing spectra of nan.
+TEST_F(WaveModuleRun, BurstWithANonFiniteSampleEndsTheRunAsFailed) {
+  bursts.bursts[3].pressure[100] = std::numeric_limits<float>::infinity();
+  Open();
+  ui.defaultAnswer = MsgAnswer::Yes;
+  EXPECT_EQ(module.RunAndWait(), 0);
+  EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kBadData);
+  EXPECT_EQ(ui.Messages().back().caption, "Wave Burst Error");
+  EXPECT_EQ(ui.Messages().back().text,
+            "Wave burst 3 cannot be processed: its sample 101 is not a finite number.");
+  EXPECT_EQ(ui.LastStatus(), "Processing stopped, 1/1: deploy.wb");
+}
+
+TEST_F(WaveModuleRun, LaterBurstWithAbsurdPressuresIsRefusedNotWrittenAsNan) {
+  // Finite, but no sea is that deep: no period passes and the spectrum divides by 0.
+  for (float& p : bursts.bursts[2].pressure) p *= 1e36f;
+  Open();
+  ui.defaultAnswer = MsgAnswer::Yes;
+  EXPECT_EQ(module.RunAndWait(), 0);
+  EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kBadData);
+  EXPECT_EQ(ui.Messages().back().text,
+            "Wave burst 2 cannot be processed: its spectrum is not finite (are its samples "
+            "pressures?).");
+}
+
+TEST_F(WaveModuleRun, FirstBurstThatCannotBeAnalysedIsRefusedBeforeTheSummary) {
+  const std::pair<float, float> cases[] = {
+      {std::numeric_limits<float>::infinity(), 14.7f},  // sample period
+      {0.5f, std::numeric_limits<float>::quiet_NaN()},  // a sample
+      {0.5f, -std::numeric_limits<float>::infinity()},
+  };
+  for (auto [dt, sample] : cases) {
+    bursts.bursts[0].samplePeriod = dt;
+    bursts.bursts[0].pressure[7] = sample;
+    ui.Clear();
+    Open();
+    ui.defaultAnswer = MsgAnswer::Yes;
+    EXPECT_EQ(module.RunAndWait(), 0);
+    EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kBadData);
+    ASSERT_FALSE(ui.Messages().empty());
+    EXPECT_EQ(ui.Messages().back().caption, "Wave Burst Error");
+    EXPECT_EQ(ui.Messages().back().text,
+              std::string("Wave burst 0 cannot be processed: ") +
+                  (dt == 0.5f ? "its sample 8 is not a finite number."
+                              : "its sample period is not a positive number."));
+    EXPECT_FALSE(Exists("was"));
+  }
+}
+
+TEST_F(WaveModuleRun, RunWithoutAFrequencyBandIsRefused) {
+  module.WaveSetup().numberSpectralEstimates = 5000;  // more than a burst has harmonics
+  Open();
+  ui.defaultAnswer = MsgAnswer::Yes;
+  EXPECT_EQ(module.RunAndWait(), 0);
+  EXPECT_EQ(module.LastOutcome(), CWaveModule::Outcome::kBadData);
+  EXPECT_EQ(ui.Messages().back().text.rfind("No frequency band can be formed: 5000 spectral", 0),
+            0u);
+  EXPECT_FALSE(Exists("was"));
 }
 
 }  // namespace

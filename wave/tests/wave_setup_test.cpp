@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
+#include <utility>
 
 #include "platform/interaction.h"
 #include "testing/test_support.h"
@@ -105,6 +107,86 @@ TEST(WaveSetup, KeyValueFromTheCommandLine) {
   EXPECT_EQ(s.AssignModuleSetting("InputDir", "/x"), "unknown setting \"InputDir\"");
   EXPECT_EQ(s.ModuleKeyNames().size(), 16u);
   EXPECT_EQ(s.ModuleKeyNames().front(), "OutputSurfaceWT");
+}
+
+// Values the analysis cannot use are refused wherever they come from, naming the key; each
+// key keeps the rule it had.
+TEST(WaveSetup, NonFiniteAndAbsurdValuesAreRefused) {
+  const struct {
+    const char* key;
+    const char* text;
+    const char* why;
+  } refused[] = {
+      {"Height", "nan", "Height: \"nan\" is not a finite number"},
+      {"Height", "inf", "Height: \"inf\" is not a finite number"},
+      {"Height", "-inf", "Height: \"-inf\" is not a finite number"},
+      {"Height", "1e999", "Height: \"1e999\" is not a finite number"},
+      {"Height", "1e308", "Height: must not be greater than 11000"},
+      {"Height", "-0.5", "Height: must not be less than 0"},
+      {"WaterTemperature", "nan", "WaterTemperature: \"nan\" is not a finite number"},
+      {"WaterTemperature", "1e300", "WaterTemperature: must not be greater than 40"},
+      {"AverageSalinity", "inf", "AverageSalinity: \"inf\" is not a finite number"},
+      {"AverageSalinity", "-1", "AverageSalinity: must not be less than 0"},
+      {"NumberSpectralEstimates", "0", "NumberSpectralEstimates: must not be less than 1"},
+      {"NumberSpectralEstimates", "2000000000",
+       "NumberSpectralEstimates: must not be greater than 1e+06"},
+      {"HanningWindowCutoff", "1", "HanningWindowCutoff: must be less than 1"},
+      {"HanningWindowCutoff", "-0.1", "HanningWindowCutoff: must not be less than 0"},
+      {"MaximumPeriod", "0", "MaximumPeriod: must be greater than 0"},
+      {"MinimumPeriod", "-3", "MinimumPeriod: must not be less than 0"},
+      {"FilterCutoff", "0", "FilterCutoff: must be greater than 0"},
+      {"ChiSquaredConfPercent", "101", "ChiSquaredConfPercent: must not be greater than 100"},
+      {"MinimumAllowableAttenuation", "-0.5",
+       "MinimumAllowableAttenuation: must not be less than 0"},
+      {"burstsToProcess", "0", "burstsToProcess: must be greater than 0"},
+  };
+  for (const auto& r : refused) {
+    CWaveSetup s;
+    EXPECT_EQ(s.AssignModuleSetting(r.key, r.text), r.why) << r.key << "=" << r.text;
+    EXPECT_TRUE(s.Equals(CWaveSetup())) << r.key << "=" << r.text;
+  }
+  // Values with a meaning of their own, and the edges of each range, are taken.
+  CWaveSetup s;
+  for (auto [key, text] : {std::pair{"MinimumAllowableAttenuation", "-1"},
+                           {"Height", "0"},
+                           {"ChiSquaredConfPercent", "100"},
+                           {"WaterTemperature", "-2"},
+                           {"NumberSpectralEstimates", "1"},
+                           {"HanningWindowCutoff", "0"}})
+    EXPECT_EQ(s.AssignModuleSetting(key, text), "") << key;
+  EXPECT_EQ(s.minimumAllowableAttenuation, -1);
+  EXPECT_EQ(s.CheckModuleSettings(), "");
+}
+
+TEST(WaveSetup, SetupFileWithUnusableValuesIsNotLoaded) {
+  TempDir dir;
+  ScriptedInteraction ui;
+  WriteFile(
+      dir.file("w.psa"),
+      "4  Process Wave Burst Data\r\n[SwellcalcWPsu]\r\nHeight=nan\r\nAverageSalinity=1e999\r\n"
+      "NumberSpectralEstimates=0\r\nMaximumPeriod=abc\r\nWaterTemperature=12\r\n");
+  CWaveSetup s;
+  EXPECT_EQ(s.Load(dir.file("w.psa"), 0, ui), 0);
+  EXPECT_TRUE(s.Equals(CWaveSetup()));  // the defaults, not a mixture
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Program Setup File Error");
+  // Text that is not a number still reads as 0, which a maximum period cannot be.
+  EXPECT_EQ(ui.Messages()[0].text,
+            dir.file("w.psa") +
+                " holds settings that cannot be used:\nHeight=nan: must be a finite number\n"
+                "AverageSalinity=1e999: must be a finite number\n"
+                "NumberSpectralEstimates=0: must not be less than 1\n"
+                "MaximumPeriod=abc: must be greater than 0");
+}
+
+TEST(WaveSetup, RecordCheckNamesTheFirstUnusableValue) {
+  CWaveSetup s;
+  EXPECT_EQ(s.CheckModuleSettings(), "");
+  s.waterTemperature = std::nan("");
+  s.height = -1;
+  EXPECT_EQ(s.CheckModuleSettings(), "WaterTemperature = nan: must be a finite number");
+  s.waterTemperature = 10;
+  EXPECT_EQ(s.CheckModuleSettings(), "Height = -1: must not be less than 0");
 }
 
 }  // namespace
