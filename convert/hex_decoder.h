@@ -115,6 +115,15 @@ class CHexDecoder {
   long ReferenceRecords() const { return refCount_; }
   int BurstsWritten() const { return burstsWritten_; }
   long RowsWritten() const { return rows_; }
+  // Bursts whose own sample count differed from the header's, and the first of them (its
+  // number and count); bursts that ended at the end of the file before their last row.
+  struct BurstCount {
+    int burst = 0;
+    int samples = 0;
+  };
+  int BurstCountMismatches() const { return countMismatches_; }
+  BurstCount FirstBurstCountMismatch() const { return firstMismatch_; }
+  int BurstsCutShort() const { return burstsCut_; }
 
  private:
   DecodeStatus Tgr41plusLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
@@ -141,6 +150,9 @@ class CHexDecoder {
   uint16_t burstNumber_ = 0;
   int burstsWritten_ = 0;
   long rows_ = 0;
+  int countMismatches_ = 0;
+  BurstCount firstMismatch_;
+  int burstsCut_ = 0;
 
   // The older recorder's burst state.
   bool inBurst_ = false;

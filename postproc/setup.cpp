@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "datafile/textio.h"
 #include "platform/interaction.h"
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
@@ -142,21 +143,23 @@ int ModuleSectionKey(int index) {
 
 std::string CheckSettingText(SettingType type, RangeMode mode, double bound,
                              const std::string& text, double& value) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
+  // Numbers are read without regard to the locale; blanks may lead, nothing may follow.
+  FieldScanner s(text);
+  bool whole;
   if (type == SettingType::kDouble) {
-    value = std::strtod(begin, &end);
+    value = 0;
+    whole = s.Double(value) && s.Rest().empty();
   } else {
-    long v = std::strtol(begin, &end, 10);
-    if (v < -2147483647L || v > 2147483647L) return "\"" + text + "\" is out of range";
+    long v = 0;
+    whole = s.Long(v) && s.Rest().empty();
+    if (whole && (v < -2147483647L || v > 2147483647L)) return "\"" + text + "\" is out of range";
     value = static_cast<double>(v);
   }
-  if (text.empty() || end == begin || *end != '\0')
+  if (text.empty() || !whole)
     return "\"" + text + "\" is not " +
            (type == SettingType::kDouble ? "a number" : "a whole number");
   if (type == SettingType::kFlag && value != 0 && value != 1) return "must be 0 or 1";
-  char b[64];
-  std::snprintf(b, sizeof b, "%g", bound);
+  const std::string b = FormatC("%g", bound);
   switch (mode) {
     case kRangeAbove:
       if (!(value > bound)) return std::string("must be greater than ") + b;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 
+#include "datafile/textio.h"
 #include "outside/utility.h"
 
 namespace tidora {
@@ -103,7 +104,7 @@ const SettingDecl<S>* FindSetting(std::span<const SettingDecl<S>> table, int key
 template <class S>
 void ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
   if (d.type == SettingType::kDouble)
-    s.*d.doubleField = std::atof(value.c_str());
+    s.*d.doubleField = LeadingNumber(value);
   else
     s.*d.intField = std::atoi(value.c_str());
 }
