@@ -350,24 +350,58 @@ DecodeStatus CHexDecoder::DecodeData(HexLineReader& in, ConvertSink& sink,
     }
     return DecodeStatus::kEndOfFile;
   };
+  DecodeStatus st = DecodeStatus::kOk;
   if (hasPending_) {
     hasPending_ = false;
     std::string first_line = pendingLine_;
-    DecodeStatus st = dispatch(first_line);
-    if (st != DecodeStatus::kOk) return st;
+    st = dispatch(first_line);
   }
-  for (;;) {
-    if (abort && abort->load(std::memory_order_relaxed)) return DecodeStatus::kStopped;
+  while (st == DecodeStatus::kOk) {
+    if (abort && abort->load(std::memory_order_relaxed)) {
+      st = DecodeStatus::kStopped;
+      break;
+    }
     std::string_view line;
-    if (!in.ReadLine(line)) return DecodeStatus::kEndOfFile;
-    DecodeStatus st = dispatch(line);
-    if (st != DecodeStatus::kOk) return st;
+    if (!in.ReadLine(line)) {
+      st = DecodeStatus::kEndOfFile;
+      break;
+    }
+    st = dispatch(line);
     long n = in.LinesRead() - first;
     if (n >= nextStep) {
       nextStep = (n / 100 + 1) * 100;
       if (progress) progress(n);
     }
   }
+  // An older recorder's burst that the file ends in is written as far as it goes.
+  if (inBurst_ && (st == DecodeStatus::kEndOfFile || st == DecodeStatus::kStopped)) {
+    if (burstPending_) ++burstsCut_;
+    if (!FlushTidewellBurst(sink)) return DecodeStatus::kWriteError;
+  }
+  return st;
+}
+
+bool CHexDecoder::FlushTidewellBurst(ConvertSink& sink) {
+  if (!burstPending_) return true;
+  burstPending_ = false;
+  // The header's count stays when the rows fit it (the older recorder packs its samples four
+  // to three words, the first buffer sometimes holding the temperature); otherwise the rows
+  // name the count.
+  const long rows = static_cast<long>(pendingRows_.size());
+  int samples = h_.samplesPerBurst;
+  if (samples <= 0 || std::labs(rows * 4 - static_cast<long>(samples)) >= 8) {
+    const int count = static_cast<int>(std::min<long>(rows * 4, INT_MAX));
+    if (countMismatches_++ == 0) firstMismatch_ = {pendingBurst_, count};
+    samples = count;
+  }
+  bool ok = sink.BurstHeader(pendingBurst_, pendingStart_, pendingPeriod_, samples);
+  if (ok) ++burstsWritten_;
+  for (const auto& r : pendingRows_) {
+    if (!ok) break;
+    ok = sink.BurstRow(r[0], r[1], r[2], r[3]);
+  }
+  pendingRows_.clear();
+  return ok;
 }
 
 DecodeStatus CHexDecoder::Tgr41plusLine(HexLineReader& in, std::string_view line,
@@ -539,6 +573,7 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
   uint8_t b[4];
   DecodeHexBytes(line, b, 4);
   if ((b[0] | b[1] | b[2] | b[3]) == 0) {
+    if (!FlushTidewellBurst(sink)) return DecodeStatus::kWriteError;
     inBurst_ = true;
     burstWord_ = 0;
     burstFill_ = 0;
@@ -546,6 +581,7 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
     return DecodeStatus::kOk;
   }
   if ((b[0] & b[1] & b[2] & b[3]) == 0xFF) {
+    if (!FlushTidewellBurst(sink)) return DecodeStatus::kWriteError;
     inBurst_ = false;
     ++burstNumber_;
     burstFill_ = 0;
@@ -565,10 +601,12 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
       return DecodeStatus::kOk;
     }
     if (word == 1) {
-      const double period = h_.scanRate > 0 ? 1.0 / h_.scanRate : 0.0;
-      if (!sink.BurstHeader(burstNumber_, burstStart_, period, h_.samplesPerBurst))
-        return DecodeStatus::kWriteError;
-      ++burstsWritten_;
+      // The burst is written once its end shows how many samples it holds.
+      burstPending_ = true;
+      pendingBurst_ = burstNumber_;
+      pendingStart_ = burstStart_;
+      pendingPeriod_ = h_.scanRate > 0 ? 1.0 / h_.scanRate : 0.0;
+      pendingRows_.clear();
       if (!version2) {
         burstFt_ = Fixed16_8(b) * 4.0;
         return DecodeStatus::kOk;
@@ -577,18 +615,17 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
     std::memcpy(burstBuf_ + 4 * burstFill_, b, 4);
     if (++burstFill_ < 3) return DecodeStatus::kOk;
     burstFill_ = 0;
-    bool ok;
     if (version2 && firstBuffer_) {
       burstFt_ = Fixed16_8(burstBuf_) * 4.0;
       double p1 = pressure(burstBuf_ + 3);
-      ok = sink.BurstRow(p1, p1, pressure(burstBuf_ + 6), pressure(burstBuf_ + 9));
+      pendingRows_.push_back({p1, p1, pressure(burstBuf_ + 6), pressure(burstBuf_ + 9)});
     } else {
-      ok = sink.BurstRow(pressure(burstBuf_), pressure(burstBuf_ + 3), pressure(burstBuf_ + 6),
-                         pressure(burstBuf_ + 9));
+      pendingRows_.push_back({pressure(burstBuf_), pressure(burstBuf_ + 3),
+                              pressure(burstBuf_ + 6), pressure(burstBuf_ + 9)});
     }
     firstBuffer_ = false;
     ++rows_;
-    return ok ? DecodeStatus::kOk : DecodeStatus::kWriteError;
+    return DecodeStatus::kOk;
   }
 
   const int pn = b[0] * 2048 + b[1] * 8 + (b[2] >> 5);

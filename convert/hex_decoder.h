@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/calibration.h"
 #include "convert/coefficient_file.h"
@@ -132,6 +134,8 @@ class CHexDecoder {
   DecodeStatus TidewellLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
   bool ReadKey(HexLineReader& in, const char* key, double& value);
   double ConductivitySlope() const;
+  // Writes the older recorder's burst kept so far: its header, then its rows.
+  bool FlushTidewellBurst(ConvertSink& sink);
   std::tm TideTm(double seconds) const;
 
   HeaderState h_;
@@ -163,6 +167,11 @@ class CHexDecoder {
   double burstFt_ = 0;
   double burstStart_ = 0;
   double prevBurstRaw_ = 0;
+  bool burstPending_ = false;
+  int pendingBurst_ = 0;
+  double pendingStart_ = 0;
+  double pendingPeriod_ = 0;
+  std::vector<std::array<double, 4>> pendingRows_;
 };
 
 // Messages of the header scan and decoding.

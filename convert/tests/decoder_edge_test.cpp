@@ -162,21 +162,33 @@ TEST(DecoderEdges, CarriageReturnOnlyUploadDecodesAlike) {
 // A header stating far more samples per burst than the bursts hold: every burst header gives
 // the burst's own count, so no reader waits for samples that were never stored.
 TEST(DecoderEdges, BurstHeadersGiveTheBurstsOwnCount) {
-  sim::Options o = Small(Family::kTgr41plus);
-  o.samplesPerBurst = 1024;
-  o.tideSamples = 8;
-  sim::Deployment d = sim::Simulate(o);
-  std::string text = sim::UploadFileText(d, "/x.hex");
-  size_t p = text.find("1024 wave samples/burst");
-  ASSERT_NE(p, std::string::npos);
-  text.replace(p, 4, "2147483647");
-  Decoding r;
-  DecodeText(text, d, r);
-  EXPECT_EQ(r.dec.Header().samplesPerBurst, 2147483647);
-  ASSERT_EQ(r.sink.headers.size(), 2u);
-  for (const auto& h : r.sink.headers) EXPECT_EQ(h.samples, 1024);
-  EXPECT_EQ(r.dec.BurstCountMismatches(), 2);
-  EXPECT_EQ(r.sink.tides.size(), 8u);
+  for (Family f : {Family::kTgr41plus, Family::kTgr41}) {
+    SCOPED_TRACE(static_cast<int>(f));
+    sim::Options o = Small(f);
+    o.samplesPerBurst = 1024;
+    o.tideSamples = 8;
+    sim::Deployment d = sim::Simulate(o);
+    std::string text = sim::UploadFileText(d, "/x.hex");
+    Decoding honest;
+    DecodeText(text, d, honest);
+    size_t p = text.find("1024 wave samples/burst");
+    ASSERT_NE(p, std::string::npos);
+    text.replace(p, 4, "2147483647");
+    Decoding r;
+    DecodeText(text, d, r);
+    EXPECT_EQ(r.dec.Header().samplesPerBurst, 2147483647);
+    ASSERT_EQ(r.sink.headers.size(), 2u);
+    EXPECT_EQ(r.sink.rows, honest.sink.rows);
+    for (size_t b = 0; b < 2; ++b) {
+      const size_t end = b + 1 < r.sink.headers.size() ? r.sink.headers[b + 1].firstRow
+                                                       : r.sink.rows.size();
+      EXPECT_EQ(r.sink.headers[b].samples, 4 * static_cast<int>(end - r.sink.headers[b].firstRow));
+      EXPECT_EQ(honest.sink.headers[b].samples, 1024);
+    }
+    EXPECT_EQ(r.dec.BurstCountMismatches(), 2);
+    EXPECT_EQ(honest.dec.BurstCountMismatches(), 0);
+    EXPECT_EQ(r.sink.tides.size(), 8u);
+  }
 }
 
 TEST(DecoderEdges, MultipleTideRecordsStopTheRun) {
