@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 
@@ -92,6 +93,24 @@ TEST(ParseLines, FollowTheScanPatterns) {
   EXPECT_DOUBLE_EQ(r.pressure, 1013.25);
   EXPECT_EQ(ParseBaroLine("1-2-05 3:04:05 1", r), 1);
   EXPECT_EQ(ParseBaroLine("99999999999999999999/1/1 0:0:0 1", r), 7);
+}
+
+// The merge reads and writes its numbers the same under a locale with a decimal comma.
+TEST(ParseLines, NumbersDoNotFollowTheLocale) {
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+    GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
+  TideSample s;
+  BaroReading r;
+  const int tideFields = ParseTideLine("     1   02/29/2004 12:30:05    14.7000     20.123", s);
+  const int baroFields = ParseBaroLine("1/2/05 3:04:05 1013.25", r);
+  std::string out;
+  RewriteTideLine("     1   02/29/2004 12:30:05    14.7000     20.123", 6.25, out);
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(tideFields, 8);
+  EXPECT_EQ(s.pressure, 14.7);
+  EXPECT_EQ(baroFields, 7);
+  EXPECT_EQ(r.pressure, 1013.25);
+  EXPECT_EQ(out, "     1   02/29/2004 12:30:05     6.2500     20.123\n");
 }
 
 TEST(ClassifyTideFirstLine, TellsDataFromTheThreeHeaders) {
