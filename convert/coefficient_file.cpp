@@ -1,8 +1,8 @@
 #include "convert/coefficient_file.h"
 
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
+#include <cmath>
+
+#include "datafile/textio.h"
 
 #include "outside/utility.h"
 #include "platform/profile.h"
@@ -23,28 +23,17 @@ CoefficientFile Defaults(const char* cpcor, const char* ctcor) {
   return f;
 }
 
-// First blank-delimited word of a line, at most 259 characters.
-std::string FirstWord(const std::string& line) {
-  size_t b = line.find_first_not_of(" \t\r\n\f\v");
-  if (b == std::string::npos) return {};
-  size_t e = line.find_first_of(" \t\r\n\f\v", b);
-  std::string w = line.substr(b, e == std::string::npos ? std::string::npos : e - b);
-  if (w.size() > kMaxWord) w.resize(kMaxWord);
-  return w;
-}
-
 CoefficientFileStatus ReadFile(const std::string& path, CoefficientFile& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return CoefficientFileStatus::kCannotOpen;
+  TextLineReader in;
+  if (!in.Open(path)) return CoefficientFileStatus::kCannotOpen;
   std::string line;
-  if (!std::getline(in, line)) return CoefficientFileStatus::kTooShort;
+  if (!in.ReadLine(line)) return CoefficientFileStatus::kTooShort;
   CoefficientFile f;
   f.folder = line;
-  while (!f.folder.empty() && (f.folder.back() == '\r' || f.folder.back() == '\n'))
-    f.folder.pop_back();
   for (int i = 0; i < kCoefficientSlots; ++i) {
-    if (!std::getline(in, line)) return CoefficientFileStatus::kTooShort;
-    f.slots[i] = FirstWord(line);
+    if (!in.ReadLine(line)) return CoefficientFileStatus::kTooShort;
+    // The first blank-delimited word, at most 259 characters.
+    f.slots[i] = std::string(FirstWord(line).substr(0, kMaxWord));
   }
   out = f;
   return CoefficientFileStatus::kOk;
@@ -54,7 +43,18 @@ CoefficientFileStatus ReadFile(const std::string& path, CoefficientFile& out) {
 
 double CoefficientFile::Value(int slot) const {
   if (slot < 0 || slot >= kCoefficientSlots) return 0.0;
-  return std::strtod(slots[slot].c_str(), nullptr);
+  double v = 0.0;
+  FieldScanner s(slots[static_cast<size_t>(slot)]);
+  return s.Double(v) ? v : 0.0;
+}
+
+int CoefficientFile::FirstUnreadableSlot() const {
+  for (int i = kFirstCoefficientSlot; i < kCoefficientSlots; ++i) {
+    FieldScanner s(slots[static_cast<size_t>(i)]);
+    double v = 0.0;
+    if (!s.Double(v) || !s.AtEnd() || !std::isfinite(v)) return i;
+  }
+  return -1;
 }
 
 void CoefficientFile::SetValue(int slot, double value) {

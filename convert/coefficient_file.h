@@ -40,6 +40,8 @@ struct CoefficientFile {
   // Slots 3..16 parsed as numbers (text that is no number parses as far as it goes, else 0).
   double Value(int slot) const;
   void SetValue(int slot, double value);  // round-trip text of the value
+  // The first of slots 3..16 that does not hold one finite number, or -1 when all do.
+  int FirstUnreadableSlot() const;
 
   PressureCorrection Pressure() const;
   // The file's conductivity coefficients (used for the older recorder).

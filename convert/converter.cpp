@@ -1,6 +1,7 @@
 #include "convert/converter.h"
 
 #include <cstdio>
+#include <string>
 
 #include "convert/hex_lines.h"
 #include "datafile/writers.h"
@@ -82,6 +83,32 @@ void CHexConverter::Fail(const char* message, ConvertReport r) {
   summary_.outcome = ConvertOutcome::kFailed;
 }
 
+void CHexConverter::WarnAboutCounts() {
+  const HeaderState& h = decoder_.Header();
+  std::string text;
+  auto add = [&text](const std::string& line) {
+    if (!text.empty()) text += '\n';
+    text += line;
+  };
+  // Reference records are no measurements; a recorder that counts its bursts as its
+  // measurements states no tide count to compare.
+  if (!h.burstsAreMeasurements && decoder_.TideRecords() != h.measurements)
+    add("The upload holds " + std::to_string(decoder_.TideRecords()) + " of the " +
+        std::to_string(h.measurements) + " tide records its header states.");
+  if (h.family != InstrumentFamily::kTgr77Bpr && decoder_.BurstsWritten() != h.bursts)
+    add("The upload holds " + std::to_string(decoder_.BurstsWritten()) + " of the " +
+        std::to_string(h.bursts) + " wave bursts its header states.");
+  if (decoder_.BurstsCutShort() > 0) add("The last wave burst ends before its last sample.");
+  if (decoder_.BurstCountMismatches() > 0) {
+    CHexDecoder::BurstCount b = decoder_.FirstBurstCountMismatch();
+    add("The header states " + std::to_string(h.samplesPerBurst) +
+        " wave samples per burst, but burst " + std::to_string(b.burst) + " holds " +
+        std::to_string(b.samples) + " (" + std::to_string(decoder_.BurstCountMismatches()) +
+        " bursts differ); their burst headers give their own counts.");
+  }
+  if (!text.empty()) ui_.Message(text, kConvertCaption, MsgIcon::Warning, MsgButtons::Ok);
+}
+
 ConvertStart CHexConverter::Start(const ConvertRequest& request) {
   std::lock_guard<std::mutex> lock(startMutex_);
   if (active_.load() && !running_.load()) return ConvertStart::kBusy;
@@ -151,6 +178,17 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
     Fail(clash.c_str(), ConvertReport::kFileNamesInvalid);
     return summary_;
   }
+  // A calibration that cannot be read would turn every pressure into zero or nan.
+  const int badSlot = coefficients.FirstUnreadableSlot();
+  if (badSlot >= 0) {
+    summary_.coefficientError = true;
+    std::string message = kMsgShortCoefficients;
+    message += "\n(line " + std::to_string(badSlot + 2) + ": \"" +
+               coefficients.slots[static_cast<size_t>(badSlot)] + "\" is not a finite number)";
+    ui_.Message(message, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
+    Fail(nullptr, ConvertReport::kHeaderError);
+    return summary_;
+  }
   HexLineReader in;
   if (!in.Open(request.input)) {
     Fail(kMsgCannotOpenInput, ConvertReport::kCannotOpenInput);
@@ -175,8 +213,11 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
   Report(ConvertReport::kConverting);
 
   if (!decoder_.ReadCoefficients(in)) {
+    // Converting with the missing coefficients as zeros would write plausible-looking but
+    // wrong pressures: nothing is written.
     summary_.coefficientError = true;
-    ui_.Message(kMsgCoefficientError, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
+    Fail(kMsgCoefficientError, ConvertReport::kHeaderError);
+    return summary_;
   }
   decoder_.FindDataMarker(in);
 
@@ -243,6 +284,7 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
   } else if (st == DecodeStatus::kWriteError || !closed || !outputs.Commit()) {
     Fail(kMsgWriteError, ConvertReport::kWriteError);
   } else {
+    WarnAboutCounts();
     ui_.Status(kStatusFinished);
     ui_.ProgressPos(0);
     Report(ConvertReport::kFinished);

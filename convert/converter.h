@@ -85,6 +85,8 @@ class CHexConverter {
  private:
   void Report(ConvertReport r);
   void Fail(const char* message, ConvertReport r);
+  // Tells when what the data held differs from the counts the header states (a cut upload).
+  void WarnAboutCounts();
   ConvertSummary Run(const ConvertRequest& request, const CoefficientFile& coefficients);
 
   Interaction& ui_;

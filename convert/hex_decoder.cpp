@@ -1,13 +1,14 @@
 #include "convert/hex_decoder.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "convert/recorder_time.h"
+#include "datafile/textio.h"
 #include "datafile/writers.h"
 
 namespace tidora {
@@ -35,33 +36,38 @@ bool FromSecondBegins(std::string_view line, std::string_view text, bool ignoreC
 // Numbers read from a position of a line; false when there is none.
 bool NumberAt(std::string_view line, size_t pos, double& out) {
   if (pos >= line.size()) return false;
-  std::string text(line.substr(pos));
-  const char* s = text.c_str();
-  char* end = nullptr;
-  double v = std::strtod(s, &end);
-  if (end == s || !std::isfinite(v)) return false;
+  FieldScanner s(line.substr(pos));
+  double v = 0;
+  if (!s.Double(v) || !std::isfinite(v)) return false;
   out = v;
   return true;
 }
 
 bool IntAt(std::string_view line, size_t pos, int& out) {
   if (pos >= line.size()) return false;
-  std::string text(line.substr(pos));
-  const char* s = text.c_str();
-  char* end = nullptr;
-  long v = std::strtol(s, &end, 10);
-  if (end == s) return false;
-  if (v > INT_MAX) v = INT_MAX;
-  if (v < INT_MIN) v = INT_MIN;
-  out = static_cast<int>(v);
-  return true;
+  FieldScanner s(line.substr(pos));
+  return s.ClampedInt(out);
+}
+
+// Hexadecimal digits compare without regard to case, as they decode.
+char UpperHex(char c) {
+  return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
 }
 
 bool AllChars(std::string_view line, size_t count, char c) {
   if (line.size() < count) return false;
   for (size_t i = 0; i < count; ++i)
-    if (line[i] != c) return false;
+    if (UpperHex(line[i]) != c) return false;
   return true;
+}
+
+// A data marker ("FFFFFFFD", "FFFFFFFB") anywhere in the line, in either case.
+bool ContainsMarker(std::string_view line, std::string_view marker) {
+  for (size_t i = 0; i + marker.size() <= line.size(); ++i)
+    if (AllChars(line.substr(i), marker.size() - 1, 'F') &&
+        UpperHex(line[i + marker.size() - 1]) == marker.back())
+      return true;
+  return false;
 }
 
 constexpr size_t kDataLineMinimum = 8;
@@ -266,17 +272,17 @@ void CHexDecoder::FindDataMarker(HexLineReader& in) {
   switch (h_.family) {
     case InstrumentFamily::kTgr41plus:
       while (in.ReadLine(line)) {
-        if (Contains(line, "FFFFFFFB")) {
+        if (ContainsMarker(line, "FFFFFFFB")) {
           h_.timeStamped = true;
           h_.recordLength += 4;
           break;
         }
-        if (Contains(line, "FFFFFFFD")) break;
+        if (ContainsMarker(line, "FFFFFFFD")) break;
       }
       break;
     case InstrumentFamily::kTidewell:
       while (in.ReadLine(line))
-        if (line.substr(0, 8) == "FFFFFFFD") break;
+        if (line.size() >= 8 && ContainsMarker(line.substr(0, 8), "FFFFFFFD")) break;
       break;
     case InstrumentFamily::kTgr77Bpr:
       while (in.ReadLine(line)) {
@@ -345,24 +351,58 @@ DecodeStatus CHexDecoder::DecodeData(HexLineReader& in, ConvertSink& sink,
     }
     return DecodeStatus::kEndOfFile;
   };
+  DecodeStatus st = DecodeStatus::kOk;
   if (hasPending_) {
     hasPending_ = false;
     std::string first_line = pendingLine_;
-    DecodeStatus st = dispatch(first_line);
-    if (st != DecodeStatus::kOk) return st;
+    st = dispatch(first_line);
   }
-  for (;;) {
-    if (abort && abort->load(std::memory_order_relaxed)) return DecodeStatus::kStopped;
+  while (st == DecodeStatus::kOk) {
+    if (abort && abort->load(std::memory_order_relaxed)) {
+      st = DecodeStatus::kStopped;
+      break;
+    }
     std::string_view line;
-    if (!in.ReadLine(line)) return DecodeStatus::kEndOfFile;
-    DecodeStatus st = dispatch(line);
-    if (st != DecodeStatus::kOk) return st;
+    if (!in.ReadLine(line)) {
+      st = DecodeStatus::kEndOfFile;
+      break;
+    }
+    st = dispatch(line);
     long n = in.LinesRead() - first;
     if (n >= nextStep) {
       nextStep = (n / 100 + 1) * 100;
       if (progress) progress(n);
     }
   }
+  // An older recorder's burst that the file ends in is written as far as it goes.
+  if (inBurst_ && (st == DecodeStatus::kEndOfFile || st == DecodeStatus::kStopped)) {
+    if (burstPending_) ++burstsCut_;
+    if (!FlushTidewellBurst(sink)) return DecodeStatus::kWriteError;
+  }
+  return st;
+}
+
+bool CHexDecoder::FlushTidewellBurst(ConvertSink& sink) {
+  if (!burstPending_) return true;
+  burstPending_ = false;
+  // The header's count stays when the rows fit it (the older recorder packs its samples four
+  // to three words, the first buffer sometimes holding the temperature); otherwise the rows
+  // name the count.
+  const long rows = static_cast<long>(pendingRows_.size());
+  int samples = h_.samplesPerBurst;
+  if (samples <= 0 || std::labs(rows * 4 - static_cast<long>(samples)) >= 8) {
+    const int count = static_cast<int>(std::min<long>(rows * 4, INT_MAX));
+    if (countMismatches_++ == 0) firstMismatch_ = {pendingBurst_, count};
+    samples = count;
+  }
+  bool ok = sink.BurstHeader(pendingBurst_, pendingStart_, pendingPeriod_, samples);
+  if (ok) ++burstsWritten_;
+  for (const auto& r : pendingRows_) {
+    if (!ok) break;
+    ok = sink.BurstRow(r[0], r[1], r[2], r[3]);
+  }
+  pendingRows_.clear();
+  return ok;
 }
 
 DecodeStatus CHexDecoder::Tgr41plusLine(HexLineReader& in, std::string_view line,
@@ -371,7 +411,7 @@ DecodeStatus CHexDecoder::Tgr41plusLine(HexLineReader& in, std::string_view line
   const size_t m = h_.conductivity ? 8 : 5;
   if (AllChars(line, 2 * n, '0')) return Tgr41plusBurst(in, sink);
   if (AllChars(line, 2 * m - 1, 'F') && line.size() >= 2 * m &&
-      line[2 * m - 1] == (h_.timeStamped ? 'B' : 'D'))
+      UpperHex(line[2 * m - 1]) == (h_.timeStamped ? 'B' : 'D'))
     return DecodeStatus::kMultipleRecords;
 
   uint8_t b[16];
@@ -406,8 +446,14 @@ DecodeStatus CHexDecoder::Tgr41plusBurst(HexLineReader& in, ConvertSink& sink) {
   const double t = Fixed24_8(b);
   const int count = a[4] * 256 + b[4];
   const double period = h_.scanRate > 0 ? 1.0 / h_.scanRate : 0.0;
-  if (!sink.BurstHeader(burstNumber_, start, period, h_.samplesPerBurst))
-    return DecodeStatus::kWriteError;
+  // The header's count names the burst unless the burst itself holds another: a damaged or
+  // lying header must not make readers expect samples that were never written.
+  int samples = h_.samplesPerBurst;
+  if (samples != count) {
+    if (countMismatches_++ == 0) firstMismatch_ = {burstNumber_, count};
+    samples = count;
+  }
+  if (!sink.BurstHeader(burstNumber_, start, period, samples)) return DecodeStatus::kWriteError;
   ++burstsWritten_;
   auto pressure = [&](double s) {
     if (h_.strainGauge)
@@ -432,8 +478,15 @@ DecodeStatus CHexDecoder::Tgr41plusBurst(HexLineReader& in, ConvertSink& sink) {
     ++rows_;
   }
   ++burstNumber_;
-  if (st != DecodeStatus::kOk) return st;
-  in.ReadLine(line);  // the line after the samples is not data
+  if (st != DecodeStatus::kOk) {
+    ++burstsCut_;
+    return st;
+  }
+  // The recorder stores two samples a line: with 2 or 3 samples over a whole row one more
+  // sample line follows, and the burst's closing record always does. Neither is a tide sample.
+  for (int k = 2 * (count / 4); k < count / 2; ++k)
+    if (!in.ReadLine(line)) return DecodeStatus::kEndOfFile;
+  in.ReadLine(line);
   return DecodeStatus::kOk;
 }
 
@@ -441,16 +494,15 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
   const size_t n = static_cast<size_t>(h_.recordLength);
   uint8_t b[32];
   DecodeHexBytes(line, b, n);
-  char buf[256];
-
   if (U32(b) == 0xFFFFFFFFu) {
     double value = U32(b + 4) + U24(b + 8) * 1e-6;
     int integer = static_cast<int>(U16(b + 11));
     size_t timePos = (h_.conductivity && !h_.tsunami) ? n - 4 : 13;
     ++refCount_;
-    std::snprintf(buf, sizeof buf, "%6ld   %s %13.6f  %d", refCount_,
-                  FormatDataDateTime(Time2000ToTm(U32(b + timePos))).c_str(), value, integer);
-    return sink.ReferenceLine(buf) ? DecodeStatus::kOk : DecodeStatus::kWriteError;
+    const std::string text =
+        FormatC("%6ld   %s %13.6f  %d", refCount_,
+                FormatDataDateTime(Time2000ToTm(U32(b + timePos))).c_str(), value, integer);
+    return sink.ReferenceLine(text) ? DecodeStatus::kOk : DecodeStatus::kWriteError;
   }
 
   bool ok;
@@ -473,17 +525,15 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
         ok = sink.TideRecord(tideCount_, t, pressure, tth, 4);
         break;
       case BprLayout::kFrequencies:
-        std::snprintf(buf, sizeof buf, "%6ld   %s%7d%13.3f%15.6f%15.6f%11.4f%10.3f%11.4f",
-                      tideCount_, FormatDataDateTime(t).c_str(), e, F, fp, ft, pressure, tq, tth);
-        ok = sink.TideLine(buf);
+        ok = sink.TideLine(FormatC("%6ld   %s%7d%13.3f%15.6f%15.6f%11.4f%10.3f%11.4f", tideCount_,
+                                   FormatDataDateTime(t).c_str(), e, F, fp, ft, pressure, tq, tth));
         break;
       case BprLayout::kRawCounts:
       default:
-        std::snprintf(buf, sizeof buf, "%ld  %ld  %ld  %ld  %d %15.6f%15.6f%11.4f%10.3f%11.4f %s",
-                      static_cast<long>(c1), static_cast<long>(pc), static_cast<long>(c2),
-                      static_cast<long>(tc), e, fp, ft, pressure, tq, tth,
-                      FormatDataDateTime(t).c_str());
-        ok = sink.TideLine(buf);
+        ok = sink.TideLine(FormatC("%ld  %ld  %ld  %ld  %d %15.6f%15.6f%11.4f%10.3f%11.4f %s",
+                                   static_cast<long>(c1), static_cast<long>(pc),
+                                   static_cast<long>(c2), static_cast<long>(tc), e, fp, ft,
+                                   pressure, tq, tth, FormatDataDateTime(t).c_str()));
         break;
     }
     return ok ? DecodeStatus::kOk : DecodeStatus::kWriteError;
@@ -506,11 +556,11 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
   }
   ++tideCount_;
   if (modes_.bpr == BprLayout::kFrequencies) {
-    int len = std::snprintf(buf, sizeof buf, "%6ld   %s%15.6f%15.6f%13.4f%13.4f%7d", tideCount_,
-                            FormatDataDateTime(t).c_str(), fp, ft, pressure, temperature, integer);
-    if (h_.conductivity && len > 0 && static_cast<size_t>(len) < sizeof buf)
-      std::snprintf(buf + len, sizeof buf - len, "%11.5f%11.3f", cond, sal);
-    ok = sink.TideLine(buf);
+    std::string text =
+        FormatC("%6ld   %s%15.6f%15.6f%13.4f%13.4f%7d", tideCount_, FormatDataDateTime(t).c_str(),
+                fp, ft, pressure, temperature, integer);
+    if (h_.conductivity) text += FormatC("%11.5f%11.3f", cond, sal);
+    ok = sink.TideLine(text);
   } else if (h_.conductivity) {
     ok = sink.TideRecord(tideCount_, t, pressure, temperature, 4, cond, sal);
   } else {
@@ -524,6 +574,7 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
   uint8_t b[4];
   DecodeHexBytes(line, b, 4);
   if ((b[0] | b[1] | b[2] | b[3]) == 0) {
+    if (!FlushTidewellBurst(sink)) return DecodeStatus::kWriteError;
     inBurst_ = true;
     burstWord_ = 0;
     burstFill_ = 0;
@@ -531,6 +582,7 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
     return DecodeStatus::kOk;
   }
   if ((b[0] & b[1] & b[2] & b[3]) == 0xFF) {
+    if (!FlushTidewellBurst(sink)) return DecodeStatus::kWriteError;
     inBurst_ = false;
     ++burstNumber_;
     burstFill_ = 0;
@@ -550,10 +602,12 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
       return DecodeStatus::kOk;
     }
     if (word == 1) {
-      const double period = h_.scanRate > 0 ? 1.0 / h_.scanRate : 0.0;
-      if (!sink.BurstHeader(burstNumber_, burstStart_, period, h_.samplesPerBurst))
-        return DecodeStatus::kWriteError;
-      ++burstsWritten_;
+      // The burst is written once its end shows how many samples it holds.
+      burstPending_ = true;
+      pendingBurst_ = burstNumber_;
+      pendingStart_ = burstStart_;
+      pendingPeriod_ = h_.scanRate > 0 ? 1.0 / h_.scanRate : 0.0;
+      pendingRows_.clear();
       if (!version2) {
         burstFt_ = Fixed16_8(b) * 4.0;
         return DecodeStatus::kOk;
@@ -562,18 +616,17 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
     std::memcpy(burstBuf_ + 4 * burstFill_, b, 4);
     if (++burstFill_ < 3) return DecodeStatus::kOk;
     burstFill_ = 0;
-    bool ok;
     if (version2 && firstBuffer_) {
       burstFt_ = Fixed16_8(burstBuf_) * 4.0;
       double p1 = pressure(burstBuf_ + 3);
-      ok = sink.BurstRow(p1, p1, pressure(burstBuf_ + 6), pressure(burstBuf_ + 9));
+      pendingRows_.push_back({p1, p1, pressure(burstBuf_ + 6), pressure(burstBuf_ + 9)});
     } else {
-      ok = sink.BurstRow(pressure(burstBuf_), pressure(burstBuf_ + 3), pressure(burstBuf_ + 6),
-                         pressure(burstBuf_ + 9));
+      pendingRows_.push_back({pressure(burstBuf_), pressure(burstBuf_ + 3),
+                              pressure(burstBuf_ + 6), pressure(burstBuf_ + 9)});
     }
     firstBuffer_ = false;
     ++rows_;
-    return ok ? DecodeStatus::kOk : DecodeStatus::kWriteError;
+    return DecodeStatus::kOk;
   }
 
   const int pn = b[0] * 2048 + b[1] * 8 + (b[2] >> 5);

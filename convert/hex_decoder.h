@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/calibration.h"
 #include "convert/coefficient_file.h"
@@ -115,6 +117,15 @@ class CHexDecoder {
   long ReferenceRecords() const { return refCount_; }
   int BurstsWritten() const { return burstsWritten_; }
   long RowsWritten() const { return rows_; }
+  // Bursts whose own sample count differed from the header's, and the first of them (its
+  // number and count); bursts that ended at the end of the file before their last row.
+  struct BurstCount {
+    int burst = 0;
+    int samples = 0;
+  };
+  int BurstCountMismatches() const { return countMismatches_; }
+  BurstCount FirstBurstCountMismatch() const { return firstMismatch_; }
+  int BurstsCutShort() const { return burstsCut_; }
 
  private:
   DecodeStatus Tgr41plusLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
@@ -123,6 +134,8 @@ class CHexDecoder {
   DecodeStatus TidewellLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
   bool ReadKey(HexLineReader& in, const char* key, double& value);
   double ConductivitySlope() const;
+  // Writes the older recorder's burst kept so far: its header, then its rows.
+  bool FlushTidewellBurst(ConvertSink& sink);
   std::tm TideTm(double seconds) const;
 
   HeaderState h_;
@@ -141,6 +154,9 @@ class CHexDecoder {
   uint16_t burstNumber_ = 0;
   int burstsWritten_ = 0;
   long rows_ = 0;
+  int countMismatches_ = 0;
+  BurstCount firstMismatch_;
+  int burstsCut_ = 0;
 
   // The older recorder's burst state.
   bool inBurst_ = false;
@@ -151,6 +167,11 @@ class CHexDecoder {
   double burstFt_ = 0;
   double burstStart_ = 0;
   double prevBurstRaw_ = 0;
+  bool burstPending_ = false;
+  int pendingBurst_ = 0;
+  double pendingStart_ = 0;
+  double pendingPeriod_ = 0;
+  std::vector<std::array<double, 4>> pendingRows_;
 };
 
 // Messages of the header scan and decoding.

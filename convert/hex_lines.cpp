@@ -1,15 +1,26 @@
 #include "convert/hex_lines.h"
 
+#include <array>
 #include <cstring>
 
 namespace tidora {
 
-const int8_t kHexDigitValue[256] = {
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,  0,  0,  0,  0, 0,
-    0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0,  0,  0,  0,  0, 0,
-    0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0, 0, 0, 0, 0, 10, 11, 12, 13, 14, 15};  // '0'..'9' and
-                                                                                 // 'A'..'F'; the
-                                                                                 // rest is 0
+namespace {
+
+// '0'..'9', 'A'..'F' and 'a'..'f'; every other character is 0.
+constexpr std::array<int8_t, 256> HexDigitTable() {
+  std::array<int8_t, 256> t{};
+  for (int c = 0; c < 10; ++c) t['0' + c] = static_cast<int8_t>(c);
+  for (int c = 0; c < 6; ++c) {
+    t['A' + c] = static_cast<int8_t>(10 + c);
+    t['a' + c] = static_cast<int8_t>(10 + c);
+  }
+  return t;
+}
+
+}  // namespace
+
+const std::array<int8_t, 256> kHexDigitValue = HexDigitTable();
 
 namespace {
 constexpr size_t kBufferSize = 1 << 20;
@@ -63,30 +74,29 @@ bool HexLineReader::Fill() {
 }
 
 bool HexLineReader::ReadLine(std::string_view& line) {
-  // A piece needs at most kLineLimit raw characters (99 characters, or 98 and CR LF).
+  // A piece needs at most kLineLimit raw characters (99 characters, or 98 and CR LF), and one
+  // more to tell a CR LF from a lone CR.
   if (end_ - pos_ < kLineLimit + 1) Fill();
   if (pos_ >= end_) return false;
   char* start = buf_.data() + pos_;
   size_t avail = end_ - pos_;
   size_t scan = avail < kLineLimit ? avail : kLineLimit;
-  const char* nl = static_cast<const char*>(std::memchr(start, '\n', scan));
-  size_t len;
-  if (nl) {
-    size_t i = static_cast<size_t>(nl - start);
-    if (i > 0 && start[i - 1] == '\r') {
-      start[i - 1] = '\n';  // text-mode reading turns CR LF into LF
-      len = i;
-    } else {
-      len = i + 1;
-    }
+  // A line ends at LF, CR LF or a lone CR; every end is handed over as one line feed.
+  size_t i = 0;
+  while (i < scan && start[i] != '\n' && start[i] != '\r') ++i;
+  if (i < scan) {
+    size_t consumed = i + 1;
+    if (start[i] == '\r' && i + 1 < avail && start[i + 1] == '\n') consumed = i + 2;
+    size_t len = i + 1;
     if (len <= kLineLimit - 1) {
-      pos_ += i + 1;
+      start[i] = '\n';
+      pos_ += consumed;
       line = std::string_view(start, len);
       ++lines_;
       return true;
     }
   }
-  len = avail < kLineLimit - 1 ? avail : kLineLimit - 1;
+  size_t len = avail < kLineLimit - 1 ? avail : kLineLimit - 1;
   pos_ += len;
   line = std::string_view(start, len);
   ++lines_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,8 +11,8 @@
 namespace tidora {
 
 // Reads an upload file line by line the way the converter always has: a read returns at most
-// 99 characters (a longer line comes back in several reads), a carriage return before the line
-// feed is dropped, and the line feed is kept. Works on a file through a large buffer or on
+// 99 characters (a longer line comes back in several reads) and its line end, LF, CR LF or a
+// lone CR alike, comes back as one line feed. Works on a file through a large buffer or on
 // bytes in memory; a returned view stays valid until the next read.
 class HexLineReader {
  public:
@@ -41,8 +42,8 @@ class HexLineReader {
   long lines_ = 0;
 };
 
-// Value of an upper-case hexadecimal digit; every other character counts as 0.
-extern const int8_t kHexDigitValue[256];
+// Value of a hexadecimal digit of either case; every other character counts as 0.
+extern const std::array<int8_t, 256> kHexDigitValue;
 inline int HexDigit(char c) {
   return kHexDigitValue[static_cast<unsigned char>(c)];
 }

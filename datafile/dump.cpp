@@ -229,10 +229,15 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
         emit(static_cast<size_t>(i), 0);
     }
   }
+  const std::string dataError = reader->GetDataError();
   reader->CloseFile();
   out.flush();
   if (!out) {
     error = "writing the CSV failed";
+    return false;
+  }
+  if (!dataError.empty()) {
+    error = dataError;
     return false;
   }
   return true;

@@ -1,5 +1,7 @@
 #include "datafile/textio.h"
 
+#include <locale.h>
+#include <algorithm>
 #include <charconv>
 #include <climits>
 #include <cmath>
@@ -47,26 +49,22 @@ bool TextLineReader::ReadLine(std::string& line, size_t maxChars) {
   line.clear();
   if (!file_) return false;
   bool any = false;
-  size_t total = 0;  // length of the whole line, however much of it is kept
-  char last = 0;
   for (;;) {
     if (pos_ >= len_ && !Fill()) break;
     const char* start = buffer_.data() + pos_;
-    size_t avail = len_ - pos_;
-    const void* nl = std::memchr(start, '\n', avail);
-    size_t take = nl ? static_cast<size_t>(static_cast<const char*>(nl) - start) : avail;
+    const size_t avail = len_ - pos_;
+    size_t take = 0;
+    while (take < avail && start[take] != '\n' && start[take] != '\r') ++take;
     any = true;
     if (line.size() < maxChars) line.append(start, std::min(take, maxChars - line.size()));
-    if (take > 0) last = start[take - 1];
-    total += take;
     pos_ += take;
-    if (nl) {
-      ++pos_;  // the line feed
-      break;
-    }
+    if (take == avail) continue;
+    // LF, CR LF and a lone CR all end a line.
+    const bool cr = buffer_[pos_] == '\r';
+    ++pos_;
+    if (cr && (pos_ < len_ || Fill()) && buffer_[pos_] == '\n') ++pos_;
+    break;
   }
-  // The CR of a CR LF line end is no part of the line.
-  if (last == '\r' && total <= maxChars && !line.empty()) line.pop_back();
   return any;
 }
 
@@ -138,6 +136,24 @@ bool FieldScanner::Int(int& value) {
   return true;
 }
 
+bool FieldScanner::ClampedInt(int& value) {
+  const char* save = p_;
+  Blanks();
+  const char* s = p_;
+  bool negative = false;
+  if (s < end_ && (*s == '+' || *s == '-')) negative = *s++ == '-';
+  if (s >= end_ || *s < '0' || *s > '9') {
+    p_ = save;
+    return false;
+  }
+  long long v = 0;
+  for (; s < end_ && *s >= '0' && *s <= '9'; ++s) v = std::min(v * 10 + (*s - '0'), 1LL << 40);
+  if (negative) v = -v;
+  value = static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX));
+  p_ = s;
+  return true;
+}
+
 bool FieldScanner::Double(double& value) {
   const char* save = p_;
   Blanks();
@@ -192,14 +208,67 @@ bool FieldScanner::AtEnd() {
   return p_ >= end_;
 }
 
+std::string FormatCV(const char* format, va_list args) {
+  // A thread-local switch to the C locale: other threads, and the process locale a desktop
+  // program chose, are left alone.
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
+  const locale_t previous = uselocale(cLocale);
+  char small[512];
+  va_list again;
+  va_copy(again, args);
+  int n = std::vsnprintf(small, sizeof small, format, args);
+  std::string out;
+  if (n >= 0 && static_cast<size_t>(n) < sizeof small) {
+    out.assign(small, static_cast<size_t>(n));
+  } else if (n > 0) {
+    out.resize(static_cast<size_t>(n) + 1);
+    std::vsnprintf(out.data(), out.size(), format, again);
+    out.resize(static_cast<size_t>(n));
+  }
+  va_end(again);
+  uselocale(previous);
+  return out;
+}
+
+std::string FormatC(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string out = FormatCV(format, args);
+  va_end(args);
+  return out;
+}
+
+double LeadingNumber(std::string_view text) {
+  FieldScanner s(text);
+  double v = 0;
+  return s.Double(v) ? v : 0.0;
+}
+
+bool ParseWholeNumber(std::string_view text, double& value) {
+  FieldScanner s(text);
+  double v = 0;
+  if (!s.Double(v) || !s.AtEnd()) return false;
+  value = v;
+  return true;
+}
+
+bool ParseWholeNumber(std::string_view text, long& value) {
+  FieldScanner s(text);
+  long v = 0;
+  if (!s.Long(v) || !s.AtEnd()) return false;
+  value = v;
+  return true;
+}
+
 void AppendFixed(std::string& out, double value, int width, int precision) {
   char buf[512];
   auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
   size_t n = res.ec == std::errc() ? static_cast<size_t>(res.ptr - buf) : 0;
   if (n == 0) {
     // Only a value of more than 500 digits gets here; printf would print every digit.
-    int len = std::snprintf(buf, sizeof buf, "%.*e", precision, value);
-    n = len > 0 ? std::min(static_cast<size_t>(len), sizeof buf - 1) : 0;
+    std::string e = FormatC("%.*e", precision, value);
+    n = std::min(e.size(), sizeof buf - 1);
+    e.copy(buf, n);
   }
   if (static_cast<int>(n) < width) out.append(static_cast<size_t>(width) - n, ' ');
   out.append(buf, n);

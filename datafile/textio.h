@@ -6,6 +6,7 @@
 // and written without regard to the process locale, so a desktop program that switches to a
 // locale with a decimal comma still reads and writes the same files.
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -28,8 +29,8 @@ class TextLineReader {
   void Close();
   bool IsOpen() const { return file_ != nullptr; }
 
-  // Reads the next line without its end (LF or CR LF), keeping at most `maxChars` characters
-  // and passing over the rest of a longer line. False at the end of the file.
+  // Reads the next line without its end (LF, CR LF or a lone CR), keeping at most `maxChars`
+  // characters and passing over the rest of a longer line. False at the end of the file.
   bool ReadLine(std::string& line, size_t maxChars = kMaxLineChars);
   // Byte position of the next character to be read.
   int64_t Tell() const { return bufferStart_ + static_cast<int64_t>(pos_); }
@@ -56,11 +57,15 @@ class FieldScanner {
   explicit FieldScanner(std::string_view text) : p_(text.data()), end_(text.data() + text.size()) {}
   void Blanks();
   bool Int(int& value);
+  // An integer as strtol reads it, kept within int: a number too large for any type still
+  // reads, as the nearest int.
+  bool ClampedInt(int& value);
   bool Long(long& value);
   bool Double(double& value);
   bool Literal(char c);
   bool Word(std::string& word);
   bool AtEnd();  // nothing but white space left
+  std::string_view Rest() const { return std::string_view(p_, static_cast<size_t>(end_ - p_)); }
 
  private:
   const char* p_;
@@ -72,6 +77,16 @@ bool IsBlankChar(char c);
 bool IsBlankLine(std::string_view line);
 // First blank-separated word of a line (empty when there is none).
 std::string_view FirstWord(std::string_view line);
+
+// printf into a string, always in the C locale (a decimal point whatever LC_NUMERIC says):
+// for layouts given as printf formats.
+std::string FormatC(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatCV(const char* format, va_list args);
+// The number the text begins with (after blanks), 0 when it begins with none: atof's reading.
+double LeadingNumber(std::string_view text);
+// The whole text (blanks around it allowed) as one number; false when it is anything else.
+bool ParseWholeNumber(std::string_view text, double& value);
+bool ParseWholeNumber(std::string_view text, long& value);
 
 // Appends `value` as printf's "%<width>.<precision>f" would in the C locale.
 void AppendFixed(std::string& out, double value, int width, int precision);

@@ -198,7 +198,18 @@ bool CTGR41File::OpenFile(const std::string& path) {
   CloseFile();
   if (!file_.Open(path)) return false;
   path_ = path;
+  dataError_.clear();
   return true;
+}
+
+void CTGR41File::SetDataError(const std::string& what, int64_t lineStart) {
+  // Counted on a second reading: only a damaged file gets here, and the readers seek.
+  long line = 1;
+  TextLineReader count;
+  std::string text;
+  if (count.Open(path_))
+    while (count.Tell() < lineStart && count.ReadLine(text, 0)) ++line;
+  dataError_ = what + " on line " + std::to_string(line) + " of " + path_;
 }
 
 void CTGR41File::CloseFile() {

@@ -191,6 +191,10 @@ class CTGR41File {
   // Where readers that show messages (the wave output readers) show them; may be null.
   void SetInteraction(Interaction* ui) { ui_ = ui; }
 
+  // Why the last ReadData stopped short of the end (a value no computation can use), naming
+  // the line; empty when it did not. Cleared by ReadFileInfo.
+  const std::string& GetDataError() const { return dataError_; }
+
   // ---- Helpers for the readers ----
 
   // value clamped to -limit..limit.
@@ -222,6 +226,9 @@ class CTGR41File {
   bool ReadLine(std::string& line) { return file_.ReadLine(line); }
   // Ids of a list of long names, in order.
   static std::vector<int> IdsOfNames(const std::vector<std::string>& names);
+  // Records why reading stops: "<what> on line <n> of <path>", the line found from the byte
+  // position where it starts.
+  void SetDataError(const std::string& what, int64_t lineStart);
 
   TextLineReader file_;
   std::string path_;
@@ -242,6 +249,7 @@ class CTGR41File {
   std::array<unsigned long, 10> leapInstants_{};
   bool timeFrom2000_ = false;
   Interaction* ui_ = nullptr;
+  std::string dataError_;
 };
 
 // A new reader for file identifiers 0 to 4 (null for any other identifier).

@@ -307,14 +307,12 @@ int CWasFile::ReadData(DataArrays& data, int row, int& count) {
 
   std::string date;
   const double seconds = StartSeconds(h.burst.start, &date);
-  char title[512];
-  std::snprintf(title, sizeof title,
-                "Burst %d of %d,Start %s,%d point T=%d sec,Resolution = %.3f Hz,%d%% Confidence "
-                "intervals,Water depth = %.2f meters,Instrument depth = %.2f meters",
-                h.burst.burst, numBursts_, date.c_str(), h.burst.points,
-                WholeSecondsInt(h.burst.points * h.burst.period), h.bandWidth, h.confidence,
-                h.waterDepth, h.instrumentDepth);
-  SetSubTitle(row, title);
+  SetSubTitle(row, FormatC("Burst %d of %d,Start %s,%d point T=%d sec,Resolution = %.3f Hz,%d%% "
+                           "Confidence intervals,Water depth = %.2f meters,Instrument depth = "
+                           "%.2f meters",
+                           h.burst.burst, numBursts_, date.c_str(), h.burst.points,
+                           WholeSecondsInt(h.burst.points * h.burst.period), h.bandWidth,
+                           h.confidence, h.waterDepth, h.instrumentDepth));
 
   const bool first = row == 0;
   const std::pair<int, double> perBurst[] = {

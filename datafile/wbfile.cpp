@@ -17,6 +17,18 @@ bool IsUsableHeader(const BurstHeader& h) {
   return h.fields >= 5 && h.samples > 0 && h.samples <= kMaxSamplesPerBurst;
 }
 
+// Pressures beyond what the converter writes (it clamps to 99999 psia), and sample periods no
+// recorder keeps, would only carry garbage into the analysis.
+constexpr double kMaxSampleMagnitude = 1e6;
+constexpr double kMaxSamplePeriod = 86400.0;
+
+bool IsUsableSample(double v) {
+  return std::isfinite(v) && std::fabs(v) <= kMaxSampleMagnitude;
+}
+bool IsUsablePeriod(double period) {
+  return std::isfinite(period) && period > 0 && period <= kMaxSamplePeriod;
+}
+
 }  // namespace
 
 int WholeSecondsInt(double v) {
@@ -96,6 +108,7 @@ std::vector<int> CWbFile::GetReadableVariableIDs() {
 
 int CWbFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
   nSubTitles = 0;
+  dataError_.clear();
   numRows_ = samplesPerBurst_ = numBursts_ = 0;
   samplePeriod_ = 0;
   timeFrom2000_ = false;
@@ -204,10 +217,16 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
   std::string line;
   BurstHeader h;
   for (;;) {
+    const int64_t at = file_.Tell();
     if (!ReadLine(line)) return 0;
     if (!IsBurstHeaderLine(line)) continue;
     h = ParseBurstHeader(line);
-    if (IsUsableHeader(h)) break;
+    if (!IsUsableHeader(h)) continue;
+    if (!IsUsablePeriod(h.period) || !std::isfinite(h.start)) {
+      SetDataError("A burst header with a start time or sample period out of range", at);
+      return 0;
+    }
+    break;
   }
   last_ = h;
   if (h.burst == 0) startTime_ = h.start;
@@ -229,7 +248,13 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
     int inRow = std::min(4, n - filled);
     for (int k = 0; k < inRow; ++k) {
       double v = previous;
-      if (s.Double(v)) previous = v;
+      if (s.Double(v)) {
+        if (!IsUsableSample(v)) {
+          SetDataError("A pressure sample that is not a finite number below 1e6", at);
+          return 0;
+        }
+        previous = v;
+      }
       if (k == 0) fill = v;
       samples_[static_cast<size_t>(filled++)] = v;
     }

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "datafile/textio.h"
 #include "endurance/endurance_model.h"
 #include "platform/interaction.h"
 
@@ -86,17 +87,15 @@ const Row kRows[] = {
 };
 
 std::string FormatValue(const char* pattern, double value) {
-  int n = std::snprintf(nullptr, 0, pattern, value);
-  std::string s(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  std::snprintf(s.data(), s.size() + 1, pattern, value);
-  return s;
+  return FormatC(pattern, value);
 }
 
 // "%lf" reading of an entry. Text that is not a finite number ("nan", "inf", an overflow)
 // counts as no number, so it cannot slip past the range rules.
 double ScanNumber(const std::string& text) {
   double v = 0;
-  if (std::sscanf(text.c_str(), "%lf", &v) != 1 || !std::isfinite(v)) return 0;
+  FieldScanner s(text);
+  if (!s.Double(v) || !std::isfinite(v)) return 0;
   return v;
 }
 

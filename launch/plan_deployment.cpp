@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "datafile/textio.h"
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
 
@@ -22,17 +23,15 @@ constexpr const char* kKeySampleInterval = "SampleInterval";
 constexpr const char* kKeySamplesPerBurst = "NumberofPointsPerWaveBurst";
 
 std::string Format(const char* format, double value) {
-  int n = std::snprintf(nullptr, 0, format, value);
-  std::string s(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  std::snprintf(s.data(), s.size() + 1, format, value);
-  return s;
+  return FormatC(format, value);
 }
 
 // A setting's text as a number: the leading number, 0 when there is none or it is not finite.
 double SettingToDouble(std::string text) {
   if (text.size() > kSettingTextLimit) text.resize(kSettingTextLimit);
-  double v = std::strtod(text.c_str(), nullptr);
-  return std::isfinite(v) ? v : 0.0;
+  double v = 0.0;
+  FieldScanner s(text);
+  return s.Double(v) && std::isfinite(v) ? v : 0.0;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "merge/baro_merge.h"
 
 #include <cctype>
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -16,6 +17,12 @@ namespace tidora {
 namespace fs = std::filesystem;
 
 namespace {
+
+// Far beyond any pressure in psi or millibars (the converter's own limit is 99999.9999): such a
+// value, or nan or inf, would only turn the correction into inf or nan.
+bool IsUsablePressure(double p) {
+  return std::isfinite(p) && std::fabs(p) <= 1e6;
+}
 
 bool IsBlankLine(const std::string& line) {
   for (char c : line)
@@ -79,9 +86,19 @@ int CBaroMerge::Run() {
 }
 
 bool CBaroMerge::ReadBaro(double& t, double& p) {
+  // A line that is not a whole reading (a title, a damaged line, a value that is no finite
+  // number) is passed over and counted: subtracting a made-up pressure is worse than none.
   std::string line;
-  if (!ReadTextLine(baro_, line)) return false;
-  ParseBaroLine(line, baroReading_);
+  for (;;) {
+    if (!ReadTextLine(baro_, line)) return false;
+    if (IsBlankLine(line)) continue;
+    BaroReading r;
+    if (ParseBaroLine(line, r) == 7 && IsUsablePressure(r.pressure)) {
+      baroReading_ = r;
+      break;
+    }
+    ++baroLinesSkipped_;
+  }
   t = baroReading_.Seconds();
   p = baroReading_.pressure;
   return true;
@@ -149,7 +166,11 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
 
   double t0, p0;
   if (!ReadBaro(t0, p0)) {
-    Warn("No data in file: " + baroPath_, kInputErrorCaption);
+    Warn("No data in file: " + baroPath_ +
+             (baroLinesSkipped_ > 0
+                  ? " (" + std::to_string(baroLinesSkipped_) + " lines are no readings)"
+                  : std::string()),
+         kInputErrorCaption);
     return Outcome::kError;
   }
   double t1 = t0, p1 = p0;
@@ -185,7 +206,12 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
            kInputErrorCaption);
       return Outcome::kError;
     }
-    ParseTideLine(line, tideSample_);
+    if (ParseTideLine(line, tideSample_) == 8 && !IsUsablePressure(tideSample_.pressure)) {
+      Warn("Line " + std::to_string(lineNumber) + " of " + tidePath_ +
+               " holds a pressure that is not a number from -1e6 to 1e6.",
+           kInputErrorCaption);
+      return Outcome::kError;
+    }
     const double t = tideSample_.Seconds();
     double b;
     if (t <= t0) {
@@ -225,6 +251,10 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
          kOutputErrorCaption);
     return Outcome::kError;
   }
+  if (baroLinesSkipped_ > 0)
+    Warn(std::to_string(baroLinesSkipped_) + " lines of " + baroPath_ +
+             " are no barometric readings and were skipped.",
+         kInputErrorCaption);
   return Outcome::kDone;
 }
 

@@ -52,6 +52,8 @@ class CBaroMerge {
 
   Outcome GetOutcome() const { return outcome_; }
   long DataLinesWritten() const { return linesWritten_; }
+  // Lines of the barometric file that were no readings and were passed over.
+  long BaroLinesSkipped() const { return baroLinesSkipped_; }
   const std::string& TidePath() const { return tidePath_; }
   const std::string& BaroPath() const { return baroPath_; }
   const std::string& TempPath() const { return tempPath_; }
@@ -80,6 +82,7 @@ class CBaroMerge {
   TideSample tideSample_;
   bool outputExisted_ = false;
   long linesWritten_ = 0;
+  long baroLinesSkipped_ = 0;
   Outcome outcome_ = Outcome::kNotRun;
 };
 

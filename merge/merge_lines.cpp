@@ -1,10 +1,10 @@
 #include "merge/merge_lines.h"
 
+#include <algorithm>
 #include <cctype>
-#include <cerrno>
-#include <climits>
 #include <cstdint>
-#include <cstdlib>
+
+#include "datafile/textio.h"
 
 namespace tidora {
 
@@ -13,11 +13,21 @@ bool ReadTextLine(std::FILE* f, std::string& line, bool* cut) {
   if (cut) *cut = false;
   int c = getc_unlocked(f);
   if (c == EOF) return false;
-  while (c != EOF && c != '\n') {
+  auto keep = [&](int ch) {
     if (line.size() < kMaxTextLine) {
-      line.push_back(static_cast<char>(c));
+      line.push_back(static_cast<char>(ch));
     } else if (cut) {
       *cut = true;
+    }
+  };
+  while (c != EOF && c != '\n') {
+    keep(c);
+    if (c == '\r') {
+      // A lone carriage return ends a line too; it stays part of the line as before a line
+      // feed, so the rewritten line ends in CR LF.
+      int next = getc_unlocked(f);
+      if (next != '\n' && next != EOF) ungetc(next, f);
+      break;
     }
     c = getc_unlocked(f);
   }
@@ -44,43 +54,6 @@ int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
 
 const int64_t kOriginDays = DaysFromCivil(1989, 1, 1);
 
-// The pieces of the scanf patterns the merge uses: "%d" and "%lf" skip blanks first, a blank
-// in the pattern skips any number of blanks, other characters must match exactly.
-struct Scanner {
-  const char* p;
-  void SkipSpace() {
-    while (*p && std::isspace(static_cast<unsigned char>(*p))) ++p;
-  }
-  bool Int(int& out) {
-    SkipSpace();
-    const char* q = p;
-    if (*q == '+' || *q == '-') ++q;
-    if (!std::isdigit(static_cast<unsigned char>(*q))) return false;
-    char* end = nullptr;
-    errno = 0;
-    long v = std::strtol(p, &end, 10);
-    if (v > INT_MAX) v = INT_MAX;
-    if (v < INT_MIN) v = INT_MIN;
-    out = static_cast<int>(v);
-    p = end;
-    return true;
-  }
-  bool Double(double& out) {
-    SkipSpace();
-    char* end = nullptr;
-    double v = std::strtod(p, &end);
-    if (end == p) return false;
-    out = v;
-    p = end;
-    return true;
-  }
-  bool Char(char c) {
-    if (*p != c) return false;
-    ++p;
-    return true;
-  }
-};
-
 }  // namespace
 
 double TimeToSeconds(int month, int day, int year, int hour, int minute, int second) {
@@ -95,53 +68,51 @@ double TimeToSeconds(int month, int day, int year, int hour, int minute, int sec
 }
 
 int ParseTideLine(const std::string& line, TideSample& s) {
-  Scanner sc{line.c_str()};
+  FieldScanner sc(line);
   int n = 0;
-  if (!sc.Int(s.record)) return n;
+  if (!sc.ClampedInt(s.record)) return n;
   ++n;
-  if (!sc.Int(s.month)) return n;
+  if (!sc.ClampedInt(s.month)) return n;
   ++n;
-  if (!sc.Char('/') || !sc.Int(s.day)) return n;
+  if (!sc.Literal('/') || !sc.ClampedInt(s.day)) return n;
   ++n;
-  if (!sc.Char('/') || !sc.Int(s.year)) return n;
+  if (!sc.Literal('/') || !sc.ClampedInt(s.year)) return n;
   ++n;
-  if (!sc.Int(s.hour)) return n;
+  if (!sc.ClampedInt(s.hour)) return n;
   ++n;
-  if (!sc.Char(':') || !sc.Int(s.minute)) return n;
+  if (!sc.Literal(':') || !sc.ClampedInt(s.minute)) return n;
   ++n;
-  if (!sc.Char(':') || !sc.Int(s.second)) return n;
+  if (!sc.Literal(':') || !sc.ClampedInt(s.second)) return n;
   ++n;
   if (!sc.Double(s.pressure)) return n;
   return n + 1;
 }
 
 int ParseBaroLine(const std::string& line, BaroReading& r) {
-  Scanner sc{line.c_str()};
+  FieldScanner sc(line);
   int n = 0;
-  if (!sc.Int(r.month)) return n;
+  if (!sc.ClampedInt(r.month)) return n;
   ++n;
-  if (!sc.Char('/') || !sc.Int(r.day)) return n;
+  if (!sc.Literal('/') || !sc.ClampedInt(r.day)) return n;
   ++n;
-  if (!sc.Char('/') || !sc.Int(r.year)) return n;
+  if (!sc.Literal('/') || !sc.ClampedInt(r.year)) return n;
   ++n;
-  if (!sc.Int(r.hour)) return n;
+  if (!sc.ClampedInt(r.hour)) return n;
   ++n;
-  if (!sc.Char(':') || !sc.Int(r.minute)) return n;
+  if (!sc.Literal(':') || !sc.ClampedInt(r.minute)) return n;
   ++n;
-  if (!sc.Char(':') || !sc.Int(r.second)) return n;
+  if (!sc.Literal(':') || !sc.ClampedInt(r.second)) return n;
   ++n;
   if (!sc.Double(r.pressure)) return n;
   return n + 1;
 }
 
 TideFirstLine ClassifyTideFirstLine(const std::string& line) {
-  Scanner sc{line.c_str()};
+  if (IsBlankLine(line)) return TideFirstLine::kData;
+  FieldScanner sc(line);
   int record;
-  sc.SkipSpace();
-  if (*sc.p == '\0' || sc.Int(record)) return TideFirstLine::kData;
-  const char* end = sc.p;
-  while (*end && !std::isspace(static_cast<unsigned char>(*end))) ++end;
-  std::string token(sc.p, end);
+  std::string token;
+  if (sc.ClampedInt(record) || !sc.Word(token)) return TideFirstLine::kData;
   if (token == "PSI") return TideFirstLine::kPsi;
   if (token.size() == 4) {
     std::string upper;
@@ -160,26 +131,62 @@ std::string MergeHeaderLine(bool waterDepth, size_t firstLineLength) {
   return h;
 }
 
+namespace {
+
+// The pressure field follows the time: record number, date and time are found by the line's
+// own words, so a record number wider than six digits moves the field with it.
+bool FindPressureField(const std::string& line, size_t& start, size_t& end) {
+  size_t i = 0;
+  auto blanks = [&] {
+    while (i < line.size() && IsBlankChar(line[i])) ++i;
+  };
+  auto word = [&] {
+    size_t b = i;
+    while (i < line.size() && !IsBlankChar(line[i])) ++i;
+    return i > b;
+  };
+  blanks();
+  if (!word()) return false;  // record number
+  blanks();
+  if (!word()) return false;  // date
+  blanks();
+  const size_t timeStart = i;
+  if (!word()) return false;  // time
+  if (std::count(line.begin() + static_cast<long>(timeStart), line.begin() + static_cast<long>(i),
+                 ':') != 2)
+    return false;
+  start = i;
+  blanks();
+  if (!word()) return false;  // pressure
+  end = i;
+  return end - start >= 11;  // "%11.4f" never writes less
+}
+
+}  // namespace
+
 size_t PressureFieldStart(const std::string& line) {
+  size_t start, end;
+  if (FindPressureField(line, start, end)) return start;
   return line.size() >= 27 && line[26] == ' ' ? 26 : 28;
 }
 
 bool HoldsPressureField(const std::string& line) {
+  size_t start, end;
+  if (FindPressureField(line, start, end)) return true;
   size_t n = line.size();
   if (n > 0 && line[n - 1] == '\r') --n;
   return n >= PressureFieldStart(line) + 11;
 }
 
 void RewriteTideLine(const std::string& line, double value, std::string& out) {
-  size_t k = PressureFieldStart(line);
-  // "%11.4f" of the largest double needs a little over 300 characters.
-  char field[400];
-  int n = std::snprintf(field, sizeof field, "%11.4f", value);
-  if (n < 0) n = 0;
-  if (static_cast<size_t>(n) >= sizeof field) n = sizeof field - 1;
+  size_t k, end;
+  if (!FindPressureField(line, k, end)) {
+    k = PressureFieldStart(line);
+    end = k + 11;
+  }
   out.append(line, 0, k);
-  out.append(field, static_cast<size_t>(n));
-  if (line.size() > k + 11) out.append(line, k + 11, std::string::npos);
+  AppendFixed(out, value, 11, 4);
+  if (line.size() > end) out.append(line, end, std::string::npos);
   out.push_back('\n');
 }
 

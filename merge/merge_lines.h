@@ -12,8 +12,9 @@ inline constexpr size_t kMaxTextLine = 364;
 // Longest tide data line of the layout, line end included.
 inline constexpr size_t kMaxTideLine = 127;
 
-// Reads one line up to and including its line feed, at most kMaxTextLine characters, and
-// drops the line feed; a carriage return before it stays part of the line. A line longer
+// Reads one line up to and including its line end, at most kMaxTextLine characters, and
+// drops the line feed; a carriage return, before a line feed or alone as the line end, stays
+// part of the line. A line longer
 // than the limit is cut: the rest of it up to its line feed is skipped and `cut` is set, so a
 // long line never turns into two. Returns false only at end of file.
 bool ReadTextLine(std::FILE* f, std::string& line, bool* cut = nullptr);
@@ -59,14 +60,17 @@ std::string MergeHeaderLine(bool waterDepth, size_t firstLineLength);
 
 // ---- Rewriting ----
 
-// Where the 11-character pressure field starts (0-based): 28, or 26 in the older layout whose
-// 27th character is a blank.
+// Where the pressure field starts (0-based): right after the time, which is the third word
+// of the line (28 in the layout, 26 in the older one; further right when the record number
+// is wider). A line without that structure falls back to the fixed columns: 28, or 26 when
+// its 27th character is a blank.
 size_t PressureFieldStart(const std::string& line);
 // Whether the line holds the whole pressure field (a trailing carriage return not counted).
 bool HoldsPressureField(const std::string& line);
-// Appends the line to `out` with its pressure field replaced by value ("%11.4f") and a line
-// feed; every other character, a carriage return included, is kept. The line must hold the
-// pressure field.
+// Appends the line to `out` with its pressure field (from the end of the time to the end of
+// the number after it; 11 characters in the fixed columns) replaced by value ("%11.4f") and
+// a line feed; every other character, a carriage return included, is kept. The line must
+// hold the pressure field.
 void RewriteTideLine(const std::string& line, double value, std::string& out);
 
 }  // namespace tidora

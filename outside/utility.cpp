@@ -26,14 +26,19 @@ size_t ExtensionDot(const std::string& path) {
 }
 
 bool ParseDouble(const std::string& text, double& out) {
+  // from_chars reads a decimal point whatever the locale; it takes no leading blanks or '+'.
   const char* s = text.c_str();
-  char* end = nullptr;
-  errno = 0;
-  double v = std::strtod(s, &end);
-  if (end == s || errno == ERANGE) return false;
-  while (*end && std::isspace(static_cast<unsigned char>(*end))) ++end;
-  if (*end) return false;
-  out = v;
+  const char* end = s + text.size();
+  while (s < end && std::isspace(static_cast<unsigned char>(*s))) ++s;
+  const bool negative = s < end && *s == '-';
+  if (s < end && (*s == '+' || *s == '-')) ++s;
+  if (s < end && (*s == '+' || *s == '-')) return false;
+  double v = 0;
+  auto [next, ec] = std::from_chars(s, end, v);
+  if (next == s || ec != std::errc()) return false;
+  while (next < end && std::isspace(static_cast<unsigned char>(*next))) ++next;
+  if (next != end) return false;
+  out = negative ? -v : v;
   return true;
 }
 

@@ -169,6 +169,10 @@ bool CTGR41FileManager::ReadAllRecords(Interaction& ui, CPostProcPage* page,
     recordsRead_ = i + 1;
   }
   reader_->CloseFile();
+  if (const std::string error = reader_->DataError(); !error.empty()) {
+    ui.Message(error + ".", "Process Error", MsgIcon::Warning, MsgButtons::Ok);
+    return false;
+  }
   return true;
 }
 

@@ -34,6 +34,8 @@ class CRecordReader {
   virtual int ReadData(float*** data, double*** times, int row, double** minima, double** maxima,
                        int& count, const int* lengths) = 0;
   virtual int GetFileID() const = 0;
+  // Why the last ReadData returned 0 before the end of the data; empty at the end.
+  virtual std::string DataError() const { return {}; }
   // Burst times count from 2000 (the file began with "TGR 41plus").
   virtual bool From2000() const = 0;
 };

@@ -195,16 +195,19 @@ std::string CheckRange(RangeRule rule, double value) {
 
 std::string CheckSettingText(SettingType type, RangeMode mode, double bound,
                              const std::string& text, double& value) {
-  const char* begin = text.c_str();
-  char* end = nullptr;
+  // Numbers are read without regard to the locale; blanks may lead, nothing may follow.
+  FieldScanner s(text);
+  bool whole;
   if (type == SettingType::kDouble) {
-    value = std::strtod(begin, &end);
+    value = 0;
+    whole = s.Double(value) && s.Rest().empty();
   } else {
-    long v = std::strtol(begin, &end, 10);
-    if (v < -2147483647L || v > 2147483647L) return "\"" + text + "\" is out of range";
+    long v = 0;
+    whole = s.Long(v) && s.Rest().empty();
+    if (whole && (v < -2147483647L || v > 2147483647L)) return "\"" + text + "\" is out of range";
     value = static_cast<double>(v);
   }
-  if (text.empty() || end == begin || *end != '\0')
+  if (text.empty() || !whole)
     return "\"" + text + "\" is not " +
            (type == SettingType::kDouble ? "a number" : "a whole number");
   if (!std::isfinite(value)) return "\"" + text + "\" is not a finite number";

@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 
+#include "datafile/textio.h"
 #include "outside/utility.h"
 
 namespace tidora {
@@ -165,7 +166,7 @@ template <class S>
 std::string ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
   double v;
   if (d.type == SettingType::kDouble) {
-    v = std::atof(value.c_str());
+    v = LeadingNumber(value);
   } else {
     v = static_cast<double>(std::strtol(value.c_str(), nullptr, 10));
   }

@@ -23,6 +23,7 @@ class CTGR41Reader : public CRecordReader {
   int ReadData(float*** data, double*** times, int row, double** minima, double** maxima,
                int& count, const int* lengths) override;
   int GetFileID() const override { return file_->GetFileID(); }
+  std::string DataError() const override { return file_->GetDataError(); }
   bool From2000() const override { return file_->Is2000Based(); }
   CTGR41File& File() { return *file_; }
 

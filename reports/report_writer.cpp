@@ -5,6 +5,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "datafile/textio.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
 #include "platform/profile.h"
@@ -44,26 +45,10 @@ NumberForm FormOf(int id) {
 
 // printf into a string; the patterns are the report's own.
 std::string Format(const char* pattern, ...) {
-  va_list args, again;
+  va_list args;
   va_start(args, pattern);
-  va_copy(again, args);
-  char small[128];
-  int n = std::vsnprintf(small, sizeof small, pattern, args);
+  std::string out = FormatCV(pattern, args);
   va_end(args);
-  std::string out;
-  if (n < 0) {
-    va_end(again);
-    return out;
-  }
-  if (static_cast<size_t>(n) < sizeof small) {
-    out.assign(small, static_cast<size_t>(n));
-  } else {
-    // Only a value of hundreds of digits ("%.0f" of 1e300) is this long.
-    out.resize(static_cast<size_t>(n) + 1);
-    std::vsnprintf(out.data(), out.size(), pattern, again);
-    out.resize(static_cast<size_t>(n));
-  }
-  va_end(again);
   return out;
 }
 

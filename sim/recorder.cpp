@@ -7,6 +7,7 @@
 #include <random>
 
 #include "convert/recorder_time.h"
+#include "datafile/textio.h"
 
 namespace tidora::sim {
 namespace {
@@ -440,7 +441,7 @@ std::vector<uint8_t> BuildMemoryImage(const Deployment& d) {
   }
 
   // The TGR 41: 4-byte words.
-  const bool version2 = std::fabs(std::strtod(o.firmware.c_str(), nullptr) - 2.0) < 1e-9;
+  const bool version2 = std::fabs(LeadingNumber(o.firmware) - 2.0) < 1e-9;
   out.U32(0xFFFFFFFDu);
   out.U32(static_cast<uint32_t>(o.startTime));
   out.U16(static_cast<uint32_t>(o.tideInterval));

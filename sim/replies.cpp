@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "datafile/textio.h"
 #include "sim/upload.h"
 
 namespace tidora::sim {
@@ -12,15 +13,11 @@ std::string Line(const std::string& text) {
 }
 
 std::string Coefficient(const char* key, double value) {
-  char buf[96];
-  std::snprintf(buf, sizeof buf, "    %s %.12e\r\n", key, value);
-  return buf;
+  return FormatC("    %s %.12e\r\n", key, value);
 }
 
 std::string Format(const char* fmt, double a) {
-  char buf[128];
-  std::snprintf(buf, sizeof buf, fmt, a);
-  return buf;
+  return FormatC(fmt, a);
 }
 
 int BurstCount(const Deployment& d) {

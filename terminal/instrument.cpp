@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cstdio>
 
 #include "terminal/comm_settings.h"
@@ -51,8 +53,13 @@ bool ParseStatus(const std::string& reply, InstrumentInfo& info, bool configured
   size_t v = reply.find('V');
   if (v != std::string::npos && v != 0) {
     info.modelText += reply.substr(v, 5);
+    // The version is read with a decimal point whatever the locale.
+    const char* s = reply.c_str() + v + 1;
+    const char* end = reply.c_str() + reply.size();
+    while (s < end && std::isspace(static_cast<unsigned char>(*s))) ++s;
     float version;
-    if (std::sscanf(reply.c_str() + v + 1, "%f", &version) == 1) info.firmwareVersion = version;
+    if (auto r = std::from_chars(s, end, version); r.ec == std::errc() && r.ptr != s)
+      info.firmwareVersion = version;
   }
   ReadIntAfter(reply, "samples", 9, info.samplesPerBurst);
   ReadIntAfter(reply, "measurements =", 14, info.measurements);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "datafile/textio.h"
 #include "platform/interaction.h"
 #include "platform/output_files.h"
 #include "postproc/page.h"
@@ -24,27 +25,13 @@ class CWaveAnalysis::OutFile {
   bool Failed() const { return failed_; }
 
   void Printf(const char* fmt, ...) __attribute__((format(printf, 2, 3))) {
-    char small[512];
-    std::string large;
-    va_list ap, again;
+    va_list ap;
     va_start(ap, fmt);
-    va_copy(again, ap);
-    int n = std::vsnprintf(small, sizeof small, fmt, ap);
-    const char* text = small;
-    if (n >= static_cast<int>(sizeof small)) {  // a long path in the report header
-      large.resize(static_cast<size_t>(n) + 1);
-      std::vsnprintf(large.data(), large.size(), fmt, again);
-      text = large.data();
-    }
-    va_end(again);
+    const std::string text = FormatCV(fmt, ap);
     va_end(ap);
-    if (n < 0) {
-      failed_ = true;
-      return;
-    }
-    for (int i = 0; i < n; ++i) {
-      if (text[i] == '\n') text_ += '\r';
-      text_ += text[i];
+    for (char c : text) {
+      if (c == '\n') text_ += '\r';
+      text_ += c;
     }
     if (text_.size() > 65536) Flush();
   }
@@ -72,12 +59,11 @@ namespace {
 
 std::string Sprintf(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 std::string Sprintf(const char* fmt, ...) {
-  char buf[512];
   va_list ap;
   va_start(ap, fmt);
-  int n = std::vsnprintf(buf, sizeof buf, fmt, ap);
+  std::string text = FormatCV(fmt, ap);
   va_end(ap);
-  return n < 0 ? std::string() : std::string(buf, std::min(static_cast<size_t>(n), sizeof buf - 1));
+  return text;
 }
 
 // Why a burst cannot be analysed, empty when it can: the transform and the wave-number

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "convert/coefficient_file.h"
 #include "testing/test_support.h"
 
@@ -71,6 +73,19 @@ TEST(CoefficientFile, WriteAndReadBack) {
   EXPECT_DOUBLE_EQ(back.Value(kSlotA3), 8.775e-08);
   // An unwritable place fails and says so.
   EXPECT_FALSE(WriteCoefficientFile(home.file("no/such/dir/CNVHex.ini"), f));
+}
+
+// A desktop program may run under a locale with a decimal comma: the values still read.
+TEST(CoefficientFile, ValuesReadWhateverTheLocale) {
+  CoefficientFile f = DefaultCoefficientsAtStart();
+  f.slots[kSlotSlopeCorrection] = "1.0025";
+  f.slots[kSlotOffsetCorrection] = "-0.5";
+  const char* previous = std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+  if (!previous) GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
+  const double slope = f.Value(kSlotSlopeCorrection), offset = f.Value(kSlotOffsetCorrection);
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(slope, 1.0025);
+  EXPECT_EQ(offset, -0.5);
 }
 
 TEST(ConvertSettings, DefaultsAndRoundTrip) {

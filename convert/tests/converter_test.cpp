@@ -224,7 +224,118 @@ TEST_F(Fixture, BadCoefficientLineIsReportedOnce) {
   ConvertSummary s = Convert(r);
   EXPECT_TRUE(s.coefficientError);
   EXPECT_EQ(MessageTexts(), std::vector<std::string>{kMsgCoefficientError});
+  // Zeros in place of a coefficient would give wrong pressures: nothing is written.
+  EXPECT_EQ(s.outcome, ConvertOutcome::kFailed);
+  EXPECT_EQ(ui.LastStatus(), kStatusAborted);
+  for (const std::string& t : ui.StatusTexts()) EXPECT_NE(t, kStatusFinished);
+  EXPECT_FALSE(IsFile(r.tide));
+  EXPECT_FALSE(IsFile(r.wave));
+}
+
+TEST_F(Fixture, UnreadableCoefficientValuesStopTheRun) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
+  const std::string good = ReadFile(r.input);
+  for (const char* bad : {"U0 = nan", "Y1 = inf", "C1 = junk"}) {
+    SCOPED_TRACE(bad);
+    std::string text = good;
+    size_t p = text.find(std::string(bad).substr(0, 4));
+    ASSERT_NE(p, std::string::npos);
+    text.replace(p, text.find('\r', p) - p, bad);
+    testing::WriteFile(r.input, text);
+    ui.Clear();
+    ConvertSummary s = Convert(r);
+    EXPECT_EQ(s.outcome, ConvertOutcome::kFailed);
+    EXPECT_EQ(MessageTexts(), std::vector<std::string>{kMsgCoefficientError});
+    EXPECT_FALSE(IsFile(r.tide));
+  }
+}
+
+TEST_F(Fixture, CoefficientFileOfJunkOrNanStopsTheRun) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41plus));
+  const std::string good = ReadFile(CoefficientFilePath());
+  for (const char* bad : {"nan", "junk", "1.5x", "inf"}) {
+    SCOPED_TRACE(bad);
+    // Line 5 holds the offset correction of every pressure.
+    std::string text = good;
+    size_t line4 = 0;
+    for (int i = 0; i < 4; ++i) line4 = text.find('\n', line4) + 1;
+    text.replace(line4, text.find('\n', line4) - line4, bad);
+    testing::WriteFile(CoefficientFilePath(), text);
+    ui.Clear();
+    ConvertSummary s = Convert(r);
+    EXPECT_EQ(s.outcome, ConvertOutcome::kFailed);
+    ASSERT_EQ(ui.Messages().size(), 1u);
+    EXPECT_NE(ui.Messages()[0].text.find(kMsgShortCoefficients), std::string::npos);
+    EXPECT_NE(ui.Messages()[0].text.find("line 5: \"" + std::string(bad) + "\""), std::string::npos)
+        << ui.Messages()[0].text;
+    for (const std::string& t : ui.StatusTexts()) EXPECT_NE(t, kStatusFinished);
+    EXPECT_FALSE(IsFile(r.tide));
+    EXPECT_FALSE(IsFile(r.wave));
+  }
+  // The same file with LF, CR LF or CR line ends reads alike.
+  for (const char* end : {"\r\n", "\r"}) {
+    std::string text;
+    for (char c : good) {
+      if (c == '\n')
+        text += end;
+      else
+        text += c;
+    }
+    testing::WriteFile(CoefficientFilePath(), text);
+    ui.Clear();
+    EXPECT_EQ(Convert(r).outcome, ConvertOutcome::kFinished);
+  }
+}
+
+TEST_F(Fixture, CutUploadConvertsWithAWarningNamingTheCounts) {
+  sim::Options o = Small(sim::Family::kTgr41plus);
+  o.tideSamples = 192;
+  o.bursts = 0;
+  ConvertRequest r = Prepare(o);
+  std::string text = ReadFile(r.input);
+  // Keep DD, the four lines after the marker and 56 tide records.
+  size_t p = text.find(">DD\r\n") + 1;
+  for (int i = 0; i < 1 + 4 + 56; ++i) p = text.find('\n', p) + 1;
+  text.resize(p);
+  testing::WriteFile(r.input, text);
+  ConvertSummary s = Convert(r);
   EXPECT_EQ(s.outcome, ConvertOutcome::kFinished);
+  EXPECT_EQ(s.tideRecords, 56);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].icon, MsgIcon::Warning);
+  EXPECT_NE(ui.Messages()[0].text.find("56 of the 192 tide records"), std::string::npos)
+      << ui.Messages()[0].text;
+}
+
+// The example of the field: 66 samples a burst left one extra "tide record" per burst.
+TEST_F(Fixture, OddBurstLengthsAddNoTideRecords) {
+  sim::Options o = Small(sim::Family::kTgr41plus);
+  o.samplesPerBurst = 66;
+  o.tideSamples = 8;
+  o.bursts = 2;
+  ConvertRequest r = Prepare(o);
+  ConvertSummary s = Convert(r);
+  ASSERT_EQ(s.outcome, ConvertOutcome::kFinished);
+  EXPECT_EQ(s.tideRecords, 8);
+  EXPECT_EQ(Lines(ReadFile(r.tide)).size(), 8u);
+  EXPECT_TRUE(ui.Messages().empty()) << MessageTexts()[0];
+}
+
+TEST_F(Fixture, LyingSamplesPerBurstIsWarnedAbout) {
+  sim::Options o = Small(sim::Family::kTgr41plus);
+  o.tideSamples = 8;
+  ConvertRequest r = Prepare(o);
+  std::string text = ReadFile(r.input);
+  text.replace(text.find("32 wave samples/burst"), 2, "2147483647");
+  testing::WriteFile(r.input, text);
+  ConvertSummary s = Convert(r);
+  ASSERT_EQ(s.outcome, ConvertOutcome::kFinished);
+  auto rows = Lines(ReadFile(r.wave));
+  EXPECT_NE(rows[1].find("   0.25  32"), std::string::npos) << rows[1];
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_NE(ui.Messages()[0].text.find("2147483647 wave samples per burst, but burst 0 holds 32"),
+            std::string::npos)
+      << ui.Messages()[0].text;
 }
 
 TEST_F(Fixture, FullDiskIsNotReportedAsFinished) {

@@ -59,7 +59,136 @@ TEST(DecoderEdges, BurstCountNotAMultipleOfFour) {
   EXPECT_EQ(r.sink.rows.size(), 12u);
   for (size_t i = 0; i < 4; ++i)
     EXPECT_NEAR(r.sink.rows[i][3], d.bursts[0].pressure[4 * i + 3], 3e-3);
-  EXPECT_EQ(r.sink.headers[0].samples, 18);  // the header's count, not the rows'
+  EXPECT_EQ(r.sink.headers[0].samples, 18);        // the header's count, not the rows'
+  EXPECT_EQ(r.sink.tides.size(), d.tides.size());  // the closing records are no tide samples
+}
+
+// Every remainder of the sample count: the tide records stay the recorder's, and the next
+// burst still starts where it should.
+TEST(DecoderEdges, BurstClosingRecordIsNeverATideSample) {
+  for (int n : {64, 65, 66, 67}) {
+    SCOPED_TRACE(n);
+    sim::Options o = Small(Family::kTgr41plus);
+    o.samplesPerBurst = n;
+    o.tideSamples = 8;
+    o.bursts = 2;
+    sim::Deployment d = sim::Simulate(o);
+    Decoding r;
+    DecodeText(sim::UploadFileText(d, "/x.hex"), d, r);
+    EXPECT_EQ(r.status, DecodeStatus::kEndOfFile);
+    ASSERT_EQ(r.sink.tides.size(), 8u);
+    for (size_t i = 0; i < 8; ++i) EXPECT_NEAR(r.sink.tides[i].pressure, d.tides[i].pressure, 1e-3);
+    ASSERT_EQ(r.sink.headers.size(), 2u);
+    EXPECT_EQ(r.sink.rows.size(), 2u * (n / 4));
+    EXPECT_NEAR(r.sink.headers[1].start, d.bursts[1].startTime, 0.5);
+    EXPECT_NEAR(r.sink.rows.back()[3], d.bursts[1].pressure[4 * (n / 4) - 1], 3e-3);
+  }
+}
+
+// The upload keeps the recorder's memory layout for every sample count: two samples a line
+// (a last odd sample is not stored), then the burst's closing record.
+TEST(DecoderEdges, SimulatedUploadStoresTwoSamplesALine) {
+  for (int n : {64, 66, 67}) {
+    SCOPED_TRACE(n);
+    sim::Options o = Small(Family::kTgr41plus);
+    o.samplesPerBurst = n;
+    o.tideSamples = 4;
+    o.bursts = 1;
+    sim::Deployment d = sim::Simulate(o);
+    std::string text = sim::UploadFileText(d, "/x.hex");
+    std::vector<std::string> lines;
+    for (size_t p = text.find(">DD\r\n"); p != std::string::npos;) {
+      size_t e = text.find("\r\n", p + 1);
+      if (e == std::string::npos) break;
+      lines.push_back(text.substr(p + 1, e - p - 1));
+      p = e + 1;
+    }
+    // DD, marker, start time, interval, skipped line, 4 tides, zero line, two start lines.
+    const size_t firstSample = 1 + 4 + 4 + 3;
+    ASSERT_GT(lines.size(), firstSample + n / 2);
+    EXPECT_EQ(lines[firstSample - 3], "0000000000");
+    for (size_t k = 0; k < static_cast<size_t>(n / 2); ++k)
+      EXPECT_EQ(lines[firstSample + k].size(), 12u) << k;
+    EXPECT_EQ(lines[firstSample + n / 2].size(), 10u);  // the closing record
+  }
+}
+
+TEST(DecoderEdges, LowerCaseHexDigitsDecodeAsUpperCase) {
+  EXPECT_EQ(HexByte("5d", 0), 0x5D);
+  EXPECT_EQ(HexByte("aF", 0), 0xAF);
+  for (Family f : {Family::kTgr41plus, Family::kTgr77Bpr, Family::kTgr41}) {
+    SCOPED_TRACE(static_cast<int>(f));
+    sim::Options o = Small(f);
+    sim::Deployment d = sim::Simulate(o);
+    std::string upper = sim::UploadFileText(d, "/x.hex");
+    std::string lower = upper;
+    // Only the data section: the header's words stay as they are.
+    size_t data = lower.find(">DD\r\n");
+    ASSERT_NE(data, std::string::npos);
+    for (size_t i = data + 4; i < lower.size(); ++i)
+      if (lower[i] >= 'A' && lower[i] <= 'F') lower[i] = static_cast<char>(lower[i] - 'A' + 'a');
+    Decoding a, b;
+    DecodeText(upper, d, a);
+    DecodeText(lower, d, b);
+    ASSERT_EQ(a.sink.tides.size(), b.sink.tides.size());
+    ASSERT_FALSE(a.sink.tides.empty());
+    for (size_t i = 0; i < a.sink.tides.size(); ++i)
+      EXPECT_EQ(a.sink.tides[i].pressure, b.sink.tides[i].pressure);
+    EXPECT_EQ(a.sink.rows, b.sink.rows);
+    EXPECT_EQ(a.sink.referenceLines, b.sink.referenceLines);
+  }
+}
+
+// Line ends of every kind read alike: a CR-only upload is no single line.
+TEST(DecoderEdges, CarriageReturnOnlyUploadDecodesAlike) {
+  for (Family f : {Family::kTgr41plus, Family::kTgr41}) {
+    SCOPED_TRACE(static_cast<int>(f));
+    sim::Deployment d = sim::Simulate(Small(f));
+    std::string crlf = sim::UploadFileText(d, "/x.hex");
+    std::string cr;
+    for (size_t i = 0; i < crlf.size(); ++i) {
+      if (crlf[i] == '\r' && i + 1 < crlf.size() && crlf[i + 1] == '\n') continue;
+      cr.push_back(crlf[i] == '\n' ? '\r' : crlf[i]);
+    }
+    Decoding a, b;
+    DecodeText(crlf, d, a);
+    DecodeText(cr, d, b);
+    EXPECT_EQ(b.sink.tides.size(), d.tides.size());
+    ASSERT_EQ(a.sink.tides.size(), b.sink.tides.size());
+    EXPECT_EQ(a.sink.rows, b.sink.rows);
+  }
+}
+
+// A header stating far more samples per burst than the bursts hold: every burst header gives
+// the burst's own count, so no reader waits for samples that were never stored.
+TEST(DecoderEdges, BurstHeadersGiveTheBurstsOwnCount) {
+  for (Family f : {Family::kTgr41plus, Family::kTgr41}) {
+    SCOPED_TRACE(static_cast<int>(f));
+    sim::Options o = Small(f);
+    o.samplesPerBurst = 1024;
+    o.tideSamples = 8;
+    sim::Deployment d = sim::Simulate(o);
+    std::string text = sim::UploadFileText(d, "/x.hex");
+    Decoding honest;
+    DecodeText(text, d, honest);
+    size_t p = text.find("1024 wave samples/burst");
+    ASSERT_NE(p, std::string::npos);
+    text.replace(p, 4, "2147483647");
+    Decoding r;
+    DecodeText(text, d, r);
+    EXPECT_EQ(r.dec.Header().samplesPerBurst, 2147483647);
+    ASSERT_EQ(r.sink.headers.size(), 2u);
+    EXPECT_EQ(r.sink.rows, honest.sink.rows);
+    for (size_t b = 0; b < 2; ++b) {
+      const size_t end = b + 1 < r.sink.headers.size() ? r.sink.headers[b + 1].firstRow
+                                                       : r.sink.rows.size();
+      EXPECT_EQ(r.sink.headers[b].samples, 4 * static_cast<int>(end - r.sink.headers[b].firstRow));
+      EXPECT_EQ(honest.sink.headers[b].samples, 1024);
+    }
+    EXPECT_EQ(r.dec.BurstCountMismatches(), 2);
+    EXPECT_EQ(honest.dec.BurstCountMismatches(), 0);
+    EXPECT_EQ(r.sink.tides.size(), 8u);
+  }
 }
 
 TEST(DecoderEdges, MultipleTideRecordsStopTheRun) {

@@ -53,7 +53,9 @@ TEST(HexLineReader, HexFields) {
   const uint8_t f[4] = {0x01, 0x02, 0x80, 0x40};
   EXPECT_DOUBLE_EQ(Fixed16_8(f), 258.5);
   EXPECT_DOUBLE_EQ(Fixed24_8(f), 65536 + 512 + 128 + 0.25);
-  EXPECT_EQ(HexDigit('a'), 0);  // lower case is not hexadecimal here
+  EXPECT_EQ(HexDigit('a'), 10);  // lower case reads as upper case
+  EXPECT_EQ(HexDigit('f'), 15);
+  EXPECT_EQ(HexDigit('g'), 0);
   EXPECT_EQ(HexDigit('F'), 15);
 }
 

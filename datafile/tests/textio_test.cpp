@@ -35,6 +35,48 @@ TEST(TextLineReader, LineEndsAndLongLines) {
   EXPECT_EQ(lines[6], "last");
 }
 
+TEST(TextLineReader, ALoneCarriageReturnEndsALine) {
+  testing::TempDir dir;
+  std::string path = dir.file("cr.txt");
+  // A CR LF split across the reader's 64 KB buffer is still one line end.
+  testing::WriteFile(path, "a\rb\r\rc\r\nd\ne\r" + std::string(65536 - 12, 'x') + "\r\nnext\r");
+  EXPECT_EQ(ReadAll(path), (std::vector<std::string>{"a", "b", "", "c", "d", "e",
+                                                     std::string(kMaxLineChars, 'x'), "next"}));
+  std::string cr;
+  for (int i = 0; i < 192; ++i) cr += "record " + std::to_string(i) + "\r";
+  testing::WriteFile(path, cr);
+  auto lines = ReadAll(path);
+  ASSERT_EQ(lines.size(), 192u);
+  EXPECT_EQ(lines[191], "record 191");
+
+  TextLineReader r;
+  ASSERT_TRUE(r.Open(path));
+  std::string line;
+  ASSERT_TRUE(r.ReadLine(line));
+  EXPECT_EQ(r.Tell(), static_cast<int64_t>(cr.find("record 1")));
+}
+
+TEST(FormatC, DecimalPointAndNumbersWhateverTheLocale) {
+  EXPECT_EQ(FormatC("%6ld   %11.4f|%g|%.3e|%s", 7L, 14.7, 0.0025, 1234.5, "x"),
+            "     7       14.7000|0.0025|1.234e+03|x");
+  EXPECT_EQ(FormatC("%.0f", 1e300).size(), 301u);  // longer than any small buffer
+  double v = 0;
+  EXPECT_TRUE(ParseWholeNumber(" 0.0025 ", v));
+  EXPECT_EQ(v, 0.0025);
+  EXPECT_FALSE(ParseWholeNumber("0,0025", v));
+  EXPECT_EQ(LeadingNumber("  -1.5e2abc"), -150.0);
+  EXPECT_EQ(LeadingNumber("abc"), 0.0);
+  FieldScanner s(" 99999999999999999999 -99999999999999999999 12x");
+  int a = 0, b = 0, c = 0;
+  EXPECT_TRUE(s.ClampedInt(a));
+  EXPECT_TRUE(s.ClampedInt(b));
+  EXPECT_TRUE(s.ClampedInt(c));
+  EXPECT_EQ(a, 2147483647);
+  EXPECT_EQ(b, -2147483647 - 1);
+  EXPECT_EQ(c, 12);
+  EXPECT_EQ(s.Rest(), "x");
+}
+
 TEST(TextLineReader, LinesAcrossTheBufferAndSeeking) {
   testing::TempDir dir;
   std::string path = dir.file("big.txt");

@@ -67,6 +67,67 @@ TEST(WaveBurstFile, OverviewAndBurstsOfAPlusFile) {
   EXPECT_EQ(f.ReadData(d, 3, count), 0);
 }
 
+// Values no analysis can use stop the reading with a message naming the line, instead of
+// passing nan, inf or 1e308 on as samples.
+TEST(WaveBurstFile, NonFiniteOrAbsurdValuesAreRefusedNamingTheLine) {
+  testing::TempDir dir;
+  std::string path = dir.file("bad.wb");
+  const std::string row = "        14.700000     14.700000     14.700000     14.700000\r\n";
+  struct Case {
+    std::string header, bad;
+  } cases[] = {
+      {"*    1   3600    0.25  8", "    nan  1  2  3"},
+      {"*    1   3600    0.25  8", "    1  inf  2  3"},
+      {"*    1   3600    0.25  8", "    1  2  1e308  3"},
+      {"*    1   3600    0.25  8", "    1  2  3  -1e308"},
+      {"*    1   3600    inf  8", row.substr(0, row.size() - 2)},
+      {"*    1   3600    -0.25  8", row.substr(0, row.size() - 2)},
+      {"*    1   nan    0.25  8", row.substr(0, row.size() - 2)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.header + " / " + c.bad);
+    testing::WriteFile(path, "TGR 41plus\r\n*    0   0    0.25  8\r\n" + row + row + c.header +
+                                 "\r\n" + row + c.bad + "\r\n");
+    CWbFile f;
+    int nSub = 0, count = 0;
+    ASSERT_EQ(f.ReadFileInfo(path, nSub), 8);
+    DataArrays d = WantAll();
+    ASSERT_EQ(f.ReadData(d, 0, count), 2);
+    EXPECT_TRUE(f.GetDataError().empty());
+    EXPECT_EQ(f.ReadData(d, 1, count), 0);
+    const bool headerBad = c.bad == row.substr(0, row.size() - 2);
+    EXPECT_NE(f.GetDataError().find(headerBad ? "sample period" : "pressure sample"),
+              std::string::npos);
+    EXPECT_NE(
+        f.GetDataError().find(std::string(" on line ") + (headerBad ? "5" : "7") + " of " + path),
+        std::string::npos)
+        << f.GetDataError();
+  }
+}
+
+// Line ends of every kind: a CR-only file is its bursts, not one burst of zeros.
+TEST(WaveBurstFile, CarriageReturnOnlyFileReadsAlike) {
+  testing::TempDir dir;
+  std::string path = dir.file("a.wb");
+  WriteBursts(path, 3, 64, true);
+  std::string text = testing::ReadFile(path);
+  std::string cr;
+  for (char ch : text)
+    if (ch != '\n') cr += ch;
+  testing::WriteFile(path, cr);
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 64);
+  EXPECT_EQ(nSub, 3);
+  DataArrays d = WantAll();
+  for (int b = 0; b < 3; ++b) {
+    ASSERT_EQ(f.ReadData(d, b, count), 2);
+    EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][63], static_cast<float>(10 + b + 0.063));
+  }
+  EXPECT_EQ(f.ReadData(d, 3, count), 0);
+  EXPECT_TRUE(f.GetDataError().empty());
+}
+
 TEST(WaveBurstFile, SkippingA1024SampleBurstMovesByItsRows) {
   EXPECT_EQ(WaveBurstRowBytes(1024), 15872);
   testing::TempDir dir;

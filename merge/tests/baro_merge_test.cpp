@@ -344,5 +344,79 @@ TEST_F(MergeRun, AFileNamedLikeATemporaryFileIsLeftAlone) {
   EXPECT_NE(merge.TempPath(), dir.file("out.tmp"));
 }
 
+// A year of one-minute records and more: record numbers past 999,999 are seven digits wide
+// and move the columns; the time and every other field stay whole.
+TEST_F(MergeRun, WideRecordNumbersKeepTheirTimeAndColumns) {
+  settings.convertToWaterDepth = 0;
+  testing::WriteFile(baro, BaroLine({12, 31, 2027, 14, 0, 0}, 14.0));
+  std::string text;
+  for (long n = 999998; n <= 1000001; ++n) text += TideLine(n, {12, 31, 2027, 14, 39, 45}, 20);
+  testing::WriteFile(tide, text);
+  ASSERT_EQ(Run(4), 0);
+  EXPECT_TRUE(ui.Messages().empty());
+  auto lines = Lines(testing::ReadFile(out));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[2], "999999   12/31/2027 14:39:45     6.0000     20.500\r");
+  EXPECT_EQ(lines[3], "1000000   12/31/2027 14:39:45     6.0000     20.500\r");
+  EXPECT_EQ(lines[4], "1000001   12/31/2027 14:39:45     6.0000     20.500\r");
+}
+
+TEST_F(MergeRun, CarriageReturnOnlyFilesMergeEveryRecord) {
+  settings.convertToWaterDepth = 0;
+  testing::WriteFile(baro, "1/1/2005 0:00:00 14.0000\r1/1/2005 0:10:00 15.0000\r");
+  std::string text;
+  for (int i = 0; i < 192; ++i) {
+    std::string line = TideLine(i + 1, {1, 1, 2005, 0, i % 60, 0}, 20);
+    text += line.substr(0, line.size() - 1);  // CR only
+  }
+  testing::WriteFile(tide, text);
+  ASSERT_EQ(Run(192), 0);
+  auto lines = Lines(testing::ReadFile(out));
+  ASSERT_EQ(lines.size(), 193u);
+  EXPECT_EQ(lines[11].substr(0, 39), "    11   01/01/2005 00:10:00     5.0000");
+  EXPECT_EQ(lines[192].back(), '\r');  // written with CR LF
+}
+
+TEST_F(MergeRun, BarometricLinesThatAreNoReadingsAreSkippedAndCounted) {
+  settings.convertToWaterDepth = 0;
+  WriteTide({{{1, 1, 2005, 0, 0, 0}, 30}, {{1, 1, 2005, 0, 10, 0}, 30}});
+  testing::WriteFile(baro, "Date Time Pressure\n" + BaroLine({1, 1, 2005, 0, 0, 0}, 14.0) +
+                               "1/1/2005 0:05:00 nan\n1/1/2005 0:0\n\n1/1/2005 0:06:00 1e308\n" +
+                               BaroLine({1, 1, 2005, 0, 10, 0}, 15.0));
+  ASSERT_EQ(Run(2), 0);
+  EXPECT_EQ(outcome, CBaroMerge::Outcome::kDone);
+  EXPECT_EQ(Values(), (std::vector<double>{16, 15}));
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "4 lines of " + baro + " are no barometric readings and were skipped.");
+
+  // Random bytes hold no reading at all: nothing is subtracted and nothing written.
+  std::string noise;
+  uint32_t x = 12345;
+  for (int i = 0; i < 4000; ++i) {
+    x = x * 1103515245u + 12345u;
+    noise.push_back(static_cast<char>(x >> 24));
+  }
+  testing::WriteFile(baro, noise);
+  testing::WriteFile(out, "previous output");
+  ui.Clear();
+  EXPECT_EQ(Run(2), 1);
+  EXPECT_EQ(outcome, CBaroMerge::Outcome::kError);
+  EXPECT_EQ(testing::ReadFile(out), "previous output");
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text.rfind("No data in file: " + baro, 0), 0u);
+}
+
+TEST_F(MergeRun, NonFiniteTidePressureIsRefusedNamingTheLine) {
+  testing::WriteFile(baro, BaroLine({1, 1, 2005, 0, 0, 0}, 14.0));
+  testing::WriteFile(tide, TideLine(1, {1, 1, 2005, 0, 0, 0}, 20) +
+                               "     2   01/01/2005 00:01:00        nan     20.500\r\n");
+  EXPECT_EQ(Run(2), 1);
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].text,
+            "Line 2 of " + tide + " holds a pressure that is not a number from -1e6 to 1e6.");
+  EXPECT_FALSE(std::filesystem::exists(out));
+}
+
 }  // namespace
 }  // namespace tidora

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 
@@ -57,6 +58,18 @@ TEST(ReadTextLine, DropsTheLineFeedKeepsTheCarriageReturnAndCutsLongLines) {
   std::fclose(f);
 }
 
+TEST(ReadTextLine, ALoneCarriageReturnEndsALine) {
+  testing::TempDir dir;
+  std::string path = dir.file("cr.txt");
+  testing::WriteFile(path, "one\rtwo\r\rthree\r\nfour\nfive\r");
+  std::FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr);
+  std::vector<std::string> lines;
+  for (std::string line; ReadTextLine(f, line);) lines.push_back(line);
+  std::fclose(f);
+  EXPECT_EQ(lines, (std::vector<std::string>{"one\r", "two\r", "\r", "three\r", "four", "five\r"}));
+}
+
 TEST(ParseLines, FollowTheScanPatterns) {
   TideSample s;
   EXPECT_EQ(ParseTideLine("     1   02/29/2004 12:30:05    14.7000     20.123\r", s), 8);
@@ -80,6 +93,24 @@ TEST(ParseLines, FollowTheScanPatterns) {
   EXPECT_DOUBLE_EQ(r.pressure, 1013.25);
   EXPECT_EQ(ParseBaroLine("1-2-05 3:04:05 1", r), 1);
   EXPECT_EQ(ParseBaroLine("99999999999999999999/1/1 0:0:0 1", r), 7);
+}
+
+// The merge reads and writes its numbers the same under a locale with a decimal comma.
+TEST(ParseLines, NumbersDoNotFollowTheLocale) {
+  if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8"))
+    GTEST_SKIP() << "the de_DE.UTF-8 locale is not installed";
+  TideSample s;
+  BaroReading r;
+  const int tideFields = ParseTideLine("     1   02/29/2004 12:30:05    14.7000     20.123", s);
+  const int baroFields = ParseBaroLine("1/2/05 3:04:05 1013.25", r);
+  std::string out;
+  RewriteTideLine("     1   02/29/2004 12:30:05    14.7000     20.123", 6.25, out);
+  std::setlocale(LC_NUMERIC, "C");
+  EXPECT_EQ(tideFields, 8);
+  EXPECT_EQ(s.pressure, 14.7);
+  EXPECT_EQ(baroFields, 7);
+  EXPECT_EQ(r.pressure, 1013.25);
+  EXPECT_EQ(out, "     1   02/29/2004 12:30:05     6.2500     20.123\n");
 }
 
 TEST(ClassifyTideFirstLine, TellsDataFromTheThreeHeaders) {
@@ -130,6 +161,17 @@ TEST(RewriteTideLine, ReplacesOnlyThePressureField) {
   EXPECT_TRUE(HoldsPressureField("     1   01/01/2005 00:00:00    14.7000\r"));
   EXPECT_FALSE(HoldsPressureField("     1   01/01/2005 00:00:00    14.700\r"));
   EXPECT_FALSE(HoldsPressureField("     1"));
+
+  // Record numbers past 999,999 widen the line: the field follows the time, wherever it is.
+  const std::string wide =
+      "1000000   12/31/2027 14:39:45    14.7000     20.123    4.12345     35.000\r";
+  EXPECT_EQ(PressureFieldStart(wide), 29u);
+  out.clear();
+  RewriteTideLine(wide, 1.5, out);
+  EXPECT_EQ(out, "1000000   12/31/2027 14:39:45     1.5000     20.123    4.12345     35.000\r\n");
+  out.clear();
+  RewriteTideLine("12345678 01/01/2030 00:00:00   -99.5000     -1.000", 2, out);
+  EXPECT_EQ(out, "12345678 01/01/2030 00:00:00     2.0000     -1.000\n");
 
   // A value wider than the field does not overrun anything.
   out.clear();
