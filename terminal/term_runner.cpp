@@ -56,6 +56,7 @@ int RunTermCommand(const TermRequest& request, CommSettings& settings, SerialPor
   FileAnswering answering(ui, request.file);
   ThreadedEventLoop loop;
   TerminalSession session(loop, ports, answering, window, settings);
+  if (request.stored) session.SaveOnlyFoundRate(*request.stored);
   int rc = 1;
   auto idle = [&] { return session.state() == kIdle && !session.uploading(); };
   auto runUntil = [&](const std::function<bool()>& done) { loop.Run(done); };
