@@ -183,7 +183,7 @@ std::string DeviceProblem(const std::string& device, int error) {
     group g{}, *found = nullptr;
     if (getgrgid_r(st.st_gid, &g, buffer.data(), buffer.size(), &found) == 0 && found &&
         st.st_gid != 0)
-      text += std::string(" (members of the group ") + found->gr_name + " may use it)";
+      text += std::string("; members of the group ") + found->gr_name + " may use it";
     return text;
   }
   if (!S_ISCHR(st.st_mode) || error == ENOTTY) return device + ": not a terminal";

@@ -121,6 +121,12 @@ TEST(RecorderSimPty, DefaultRecorderTakesTheClockAndOnlyTheFoundRateIsSaved) {
   EXPECT_NE(ini.find("upload binary=0\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("upload baud=9600\n"), std::string::npos) << ini;
   EXPECT_EQ(ini.find("57600"), std::string::npos) << ini;
+  // The help says which firmware refuses the clock setting.
+  std::string help;
+  RunCommand(ProgramPath("tidora") + " recorder-sim --help", &help);
+  EXPECT_NE(help.find("refused by every TGR41, by TGR41plus 5.2, 6.0, 6.0a and 6.1"),
+            std::string::npos)
+      << help;
 }
 
 }  // namespace

@@ -186,7 +186,7 @@ TEST(PosixSerialPorts, UnusableDevicesAreNamedWithTheReason) {
   ASSERT_EQ(chown(pty.slave.c_str(), 0, dialout->gr_gid), 0);
   ASSERT_EQ(chmod(pty.slave.c_str(), 0660), 0);
   EXPECT_EQ(DeviceProblem(pty.slave, EACCES),
-            pty.slave + ": permission denied (members of the group dialout may use it)");
+            pty.slave + ": permission denied; members of the group dialout may use it");
   // As a user outside the group, the port's own open says so.
   table.SetDevice(2, pty.slave);
   auto openAsNobody = [&] {
@@ -195,8 +195,8 @@ TEST(PosixSerialPorts, UnusableDevicesAreNamedWithTheReason) {
     mine.Initialise(2);
     std::exit(mine.LastError(2) == EACCES &&
                       mine.Problem(2) == pty.slave +
-                                             ": permission denied (members of the group dialout "
-                                             "may use it)"
+                                             ": permission denied; members of the group dialout "
+                                             "may use it"
                   ? 0
                   : 1);
   };
