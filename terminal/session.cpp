@@ -270,7 +270,7 @@ void TerminalSession::OnTimer(int id) {
         SetState(kIdle);
         Menu(MenuForm::kIdle);
         // Said, not only shown by the idle menu: nothing answered the escapes.
-        Status("Stop: no answer from the recorder (asleep, not connected, or nothing to stop)");
+        Status("Stop: recorder did not answer");
         stopOutcome_ = Outcome::kFailed;
       }
       break;

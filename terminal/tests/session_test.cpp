@@ -84,9 +84,7 @@ TEST_F(Session, StopWithoutRecorderSendsFiveEscapesThenIdle) {
   ASSERT_EQ(esc.size(), 5u);
   for (size_t i = 1; i < esc.size(); ++i) EXPECT_EQ(esc[i] - esc[i - 1], 200);
   // Nothing answered: said, not only shown by the idle menu.
-  EXPECT_EQ(ui.StatusTexts(), std::vector<std::string>{"Stop: no answer from the recorder "
-                                                       "(asleep, not connected, or nothing to "
-                                                       "stop)"});
+  EXPECT_EQ(ui.StatusTexts(), std::vector<std::string>{"Stop: recorder did not answer"});
   EXPECT_EQ(window.menus.back(), MenuForm::kIdle);
 }
 
