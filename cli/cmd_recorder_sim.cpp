@@ -146,8 +146,10 @@ RunFn SetupRecorderSim(CLI::App& app) {
   sub->add_flag("--alternate-temperature", a->o.alternateTemperature,
                 "Serial number 35850: temperature in 0.0005 degC counts (TGR41plus)");
   sub->add_option("--firmware", a->o.firmware,
-                  "Firmware version text (default 6.1, 1.2 for TGR77, 3.0 for TGR41; 2.0 gives the "
-                  "TGR41's older burst layout)");
+                  "Firmware version text (default 6.2, 1.2 for TGR77, 3.0 for TGR41; 2.0 gives the "
+                  "TGR41's older burst layout). The clock setting (term set-time) is refused by "
+                  "every TGR41, by TGR41plus 5.2, 6.0, 6.0a and 6.1, and by TGR77 1.0b, 1.1 and "
+                  "1.1a");
   sub->add_flag("--serial-13186", a->o.serial13186,
                 "TGR41 with serial number 13186, which counts bursts as its measurements");
   sub->add_option("--tide-samples", a->o.tideSamples, "Number of tide samples")

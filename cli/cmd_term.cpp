@@ -28,7 +28,10 @@ class CliTerminalWindow : public TerminalWindow {
   void SetMenu(MenuForm) override {}
   void SetUploadItemEnabled(bool) override {}
   void SetCaptureChecked(bool) override {}
-  void SetStatusPart(int, const std::string&) override {}
+  // Part 2 names the identified model: kept to be said after a status reply.
+  void SetStatusPart(int part, const std::string& text) override {
+    if (part == 2) model = text;
+  }
   void SetDateTimeStatus(const std::string& text) override {
     std::fprintf(stderr, "DateTime: %s\n", text.c_str());
   }
@@ -41,6 +44,8 @@ class CliTerminalWindow : public TerminalWindow {
     r = {settings_.left, settings_.top, settings_.width, settings_.height};
     return true;
   }
+
+  std::string model;
 
  private:
   const CommSettings& settings_;
@@ -72,6 +77,8 @@ int Run(Options& o) {
   CommSettings s;
   ReleaseFlags release{};
   ReadCommSettings(s, DefaultCommSettingsPath(), ScreenSize{}, &release);
+  // The overrides below are for this run only: a save keeps the file's own settings.
+  const CommSettings stored = s;
   if (!o.instrument.empty()) {
     if (o.instrument != "TGR41" && o.instrument != "TGR41plus") {
       std::fprintf(stderr, "tidora term: --instrument must be TGR41 or TGR41plus\n");
@@ -117,9 +124,15 @@ int Run(Options& o) {
   if (!o.request.file.empty())
     o.request.file = std::filesystem::absolute(o.request.file).lexically_normal().string();
   o.request.local = o.local;
+  o.request.stored = &stored;
   std::string output;
   int rc = RunTermCommand(o.request, s, ports, ui, window, &output);
-  if (!output.empty()) std::fputs(output.c_str(), stdout);
+  if (!output.empty()) {
+    std::fputs(output.c_str(), stdout);
+    if (output.back() != '\n') std::fputc('\n', stdout);  // the reply ends at the prompt
+  }
+  if (rc == 0 && o.request.kind == TermRequest::kStatus && !window.model.empty())
+    std::fprintf(stderr, "%s\n", window.model.c_str());
   return rc;
 }
 

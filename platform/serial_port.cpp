@@ -1,6 +1,7 @@
 #include "platform/serial_port.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -10,6 +11,8 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
+#include <system_error>
+#include <vector>
 
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
@@ -168,6 +171,38 @@ void PosixSerialPorts::Initialise(int port) {
   p->fd = fd;
   p->pos = p->len = 0;
   p->error = 0;
+}
+
+std::string DeviceProblem(const std::string& device, int error) {
+  struct stat st {};
+  if (stat(device.c_str(), &st) != 0)
+    return device + (errno == EACCES ? ": permission denied" : ": no such device");
+  if (error == EACCES || error == EPERM) {
+    std::string text = device + ": permission denied";
+    std::vector<char> buffer(16384);
+    group g{}, *found = nullptr;
+    if (getgrgid_r(st.st_gid, &g, buffer.data(), buffer.size(), &found) == 0 && found &&
+        st.st_gid != 0)
+      text += std::string("; members of the group ") + found->gr_name + " may use it";
+    return text;
+  }
+  if (!S_ISCHR(st.st_mode) || error == ENOTTY) return device + ": not a terminal";
+  if (error == EBUSY) return device + ": in use by another program";
+  if (error != 0) return device + ": " + std::generic_category().message(error);
+  return {};
+}
+
+std::string PosixSerialPorts::Problem(int port) {
+  Port* p = Get(port);
+  if (!p) return {};
+  const std::string& dev = table_.Device(port);
+  if (dev.empty()) return "no device is set for this port";
+  int error;
+  {
+    std::lock_guard<std::mutex> lock(p->mutex);
+    error = p->error;
+  }
+  return DeviceProblem(dev, error);
 }
 
 int PosixSerialPorts::LastError(int port) {

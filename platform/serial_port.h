@@ -30,6 +30,8 @@ class SerialPorts {
   // Asks the recorder to stop sending (flow control), and lets it send again.
   virtual void Hold(int port) = 0;
   virtual void ReleaseHold(int port) = 0;
+  // Why the port cannot be used, in plain words naming its device ("" when unknown).
+  virtual std::string Problem(int) { return {}; }
 };
 
 // COM1..COM14 to device paths. Defaults: COM1-COM4 /dev/ttyUSB0-3, COM5-COM8 /dev/ttyACM0-3,
@@ -66,6 +68,7 @@ class PosixSerialPorts : public SerialPorts {
   bool CharsWaiting(int port) override;
   void Hold(int port) override;
   void ReleaseHold(int port) override;
+  std::string Problem(int port) override;
 
   const PortDeviceTable& table() const { return table_; }
   // True when the open port is a pseudo-terminal (which keeps 8 data bits and no parity).
@@ -79,6 +82,12 @@ class PosixSerialPorts : public SerialPorts {
   PortDeviceTable table_;
   std::array<std::unique_ptr<Port>, kPortCount> ports_;
 };
+
+// Why a serial device cannot be used, naming it: missing, not a terminal, permission denied
+// (with the group that owns the device and so grants access, such as dialout), in use, or the
+// system's word for `error` (the errno of the failed open; 0 when none was tried). Empty when
+// nothing is known to be wrong.
+std::string DeviceProblem(const std::string& device, int error);
 
 // The termios speed constant for a rate; 0 when the rate has no constant of its own.
 unsigned long BaudConstant(long rate);

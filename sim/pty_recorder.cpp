@@ -70,6 +70,11 @@ int PtyRecorder::blocksSent() {
   return engine_.blocksSent();
 }
 
+bool PtyRecorder::sending() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  return engine_.sending();
+}
+
 void PtyRecorder::Run() {
   const int64_t t0 = clock_.NowMs();
   std::string pending;

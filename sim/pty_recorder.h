@@ -29,6 +29,7 @@ class PtyRecorder {
   std::vector<std::string> commands();
   std::string clockSetTo();
   int blocksSent();
+  bool sending();
 
  private:
   void Run();

@@ -231,7 +231,7 @@ Deployment Simulate(const Options& options) {
   Options& o = d.options = options;
   if (o.firmware.empty())
     o.firmware =
-        o.family == Family::kTgr41plus ? "6.1" : (o.family == Family::kTgr77Bpr ? "1.2" : "3.0");
+        o.family == Family::kTgr41plus ? "6.2" : (o.family == Family::kTgr77Bpr ? "1.2" : "3.0");
   if (o.family != Family::kTgr41plus) {
     o.strainGauge = o.timeStamped = o.alternateTemperature = false;
   }

@@ -22,7 +22,7 @@ struct Options {
   bool timeStamped = false;           // TGR 41plus
   bool tsunami = false;               // TGR 77 BPR
   bool alternateTemperature = false;  // TGR 41plus with serial number 35850
-  std::string firmware;               // empty: 6.1 (TGR 41plus), 1.2 (TGR 77 BPR), 3.0 (TGR 41)
+  std::string firmware;               // empty: 6.2 (TGR 41plus), 1.2 (TGR 77 BPR), 3.0 (TGR 41)
   bool serial13186 = false;           // TGR 41: bursts counted as measurements
 
   int tideSamples = 192;

@@ -58,6 +58,8 @@ class RecorderEngine {
   // The last date/time the recorder accepted ("MMDDYYYYhhmmss"), empty when none.
   const std::string& clockSetTo() const { return clockSetTo_; }
   int blocksSent() const { return blocksSent_; }
+  // True while anything is still to be sent.
+  bool sending() const { return !out_.empty(); }
 
  private:
   struct Out {

@@ -59,8 +59,7 @@ void TerminalSession::Diagnostic(bool writeFailed) {
     Menu(MenuForm::kIdle);
     {
       std::lock_guard<std::mutex> lock(fileMutex_);
-      if (diagnosticFile_) std::fclose(diagnosticFile_);
-      diagnosticFile_ = nullptr;
+      diagnosticFile_.Abandon();  // unfinished: kept as partial
     }
     if (writeFailed) Status("Diagnostic file write failed");
     if (diagnosticOutcome_ == Outcome::kRunning) diagnosticOutcome_ = Outcome::kFailed;
@@ -78,15 +77,12 @@ void TerminalSession::Diagnostic(bool writeFailed) {
   diagnosticPath_ = chosen.front();
   std::string dir;
   if (ExtractDirectory(diagnosticPath_, dir, 0)) lastDirectory_ = dir;
-  FILE* f = std::fopen(diagnosticPath_.c_str(), "wb");
-  if (!f) {
-    Box("Cant open diagnostic file");
-    return;
-  }
-  std::setvbuf(f, nullptr, _IONBF, 0);
   {
     std::lock_guard<std::mutex> lock(fileMutex_);
-    diagnosticFile_ = f;
+    if (!diagnosticFile_.Create(diagnosticPath_)) {
+      Box("Cant open diagnostic file");
+      return;
+    }
   }
   StatusSequence(0);
   if (s_.portOpen) {
@@ -95,8 +91,7 @@ void TerminalSession::Diagnostic(bool writeFailed) {
     Status("Collecting diagnostic info");
   } else {
     std::lock_guard<std::mutex> lock(fileMutex_);
-    std::fclose(diagnosticFile_);
-    diagnosticFile_ = nullptr;
+    diagnosticFile_.Abandon();
     diagnosticOutcome_ = Outcome::kFailed;
   }
 }
@@ -123,15 +118,16 @@ void TerminalSession::OnDiagnosticStep(int step) {
 
 void TerminalSession::FinishDiagnostic() {
   Menu(MenuForm::kIdle);
+  bool complete;
   {
     std::lock_guard<std::mutex> lock(fileMutex_);
-    if (diagnosticFile_) std::fclose(diagnosticFile_);
-    diagnosticFile_ = nullptr;
+    complete = diagnosticFile_.Complete();
+    diagnosticFile_.Abandon();
   }
   diagnosticActive_ = false;
   SetState(kIdle);
-  Status("Diagnostic completed");
-  diagnosticOutcome_ = Outcome::kSucceeded;
+  Status(complete ? "Diagnostic completed" : "Diagnostic file write failed");
+  diagnosticOutcome_ = complete ? Outcome::kSucceeded : Outcome::kFailed;
 }
 
 }  // namespace tidora

@@ -25,10 +25,16 @@ static std::string ComText(const char* format, int port) {
   return text;
 }
 
+// The port's message with the device and the reason, when the ports know them.
+std::string SerialLink::WithReason(const std::string& text, int port) {
+  std::string why = ports_.Problem(port);
+  return why.empty() ? text : text + " (" + why + ")";
+}
+
 bool SerialLink::OpenSteps(int port) {
   if (ports_.LastError(port) != 0) {
     table_[static_cast<size_t>(port)].ready = false;
-    Box("Port open failed");
+    Box(WithReason("Port open failed", port));
     window_.SetStatusPart(3, "Port open failed");
     return false;
   }
@@ -55,7 +61,7 @@ bool SerialLink::OpenPort() {
   }
   int code = ports_.Presence(s_.port);
   if (code == SerialPorts::kNotPresent) {
-    Box(ComText("COM %u not present", s_.port));
+    Box(WithReason(ComText("COM %u not present", s_.port), s_.port));
     s_.port = s_.previousPort;
   } else if (code == SerialPorts::kInUse) {
     Box(ComText("COM %u is in use by another application", s_.port));
@@ -67,7 +73,7 @@ bool SerialLink::OpenPort() {
 
 bool SerialLink::OpenAtStoredRate() {
   if (ports_.Presence(s_.port) == SerialPorts::kNotPresent)
-    Box(ComText("COM %u not present", s_.port));
+    Box(WithReason(ComText("COM %u not present", s_.port), s_.port));
   if (!table_[static_cast<size_t>(s_.port)].ready) ports_.Initialise(s_.port);
   table_[static_cast<size_t>(s_.port)].releaseAtExit = true;
   return OpenSteps(s_.port);
@@ -139,7 +145,8 @@ void SerialLink::DrainInput() {
     if (!ports_.ReceiveChar(s_.port, c)) break;
 }
 
-bool SerialLink::WaitForChar(std::string& buffer, int seconds, char awaited) {
+bool SerialLink::WaitForChar(std::string& buffer, int seconds, char awaited,
+                             const std::function<bool()>& giveUp) {
   std::time_t start = clock_.CalendarSeconds();
   bool found = false;
   buffer.assign(kWaitCap + 1, '\0');
@@ -152,7 +159,7 @@ bool SerialLink::WaitForChar(std::string& buffer, int seconds, char awaited) {
       if (count < kWaitCap) ++count;
     }
     clock_.SleepMs(10);
-    if (found) break;
+    if (found || (giveUp && giveUp())) break;
   }
   buffer.resize(count);
   return found;

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/clock.h"
@@ -43,9 +44,11 @@ class SerialLink {
   bool Receive(uint8_t& c);
   void DrainInput();
   // Collects characters into `buffer` until `awaited` arrives or `seconds` (whole-second clock)
-  // have passed; at most kWaitCap characters are kept, later ones overwrite the last place.
+  // have passed, or `giveUp` holds; at most kWaitCap characters are kept, later ones overwrite
+  // the last place.
   static constexpr size_t kWaitCap = 30000;
-  bool WaitForChar(std::string& buffer, int seconds, char awaited);
+  bool WaitForChar(std::string& buffer, int seconds, char awaited,
+                   const std::function<bool()>& giveUp = {});
   void Hold();
   void ReleaseHold();
 
@@ -55,6 +58,7 @@ class SerialLink {
 
  private:
   void Box(const std::string& text);
+  std::string WithReason(const std::string& text, int port);
   bool OpenSteps(int port);
 
   SerialPorts& ports_;

@@ -26,9 +26,7 @@ TerminalSession::TerminalSession(EventLoop& loop, SerialPorts& ports, Interactio
 TerminalSession::~TerminalSession() {
   std::lock_guard<std::mutex> lock(fileMutex_);
   if (captureFile_) std::fclose(captureFile_);
-  if (diagnosticFile_) std::fclose(diagnosticFile_);
-  if (uploadFile_) std::fclose(uploadFile_);
-  captureFile_ = diagnosticFile_ = uploadFile_ = nullptr;
+  captureFile_ = nullptr;
 }
 
 void TerminalSession::Start(const ReleaseFlags* release) {
@@ -44,16 +42,57 @@ void TerminalSession::Start(const ReleaseFlags* release) {
 void TerminalSession::SaveSettings() {
   WindowRect rect{};
   bool known = window_.GetWindowRect(rect);
-  WriteCommSettings(s_, s_.settingsPath, known ? &rect : nullptr, window_.Screen());
+  if (!stored_) {
+    WriteCommSettings(s_, s_.settingsPath, known ? &rect : nullptr, window_.Screen());
+    return;
+  }
+  CommSettings kept = *stored_;
+  kept.baud41plus = s_.baud41plus;
+  if (kept.plus) kept.baud = kept.baud41plus;
+  *stored_ = kept;
+  WriteCommSettings(kept, s_.settingsPath, known ? &rect : nullptr, window_.Screen());
+}
+
+void TerminalSession::SaveOnlyFoundRate(const CommSettings& stored) {
+  stored_ = std::make_unique<CommSettings>(stored);
+}
+
+void TerminalSession::BeginClose() {
+  closing_ = true;
+  int st = state_;
+  bool recorderBusy = uploading_ || diagnosticActive_ || st == kAsciiUpload ||
+                      st == kDiagnosticDump || st == kDiagnosticFr;
+  if (uploading_) {
+    uploading_ = false;
+    if (uploadOutcome_ == Outcome::kRunning) uploadOutcome_ = Outcome::kFailed;
+    KeepAsciiData();
+    if (held_.exchange(false)) link_.ReleaseHold();
+  }
+  if (diagnosticActive_ && diagnosticOutcome_ == Outcome::kRunning)
+    diagnosticOutcome_ = Outcome::kFailed;
+  if (st == kBinaryUpload || st == kStopping) {
+    // A binary uploader on the reception thread sees the stop, escapes the recorder at once
+    // (it knows the window is closing) and returns; a stop under way has sent its escape.
+    SetState(kStopping);
+    return;
+  }
+  SetState(kIdle);
+  // As Stop: the recorder leaves what it is sending.
+  if (recorderBusy && s_.portOpen) link_.SendChar(27);
 }
 
 void TerminalSession::End(bool writeSettings) {
+  // An upload the window did not see to its end keeps what was received as partial.
+  std::string kept = uploadFile_.Abandon();
+  if (!kept.empty()) partialPath_ = kept;
   if (writeSettings) SaveSettings();
   link_.ReleaseAll();
   std::lock_guard<std::mutex> lock(fileMutex_);
   if (captureFile_) std::fclose(captureFile_);
   captureFile_ = nullptr;
   captureActive_ = false;
+  diagnosticFile_.Abandon();
+  diagnosticActive_ = false;
 }
 
 void TerminalSession::Menu(MenuForm form) {
@@ -98,9 +137,8 @@ void TerminalSession::CollectChar(uint8_t c) {
       lock.unlock();
       loop_.Send([this] { Capture(true); });
     }
-  } else if (diagnosticActive_ && diagnosticFile_) {
-    bool ok = c == '\n' ? std::fputs("\r\n", diagnosticFile_) != EOF
-                        : std::fputc(c, diagnosticFile_) != EOF;
+  } else if (diagnosticActive_ && diagnosticFile_.open()) {
+    bool ok = c == '\n' ? diagnosticFile_.Write("\r\n", 2) : diagnosticFile_.Write(&c, 1);
     if (!ok) {
       lock.unlock();
       loop_.Send([this] { Diagnostic(true); });
@@ -231,6 +269,8 @@ void TerminalSession::OnTimer(int id) {
         loop_.KillTimer(kStopping);
         SetState(kIdle);
         Menu(MenuForm::kIdle);
+        // Said, not only shown by the idle menu: nothing answered the escapes.
+        Status("Stop: recorder did not answer");
         stopOutcome_ = Outcome::kFailed;
       }
       break;
@@ -270,6 +310,7 @@ void TerminalSession::OnTimer(int id) {
       SetState(kIdle);
       Menu(MenuForm::kIdle);
       uploadOutcome_ = Outcome::kFailed;
+      AbandonUpload();
       break;
     case kTimerUploadWatchdog:
       Stop();
@@ -551,11 +592,9 @@ void TerminalSession::Stop() {
   if (uploading_) {
     uploading_ = false;
     if (uploadOutcome_ == Outcome::kRunning) uploadOutcome_ = Outcome::kFailed;
+    KeepAsciiData();
     if (held_.exchange(false)) link_.ReleaseHold();
-    if (uploadFile_) {
-      std::fclose(uploadFile_);
-      uploadFile_ = nullptr;
-    }
+    AbandonUpload();
   }
   stopOutcome_ = Outcome::kRunning;
   escapeCount_ = 0;

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -51,6 +52,36 @@ class SilenceWatchdog {
   std::atomic<std::time_t> last_{0};
 };
 
+// A file that is complete only when its sequence ends well (an upload, a diagnostic). Everything
+// goes to NAME.partial, which becomes NAME only when the sequence completes, so a failed, stopped
+// or interrupted one never leaves a file that looks complete under the chosen name; what was
+// received stays in NAME.partial (removed when empty). A device or pipe named as the file is
+// written directly. One owner: however the sequence ends, the file is closed exactly once.
+class PartialFile {
+ public:
+  PartialFile() = default;
+  PartialFile(const PartialFile&) = delete;
+  PartialFile& operator=(const PartialFile&) = delete;
+  ~PartialFile() { Abandon(); }
+
+  static std::string PartialName(const std::string& path) { return path + ".partial"; }
+  // Opens the file for NAME (unbuffered, so each write's failure is known at once).
+  bool Create(const std::string& path);
+  bool Write(const void* data, size_t n);
+  bool Write(const std::string& text) { return Write(text.data(), text.size()); }
+  // Closes and puts the file under its name; false (and the file kept as partial) on failure.
+  bool Complete();
+  // Closes an unfinished file; returns the path that keeps what was received, or "" when
+  // nothing was kept (no file, an empty one, or a device written directly).
+  std::string Abandon();
+  bool open() const { return file_ != nullptr; }
+
+ private:
+  FILE* file_ = nullptr;
+  std::string path_, writing_;
+  long long written_ = 0;
+};
+
 // How the last sequence of each kind ended, for front ends without a window to read.
 enum class Outcome { kNone, kRunning, kSucceeded, kFailed };
 
@@ -67,8 +98,16 @@ class TerminalSession {
   void Start(const ReleaseFlags* release = nullptr);
   // Window destroyed: settings written (when asked), ports released, a capture closed.
   void End(bool writeSettings = true);
+  // The window closes: whatever runs ends as Stop ends it, without waiting for the recorder's
+  // answers (the window thread no longer runs the session's reports). Call before the reception
+  // thread is ended, then End().
+  void BeginClose();
   // Writes QuaylinkW.ini with the window's place.
   void SaveSettings();
+  // Settings saved from now on are `stored` with only the rate the search found taken over: a
+  // front end whose settings carry overrides of its own (the command line) keeps them out of the
+  // file.
+  void SaveOnlyFoundRate(const CommSettings& stored);
 
   // Menu commands.
   void Connect();
@@ -106,6 +145,8 @@ class TerminalSession {
   const std::string& statusText() const { return statusText_; }
   const std::string& coefficientText() const { return coefficientText_; }
   const std::string& uploadPath() const { return uploadPath_; }
+  // Where the last unfinished upload kept what was received ("" when nothing was kept).
+  const std::string& partialPath() const { return partialPath_; }
   int uploadErrors() const { return errorCount_; }
   int binaryAttempts() const { return attempts_.load(); }
   SerialLink& link() { return link_; }
@@ -158,13 +199,19 @@ class TerminalSession {
   bool BuildDateTimeCommand(std::string& command);
 
   // Upload.
-  void CreateUploadFile();
+  void CreatePartialFile();
   void StartAsciiUpload();
   void StartBinaryUpload();
   void EndAsciiUpload(bool silence);
+  // A stopped dump: what arrived and still waits in the buffer goes to the file.
+  void KeepAsciiData();
   bool WriteAsciiBuffer();
   void EndUpload();
+  // An unfinished upload's file kept as partial, said in a message unless the window closes.
+  void AbandonUpload();
+  void FinishBinaryUpload(const std::string& data);
   void RunBinaryUploader();
+  bool BinaryEnding() const { return state_ != kBinaryUpload; }
   enum class BlockResult { kGood, kChecksum, kSilence, kStopped };
   BlockResult ReadBlock(long start, long length, std::vector<uint8_t>& block);
   void BinaryStopProcedure();
@@ -187,7 +234,7 @@ class TerminalSession {
   std::atomic<bool> started_{false};
   std::mutex fileMutex_;  // capture and diagnostic files: written here, closed there
   FILE* captureFile_ = nullptr;
-  FILE* diagnosticFile_ = nullptr;
+  PartialFile diagnosticFile_;
   std::string capturePath_, diagnosticPath_, lastDirectory_;
 
   // Replies and ASCII data.
@@ -202,9 +249,11 @@ class TerminalSession {
   int escapeCount_ = 0;
   bool localTime_ = false;
 
-  // Upload.
-  FILE* uploadFile_ = nullptr;
-  std::string uploadPath_;
+  // Upload (the file is handled on the window thread only).
+  PartialFile uploadFile_;
+  std::string uploadPath_, partialPath_;
+  std::atomic<bool> closing_{false};
+  std::unique_ptr<CommSettings> stored_;
   long totalCount_ = 0;
   long lineCounter_ = 1;
   long lineStart_ = 0;

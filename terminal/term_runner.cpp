@@ -56,6 +56,7 @@ int RunTermCommand(const TermRequest& request, CommSettings& settings, SerialPor
   FileAnswering answering(ui, request.file);
   ThreadedEventLoop loop;
   TerminalSession session(loop, ports, answering, window, settings);
+  if (request.stored) session.SaveOnlyFoundRate(*request.stored);
   int rc = 1;
   auto idle = [&] { return session.state() == kIdle && !session.uploading(); };
   auto runUntil = [&](const std::function<bool()>& done) { loop.Run(done); };
@@ -155,6 +156,11 @@ int RunTermCommand(const TermRequest& request, CommSettings& settings, SerialPor
       post([&] { session.Stop(); });
       runUntil([&] { return Finished(session.stopOutcome()) && session.state() == kIdle; });
       rc = session.stopOutcome() == Outcome::kSucceeded ? 0 : 1;
+      // Without a window's idle menu to show it, the failure is said in words.
+      if (rc != 0)
+        ui.Status(
+            "No prompt after five escapes: the recorder is asleep or idle (nothing to stop), or "
+            "not connected");
       break;
   }
   loop.RunPending();  // posted work (a failure box) still shows

@@ -17,6 +17,9 @@ struct TermRequest {
   bool local = false;  // set-time: local time instead of UTC
   std::string file;    // upload, diagnostic, capture: the file the Save dialog would get
   int seconds = 10;    // capture: how long
+  // The settings as their file holds them, when `settings` carries overrides of this run: a
+  // save (after a rate search) writes these with only the found rate.
+  const CommSettings* stored = nullptr;
 };
 
 // Runs the request on a threaded event loop with the given ports. Returns 0 on success, 1 on

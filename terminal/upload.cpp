@@ -1,18 +1,123 @@
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 #include "outside/utility.h"
 #include "terminal/session.h"
 
 namespace tidora {
 
+// ---- The upload file ----
+
+bool PartialFile::Create(const std::string& path) {
+  Abandon();
+  path_ = path;
+  struct stat st {};
+  bool exists = stat(path.c_str(), &st) == 0;
+  if (exists && !S_ISREG(st.st_mode)) {
+    // A device or pipe has no name to keep a half file under: it is written directly.
+    writing_ = path;
+  } else {
+    // Through a symbolic link to its target, so the link stays what it is.
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::is_symlink(path, ec)
+                                       ? std::filesystem::weakly_canonical(path, ec)
+                                       : std::filesystem::path(path);
+    if (!ec) path_ = target.string();
+    writing_ = PartialName(path_);
+  }
+  written_ = 0;
+  file_ = std::fopen(writing_.c_str(), "wb");
+  if (!file_) {
+    writing_.clear();
+    return false;
+  }
+  std::setvbuf(file_, nullptr, _IONBF, 0);
+  return true;
+}
+
+bool PartialFile::Write(const void* data, size_t n) {
+  if (!file_) return false;
+  size_t done = std::fwrite(data, 1, n, file_);
+  written_ += static_cast<long long>(done);
+  return done == n;
+}
+
+bool PartialFile::Complete() {
+  if (!file_) return false;
+  bool ok = std::fclose(file_) == 0;
+  file_ = nullptr;
+  if (ok && writing_ != path_) ok = std::rename(writing_.c_str(), path_.c_str()) == 0;
+  if (ok) writing_.clear();
+  return ok;  // on failure Abandon still reports the partial file
+}
+
+std::string PartialFile::Abandon() {
+  if (file_) std::fclose(file_);
+  file_ = nullptr;
+  std::string kept;
+  if (!writing_.empty() && writing_ != path_) {
+    if (written_ > 0)
+      kept = writing_;
+    else
+      std::remove(writing_.c_str());
+  }
+  writing_.clear();
+  return kept;
+}
+
+namespace {
+
+// The binary image on its way: a temporary file beside the upload file, removed however the
+// transfer ends.
+class TempImage {
+ public:
+  explicit TempImage(const std::string& dir) {
+    std::string pattern = dir + "QuaylinkW-XXXXXX";
+    std::vector<char> name(pattern.begin(), pattern.end());
+    name.push_back('\0');
+    int fd = mkstemp(name.data());
+    if (fd < 0) return;
+    path_ = name.data();
+    file_ = fdopen(fd, "w+b");
+    if (!file_) close(fd);
+  }
+  ~TempImage() {
+    if (file_) std::fclose(file_);
+    if (!path_.empty()) std::remove(path_.c_str());
+  }
+  TempImage(const TempImage&) = delete;
+  TempImage& operator=(const TempImage&) = delete;
+  FILE* file() const { return file_; }
+
+ private:
+  std::string path_;
+  FILE* file_ = nullptr;
+};
+
+}  // namespace
+
+void TerminalSession::AbandonUpload() {
+  std::string kept = uploadFile_.Abandon();
+  if (kept.empty()) return;
+  partialPath_ = kept;
+  if (closing_) return;  // no box over a window that is going away
+  // Posted: the reception thread may be waiting for the report that abandons the file.
+  loop_.Post([this, kept] {
+    ui_.Message("The upload did not complete; what was received is kept in " + kept + ".",
+                kWindowTitle, MsgIcon::Information, MsgButtons::Ok);
+  });
+}
+
 // ---- Upload sequence (window thread) ----
 
 void TerminalSession::Upload() {
   attempts_ = 0;
+  partialPath_.clear();
   if (!s_.portOpen) {
     Box("No port open");
     uploadOutcome_ = Outcome::kFailed;
@@ -34,7 +139,7 @@ void TerminalSession::OnUploadStep(int code) {
       CoefficientSequence(0);
       break;
     case 2:
-      CreateUploadFile();
+      CreatePartialFile();
       break;
     case 3:
       if (s_.plus && s_.uploadBinary && (info_.tgr41plus || info_.tgr77))
@@ -53,7 +158,7 @@ void TerminalSession::OnUploadStep(int code) {
   }
 }
 
-void TerminalSession::CreateUploadFile() {
+void TerminalSession::CreatePartialFile() {
   FileRequest request;
   request.mode = FileRequest::kSave;
   request.filters = {{"Text Files (*.hex)", {"*.hex"}}, {"All Files (*.*)", {"*.*"}}};
@@ -72,22 +177,18 @@ void TerminalSession::CreateUploadFile() {
   uploadPath_ = chosen.front();
   std::string dir;
   if (ExtractDirectory(uploadPath_, dir, 0)) lastDirectory_ = dir;
-  uploadFile_ = std::fopen(uploadPath_.c_str(), "wb");
-  if (!uploadFile_) {
+  if (!uploadFile_.Create(uploadPath_)) {
     Box("Unable to create the file");
     uploading_ = false;
     uploadOutcome_ = Outcome::kFailed;
     return;
   }
-  // Unbuffered, so that each section is one write whose failure is known at once.
-  std::setvbuf(uploadFile_, nullptr, _IONBF, 0);
   auto write = [&](const std::string& text, const char* failure) {
-    if (std::fwrite(text.data(), 1, text.size(), uploadFile_) == text.size()) return true;
+    if (uploadFile_.Write(text)) return true;
     Box(failure);
-    std::fclose(uploadFile_);
-    uploadFile_ = nullptr;
     uploading_ = false;
     uploadOutcome_ = Outcome::kFailed;
+    AbandonUpload();
     return false;
   };
   if (!write(UploadHeader(info_, uploadPath_), "Cant write start of header") ||
@@ -201,18 +302,20 @@ void TerminalSession::AsciiChar(uint8_t c, bool checkFill) {
 bool TerminalSession::WriteAsciiBuffer() {
   size_t n = std::min(fill_.load(), kReplyCapacity - 1);
   bool ok = false;
-  if (uploadFile_) {
-    ok = std::fwrite(reply_.data(), 1, n, uploadFile_) == n;
-    if (!ok) {
-      Box("File write error");
-      std::fclose(uploadFile_);
-      uploadFile_ = nullptr;
-    }
+  if (uploadFile_.open() && !writeFailed_) {
+    ok = uploadFile_.Write(reply_.data(), n);
+    if (!ok) Box("File write error");
   }
   if (!ok) writeFailed_ = true;  // what follows cannot reach the file: the upload has failed
   fill_.store(0);
   if (held_.exchange(false)) link_.ReleaseHold();
   return ok;
+}
+
+void TerminalSession::KeepAsciiData() {
+  if (state_ != kAsciiUpload) return;
+  SetState(kStopping);  // the reception thread files no more data from here
+  if (fill_.load() > 0) WriteAsciiBuffer();
 }
 
 void TerminalSession::EndAsciiUpload(bool silence) {
@@ -221,17 +324,12 @@ void TerminalSession::EndAsciiUpload(bool silence) {
   bool wasUploading = uploading_.exchange(false);
   if (fill_.load() > 0) WriteAsciiBuffer();
   if (held_.exchange(false)) link_.ReleaseHold();
-  bool closed = true;
-  if (uploadFile_) {
-    closed = std::fclose(uploadFile_) == 0;
-    uploadFile_ = nullptr;
-  } else {
-    closed = false;  // the file was lost on the way
-  }
+  // Only a dump that ended at the recorder's prompt and reached the disk whole takes the name.
+  bool ok = wasUploading && !silence && !writeFailed_ && uploadFile_.Complete();
+  if (!ok) AbandonUpload();
   SetState(kIdle);
   Menu(MenuForm::kIdle);
   Progress(0);
-  bool ok = wasUploading && !silence && closed && !writeFailed_;
   Status(ok ? "Finished Upload" : "Upload Failed");
   uploadOutcome_ = ok && errorCount_ == 0 ? Outcome::kSucceeded : Outcome::kFailed;
   if (errorCount_ > 0) Box("Data receive errors detected, try lower baud rate.");
@@ -240,16 +338,6 @@ void TerminalSession::EndAsciiUpload(bool silence) {
 // ---- Binary upload ----
 
 void TerminalSession::StartBinaryUpload() {
-  if (uploadFile_) {
-    bool ok = std::fclose(uploadFile_) == 0;
-    uploadFile_ = nullptr;
-    if (!ok) {
-      Box("Cant write coeffs");
-      uploading_ = false;
-      uploadOutcome_ = Outcome::kFailed;
-      return;
-    }
-  }
   SetState(kBinaryUpload);
   Menu(MenuForm::kBusy);
   link_.SendSlow("\n");
@@ -260,10 +348,15 @@ void TerminalSession::EndUpload() {
   SetState(kIdle);
   uploading_ = false;
   Menu(MenuForm::kIdle);
-  if (uploadFile_) {
-    std::fclose(uploadFile_);
-    uploadFile_ = nullptr;
-  }
+  AbandonUpload();  // nothing left to do after a completed upload
+}
+
+void TerminalSession::FinishBinaryUpload(const std::string& data) {
+  // Stopped meanwhile: the stop has ended the upload and its file.
+  if (state_ != kBinaryUpload || !uploading_) return;
+  // Only a data section that reached the file completes the upload.
+  if (!uploadFile_.Write(data) || !uploadFile_.Complete()) return OnBinaryReport(0, 0);
+  OnBinaryReport(3, 0);
 }
 
 void TerminalSession::OnBinaryReport(int code, int value) {
@@ -347,6 +440,16 @@ void TerminalSession::RunBinaryUploader() {
   stopFlag_ = quiet_ = false;
   loop_.Send([this] { OnBinaryReport(1, 0); });
 
+  // A stop (or the window closing) between the steps ends the transfer as it would in a block.
+  auto stopped = [this] {
+    if (!BinaryEnding()) return false;
+    if (state_ == kStopping) BinaryStopProcedure();
+    stopFlag_ = quiet_ = true;
+    loop_.Send([this] { OnBinaryReport(4, 0); });
+    return true;
+  };
+  auto ending = [this] { return BinaryEnding(); };
+
   link_.DrainInput();
   if (!link_.SetLineRate(s_.baud)) return BinaryFailed();
   link_.SendChar('\r');
@@ -354,46 +457,39 @@ void TerminalSession::RunBinaryUploader() {
   link_.DrainInput();
   loop_.Post([this] { ProgressStep(); });
   link_.SendChar('\r');
-  if (!link_.WaitForChar(waitReply_, 5, '>')) return BinaryFailed();
+  if (stopped()) return;
+  if (!link_.WaitForChar(waitReply_, 5, '>', ending)) return stopped() ? void() : BinaryFailed();
 
   link_.SendCommand("bytecount");
-  if (!link_.WaitForChar(waitReply_, 5, '>')) return BinaryFailed();
+  if (!link_.WaitForChar(waitReply_, 5, '>', ending)) return stopped() ? void() : BinaryFailed();
   size_t at = waitReply_.find("bytes = ");
   if (at == std::string::npos) return BinaryFailed();
   char* end = nullptr;
   long total = std::strtol(waitReply_.c_str() + at + 8, &end, 10);
   if (end == waitReply_.c_str() + at + 8 || total < 0) return BinaryFailed();
   totalBytes_ = total;
+  if (stopped()) return;
 
   link_.SendCommand("testbaud=" + std::to_string(uploadRate));
   clock_.SleepMs(250);
   loop_.Post([this] { ProgressStep(); });
   link_.DrainInput();
   if (!link_.SetLineRate(uploadRate)) return BinaryFailed();
-  if (!link_.WaitForChar(waitReply_, 5, '\n') ||
+  if (!link_.WaitForChar(waitReply_, 5, '\n', ending) ||
       waitReply_.find("transmitting at ") == std::string::npos) {
     link_.SetLineRate(s_.baud);
-    return BinaryFailed();
+    return stopped() ? void() : BinaryFailed();
   }
   clock_.SleepMs(1500);
   loop_.Post([this] { ProgressStep(); });
   if (!link_.SetLineRate(s_.baud)) return BinaryFailed();
+  if (stopped()) return;
 
   // The image goes to a temporary file beside the upload file.
   std::string dir;
   if (!ExtractDirectory(uploadPath_, dir, 1)) dir = "./";
-  std::string pattern = dir + "QuaylinkW-XXXXXX";
-  std::vector<char> name(pattern.begin(), pattern.end());
-  name.push_back('\0');
-  int fd = mkstemp(name.data());
-  if (fd < 0) return BinaryFailed();
-  tempPath_ = name.data();
-  FILE* temp = fdopen(fd, "w+b");
-  if (!temp) {
-    close(fd);
-    std::remove(tempPath_.c_str());
-    return BinaryFailed();
-  }
+  TempImage temp(dir);
+  if (!temp.file()) return BinaryFailed();
 
   // Blocks scale with the upload rate; no block may outgrow the block buffer.
   long blockSize =
@@ -405,54 +501,33 @@ void TerminalSession::RunBinaryUploader() {
     long length = start + blockSize >= totalBytes_ ? totalBytes_ - start : blockSize;
     switch (ReadBlock(start, length, block)) {
       case BlockResult::kGood:
-        if (std::fwrite(block.data(), 1, static_cast<size_t>(length), temp) !=
-            static_cast<size_t>(length)) {
-          std::fclose(temp);
-          std::remove(tempPath_.c_str());
+        if (std::fwrite(block.data(), 1, static_cast<size_t>(length), temp.file()) !=
+            static_cast<size_t>(length))
           return BinaryFailed();
-        }
         start += length;
         break;
       case BlockResult::kChecksum:
-        std::fclose(temp);
-        std::remove(tempPath_.c_str());
+      case BlockResult::kStopped:
         return;
       case BlockResult::kSilence:
-        std::fclose(temp);
-        std::remove(tempPath_.c_str());
         return BinaryFailed();
-      case BlockResult::kStopped:
-        std::fclose(temp);
-        std::remove(tempPath_.c_str());
-        return;
     }
   }
   binaryBlockMs_ = clock_.NowMs() - started;
-  if (state_ != kBinaryUpload) {
-    // Stopped after the last block: the data section is not written, nor reported as complete.
-    std::fclose(temp);
-    std::remove(tempPath_.c_str());
-    if (state_ == kStopping) BinaryStopProcedure();
-    stopFlag_ = quiet_ = true;
-    loop_.Send([this] { OnBinaryReport(4, 0); });
-    return;
-  }
+  // Stopped after the last block: the data section is not written, nor reported as complete.
+  if (stopped()) return;
   binaryDataBytes_ = totalBytes_;
 
   link_.SetLineRate(s_.baud);
   std::vector<uint8_t> image(static_cast<size_t>(totalBytes_));
-  bool ok = std::fflush(temp) == 0 && std::fseek(temp, 0, SEEK_SET) == 0 &&
-            std::fread(image.data(), 1, image.size(), temp) == image.size();
-  std::fclose(temp);
-  std::remove(tempPath_.c_str());
-  FILE* out = ok ? std::fopen(uploadPath_.c_str(), "ab") : nullptr;
-  if (!out) return BinaryFailed();
-  std::string text = ImageToHexLines(image.data(), image.size(), info_);
-  ok = std::fwrite(text.data(), 1, text.size(), out) == text.size();
-  ok = (std::fclose(out) == 0) && ok;
-  // Only a data section that reached the file completes the upload.
-  if (!ok) return BinaryFailed();
-  if (!quiet_ && state_ == kBinaryUpload) loop_.Send([this] { OnBinaryReport(3, 0); });
+  if (std::fflush(temp.file()) != 0 || std::fseek(temp.file(), 0, SEEK_SET) != 0 ||
+      std::fread(image.data(), 1, image.size(), temp.file()) != image.size())
+    return BinaryFailed();
+  // The window thread owns the upload file: it writes the section and completes the upload.
+  if (!quiet_ && state_ == kBinaryUpload)
+    loop_.Send([this, text = ImageToHexLines(image.data(), image.size(), info_)] {
+      FinishBinaryUpload(text);
+    });
 }
 
 TerminalSession::BlockResult TerminalSession::ReadBlock(long start, long length,
@@ -526,6 +601,15 @@ TerminalSession::BlockResult TerminalSession::ReadBlock(long start, long length,
 }
 
 void TerminalSession::BinaryStopProcedure() {
+  if (closing_) {
+    // The window is going: escape the recorder out of the block at the rate the line is at,
+    // then at the normal rate, without waiting for its answer.
+    link_.SendChar(27);
+    clock_.SleepMs(300);
+    link_.SetLineRate(s_.baud);
+    link_.SendChar(27);
+    return;
+  }
   loop_.Send([this] { OnBinaryReport(6, 0); });
   for (int k = 0; k < 2; ++k) {
     loop_.Post([this] { ProgressStep(); });
@@ -536,14 +620,16 @@ void TerminalSession::BinaryStopProcedure() {
     link_.DrainInput();
     loop_.Post([this] { ProgressStep(); });
   }
-  for (int k = 0; k < 2; ++k) {
+  // The window closing meanwhile does not wait for the recorder's prompt.
+  auto closing = [this] { return closing_.load(); };
+  for (int k = 0; k < 2 && !closing(); ++k) {
     loop_.Post([this] { ProgressStep(); });
     link_.SendChar('\r');
     clock_.SleepMs(1000);
     link_.DrainInput();
     link_.SendChar('\r');
     clock_.SleepMs(100);
-    if (link_.WaitForChar(waitReply_, 5, '>')) return;
+    if (link_.WaitForChar(waitReply_, 5, '>', closing)) return;
   }
 }
 

@@ -102,5 +102,32 @@ TEST(RecorderSimPty, LoggingRecorderCancelsTheUpload) {
   EXPECT_NE(err.find("Stop logging before upload"), std::string::npos) << err;
 }
 
+// The default simulated recorder takes the clock setting; the rate search of `tidora term`
+// saves the rate it found and nothing of the run's own overrides.
+TEST(RecorderSimPty, DefaultRecorderTakesTheClockAndOnlyTheFoundRateIsSaved) {
+  TempHome home;
+  SimulatedRecorder rec(std::string(kSmall) + "--output " + home.file("x.hex"));
+  ASSERT_FALSE(rec.device().empty());
+  std::string err;
+  int rc = RunCommand(ProgramPath("tidora") + " term --port " + rec.device() +
+                          " --instrument TGR41plus --baud 4800 --binary --upload-baud 57600 "
+                          "set-time",
+                      nullptr, &err);
+  EXPECT_EQ(rc, 0) << err;
+  EXPECT_NE(err.find("date and time set to UTC time"), std::string::npos) << err;
+  std::string ini = ReadFile(home.file("QuaylinkW.ini"));
+  EXPECT_NE(ini.find("baud for 41 plus=9600\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("instrument type=TGR41\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("upload binary=0\n"), std::string::npos) << ini;
+  EXPECT_NE(ini.find("upload baud=9600\n"), std::string::npos) << ini;
+  EXPECT_EQ(ini.find("57600"), std::string::npos) << ini;
+  // The help says which firmware refuses the clock setting.
+  std::string help;
+  RunCommand(ProgramPath("tidora") + " recorder-sim --help", &help);
+  EXPECT_NE(help.find("refused by every TGR41, by TGR41plus 5.2, 6.0, 6.0a and 6.1"),
+            std::string::npos)
+      << help;
+}
+
 }  // namespace
 }  // namespace tidora::testing

@@ -32,6 +32,9 @@ TEST(TermCommand, StatusAndClockOverAPseudoTerminal) {
   Term(rec.devicePath(), "--instrument TGR41plus status", &out, &err, &rc);
   EXPECT_EQ(rc, 0) << err;
   EXPECT_NE(out.find("measurements = 12\n"), std::string::npos) << out;
+  // The reply ends its line; the identified model (the window's status part 2) goes to stderr.
+  EXPECT_EQ(out.substr(out.size() - 3), "S>\n");
+  EXPECT_NE(err.find("TGR41plus V 6.2\n"), std::string::npos) << err;
   Term(rec.devicePath(), "--instrument TGR41plus set-time", &out, &err, &rc);
   EXPECT_EQ(rc, 0) << err;
   EXPECT_NE(err.find("date and time set to UTC time"), std::string::npos) << err;
@@ -99,7 +102,7 @@ TEST(TermCommand, RecorderAnsweringBothLineEndsStillGivesItsWholeReply) {
   EXPECT_EQ(rc, 0) << err;
   EXPECT_EQ(out,
             "DC\npressure coefficients:\n  PA0 = 1.234567e+00\n  PA1 = -2.5e-03\n"
-            "temperature coefficients:\n  TA0 = 9.87e-04\nS>");
+            "temperature coefficients:\n  TA0 = 9.87e-04\nS>\n");
 }
 
 TEST(TermCommand, SilentRecorderFailsWithNonZeroStatus) {
@@ -113,9 +116,28 @@ TEST(TermCommand, SilentRecorderFailsWithNonZeroStatus) {
   Term(rec.devicePath(), "--instrument TGR41 status", nullptr, &err, &rc);
   EXPECT_NE(rc, 0);
   EXPECT_NE(err.find("Failed to Connect"), std::string::npos) << "[" << err << "]";
+  // A missing or unusable device is named with the reason.
   Term("/dev/nonexistent-tty", "status", nullptr, &err, &rc);
   EXPECT_NE(rc, 0);
-  EXPECT_NE(err.find("COM 1 not present"), std::string::npos) << err;
+  EXPECT_NE(err.find("COM 1 not present (/dev/nonexistent-tty: no such device)"), std::string::npos)
+      << err;
+  std::string plain = home.file("plain-file");
+  WriteFile(plain, "");
+  Term(plain, "status", nullptr, &err, &rc);
+  EXPECT_NE(rc, 0);
+  EXPECT_NE(err.find(plain + ": not a terminal"), std::string::npos) << err;
+}
+
+TEST(TermCommand, StopOnAnIdleRecorderSaysWhatHappened) {
+  TempHome home;
+  sim::PtyRecorder rec(Tgr41plusSetup(9, 8));  // asleep: the escapes wake nothing
+  ASSERT_TRUE(rec.Start());
+  std::string err;
+  int rc = 0;
+  Term(rec.devicePath(), "--instrument TGR41plus stop", nullptr, &err, &rc);
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(err.find("Stop: recorder did not answer"), std::string::npos) << "[" << err << "]";
+  EXPECT_NE(err.find("asleep or idle (nothing to stop), or not connected"), std::string::npos);
 }
 
 }  // namespace

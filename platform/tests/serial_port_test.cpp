@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
 #include <atomic>
@@ -161,6 +163,44 @@ TEST(PosixSerialPorts, PortHeldByAnotherApplicationIsInUse) {
   ports.Initialise(0);
   EXPECT_NE(ports.LastError(0), 0);
   close(other);
+}
+
+// A device that cannot be used is named with the reason a person can act on.
+TEST(PosixSerialPorts, UnusableDevicesAreNamedWithTheReason) {
+  testing::TempDir dir;
+  EXPECT_EQ(DeviceProblem(dir.file("ttyUSB7"), ENOENT), dir.file("ttyUSB7") + ": no such device");
+  std::string plain = dir.file("plain");
+  testing::WriteFile(plain, "");
+  PortDeviceTable table;
+  table.SetDevice(0, plain);
+  table.SetDevice(1, dir.file("gone"));
+  PosixSerialPorts ports(table);
+  ports.Initialise(0);
+  EXPECT_EQ(ports.Problem(0), plain + ": not a terminal");
+  EXPECT_EQ(ports.Problem(1), dir.file("gone") + ": no such device");
+
+  // Permission denied names the group that owns the device.
+  Pty pty;
+  group* dialout = getgrnam("dialout");
+  if (!dialout || getuid() != 0) GTEST_SKIP() << "needs root and a dialout group";
+  ASSERT_EQ(chown(pty.slave.c_str(), 0, dialout->gr_gid), 0);
+  ASSERT_EQ(chmod(pty.slave.c_str(), 0660), 0);
+  EXPECT_EQ(DeviceProblem(pty.slave, EACCES),
+            pty.slave + ": permission denied; members of the group dialout may use it");
+  // As a user outside the group, the port's own open says so.
+  table.SetDevice(2, pty.slave);
+  auto openAsNobody = [&] {
+    if (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0) std::exit(2);
+    PosixSerialPorts mine(table);
+    mine.Initialise(2);
+    std::exit(mine.LastError(2) == EACCES &&
+                      mine.Problem(2) == pty.slave +
+                                             ": permission denied; members of the group dialout "
+                                             "may use it"
+                  ? 0
+                  : 1);
+  };
+  EXPECT_EXIT(openAsNobody(), ::testing::ExitedWithCode(0), "");
 }
 
 }  // namespace

@@ -117,7 +117,7 @@ TEST(SimReplies, StatusReadsBackWithTheTerminalsRules) {
   EXPECT_EQ(intAfter("bursts =", 8), 25);
   size_t v = r.find('V');
   ASSERT_NE(v, std::string::npos);
-  EXPECT_EQ(r.substr(v, 5), "V 6.1");
+  EXPECT_EQ(r.substr(v, 5), "V 6.2");  // a firmware that takes the clock setting
   EXPECT_NE(r.find("conductivity = YES"), std::string::npos);
   EXPECT_EQ(r.find("logdata = YES"), std::string::npos);
   EXPECT_EQ(r.substr(0, 4), "DS\r\n");

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -41,6 +42,25 @@ class RecordingWindow : public TerminalWindow {
   std::vector<std::string> dateTime;
   int configureOpened = 0;
 };
+
+// Names in a folder, sorted.
+inline std::vector<std::string> FilesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// True when the folder holds a temporary file of the binary uploader.
+inline bool HasUploaderTemp(const std::string& dir) {
+  for (auto& n : FilesIn(dir))
+    if (n.rfind("QuaylinkW-", 0) == 0) return true;
+  return false;
+}
+
+inline bool Exists(const std::string& path) {
+  return std::filesystem::exists(path);
+}
 
 inline std::string Join(const std::vector<std::string>& lines) {
   std::string out;

@@ -134,11 +134,20 @@ TEST_F(Upload, SeventhChecksumErrorFailsAndNeverCompletes) {
   EXPECT_EQ(session->uploadOutcome(), Outcome::kFailed);
   EXPECT_EQ(ui.LastStatus(), "Upload failed");
   EXPECT_FALSE(Saw("Upload completed"));
-  EXPECT_EQ(Boxes(), std::vector<std::string>{"Upload failed."});
+  // The failure, then where what was received is kept: never under the chosen name.
+  EXPECT_EQ(Boxes(), (std::vector<std::string>{"Upload failed.",
+                                               "The upload did not complete; what was received is "
+                                               "kept in " +
+                                                   path + ".partial."}));
   auto blocks = BlockCommands(*recorder);
   ASSERT_EQ(blocks.size(), 7u);
   EXPECT_EQ(blocks[4].substr(0, 8), "db19200,");  // 28800 halves to 14400, used as 19200
-  EXPECT_EQ(ReadFile(path).find("\nDD\r\n"), std::string::npos);
+  EXPECT_FALSE(Exists(path));
+  EXPECT_EQ(session->partialPath(), path + ".partial");
+  std::string kept = ReadFile(path + ".partial");
+  EXPECT_EQ(kept.rfind("*Brennic TGR 41plus Data File:\n", 0), 0u);
+  EXPECT_EQ(kept.find("\nDD\r\n"), std::string::npos);
+  EXPECT_FALSE(HasUploaderTemp(home.path()));
 }
 
 TEST_F(Upload, SilenceInABlockFailsTheUpload) {
@@ -171,6 +180,58 @@ TEST_F(Upload, StopDuringABinaryTransfer) {
   EXPECT_EQ(ui.LastStatus(), "Upload stopped at user request");
   EXPECT_EQ(session->uploadOutcome(), Outcome::kFailed);
   EXPECT_FALSE(Saw("Upload completed"));
+  loop.RunFor(100);
+  EXPECT_FALSE(Exists(home.file("stop.hex")));
+  EXPECT_TRUE(Exists(home.file("stop.hex.partial")));
+  EXPECT_FALSE(HasUploaderTemp(home.path()));
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_NE(Boxes().back().find(home.file("stop.hex.partial")), std::string::npos);
+}
+
+// A stopped or failed ASCII dump keeps what arrived as NAME.partial; an earlier file under the
+// name stays as it was, and a completed upload leaves no partial file behind.
+TEST_F(Upload, UnfinishedAsciiUploadsKeepWhatArrivedAsPartial) {
+  auto setup = Tgr41plusSetup(3000, 16);
+  Begin(setup, "TGR41plus");
+  std::string path = home.file("bay.hex");
+  WriteFile(path, "earlier upload\r\n");
+  ui.QueueFiles({path});
+  loop.At(loop.NowMs() + 15000, [&] {
+    EXPECT_EQ(session->state(), kAsciiUpload);
+    session->Stop();
+  });
+  session->Upload();
+  ASSERT_TRUE(Idle(120000));
+  loop.RunFor(1000);
+  EXPECT_EQ(ReadFile(path), "earlier upload\r\n");
+  std::string kept = ReadFile(path + ".partial");
+  EXPECT_EQ(kept.rfind("*Brennic TGR 41plus Data File:\n", 0), 0u);
+  EXPECT_NE(kept.find("DD\r\n" + setup.dumpLines[0] + "\r\n"), std::string::npos);
+  EXPECT_EQ(kept.find("S>", kept.size() - 2), std::string::npos);  // the dump did not end
+  EXPECT_EQ(Boxes(), std::vector<std::string>{"The upload did not complete; what was received "
+                                              "is kept in " +
+                                              path + ".partial."});
+
+  // Fallen silent part of the way: the same.
+  auto cut = Tgr41plusSetup(400, 16);
+  cut.faults.silentAfterBytes = 3000;
+  sim::RecorderEngine silent(cut);
+  ports.Attach(0, &silent);
+  std::string cutPath = home.file("cut.hex");
+  ASSERT_TRUE(UploadInto(cutPath, 600000));
+  EXPECT_EQ(ui.LastStatus(), "Upload Failed");
+  EXPECT_FALSE(Exists(cutPath));
+  EXPECT_GT(ReadFile(cutPath + ".partial").size(), 2000u);
+
+  // Completed: under the name, nothing partial left.
+  sim::RecorderEngine whole(Tgr41plusSetup(30, 16));
+  ports.Attach(0, &whole);
+  loop.RunFor(2000);
+  ASSERT_TRUE(UploadInto(path, 600000));
+  EXPECT_EQ(ui.LastStatus(), "Finished Upload");
+  EXPECT_EQ(ReadFile(path).rfind("*Brennic TGR 41plus Data File:\n", 0), 0u);
+  EXPECT_FALSE(Exists(path + ".partial"));
+  EXPECT_EQ(session->partialPath(), "");
 }
 
 TEST_F(Upload, AsciiUploadOfATgr41plusKeepsTheDumpAsReceived) {

@@ -96,7 +96,9 @@ int TakeScreenshots(const QString& dir) {
   shootModal(&dateTime, "quaylinkw_datetime");
   window.close();
   recorder.Stop();
+  // The stopped upload kept what it received as partial: neither file is a picture.
   std::remove(ui.file.c_str());
+  std::remove(PartialFile::PartialName(ui.file).c_str());
   return ScreenshotsExitStatus("QuaylinkW", failures, dir);
 }
 

@@ -21,6 +21,12 @@ bool QtEventLoop::OnGuiThread() const {
 void QtEventLoop::Shutdown() {
   stop_ = true;
   if (poller_.joinable()) poller_.join();
+  // Nothing of the session runs after its end: no timer fires, no queued call runs.
+  if (OnGuiThread())
+    for (auto& [id, timer] : timers_) timer->stop();
+  handler_ = nullptr;
+  std::lock_guard<std::mutex> lock(activeMutex_);
+  active_.clear();
 }
 
 void QtEventLoop::Send(std::function<void()> fn) {
@@ -46,7 +52,12 @@ void QtEventLoop::Send(std::function<void()> fn) {
 }
 
 void QtEventLoop::Post(std::function<void()> fn) {
-  QMetaObject::invokeMethod(this, std::move(fn), Qt::QueuedConnection);
+  QMetaObject::invokeMethod(
+      this,
+      [this, fn = std::move(fn)] {
+        if (!stop_) fn();
+      },
+      Qt::QueuedConnection);
 }
 
 void QtEventLoop::SetTimer(int id, int ms) {

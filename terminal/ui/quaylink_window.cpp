@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
+#include <array>
 
 #include "platform/ui/about_box.h"
 #include "platform/ui/dialog_builder.h"
@@ -95,8 +96,37 @@ QuaylinkWindow::QuaylinkWindow(CommSettings& settings, SerialPorts& ports, QtInt
   on(ID_HELP_TOPIC, [this] { ShowHelp(this, kHelpQuaylink); });
   on(ID_HELP_ABOUT, [this] { AboutCommand(); });
 
+  // Quitting the application (a desktop logout) ends the session as closing the window does.
+  connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { Finish(); });
+
+  // The whole menu bar and the status parts' longest texts fit: a narrower stored width
+  // (the default 700 among them) is widened to what they need.
+  setMinimumWidth(ContentWidth());
   setGeometry(static_cast<int>(settings_.left), static_cast<int>(settings_.top),
-              static_cast<int>(settings_.width), static_cast<int>(settings_.height));
+              std::max(static_cast<int>(settings_.width), minimumWidth()),
+              static_cast<int>(settings_.height));
+}
+
+// Widths of the status parts' longest texts: progress counts and messages (part 0), the model
+// text (part 2) and the port settings (part 3); part 1 is the progress indicator.
+std::array<int, 4> QuaylinkWindow::PartWidths() const {
+  auto widest = [this](std::initializer_list<const char*> texts) {
+    int w = 0;
+    for (const char* t : texts) w = std::max(w, parts_[0]->fontMetrics().horizontalAdvance(t));
+    return w + 2 * parts_[0]->frameWidth() + 8;
+  };
+  return {widest({"Uploaded 999999 scans Errors: 9999", "Binary upload: 100% completed",
+                  "Upload failed - wrong instrument type", "Collecting diagnostic info"}),
+          100, widest({"TGR 41plus V 6.2a  SN 99999", "TIDEWELL TGR 41 V 3.0"}),
+          widest({"COM14, 115200, 8, 1, N", "Port setup failed"})};
+}
+
+int QuaylinkWindow::ContentWidth() const {
+  std::array<int, 4> parts = PartWidths();
+  int status = 0;
+  for (int w : parts) status += w + 6;
+  status += 24;  // the size grip and the bar's margins
+  return std::max(menuBar()->sizeHint().width(), status);
 }
 
 QuaylinkWindow::~QuaylinkWindow() {
@@ -123,7 +153,10 @@ void QuaylinkWindow::Start(const ReleaseFlags* release) {
 void QuaylinkWindow::Finish() {
   if (!started_ || finished_) return;
   finished_ = true;
-  // The reception thread goes first, so nothing reaches the session while it ends.
+  // Whatever runs ends as Stop ends it; then the reception thread goes (an uploader in it
+  // returns at once), so nothing reaches the session while it ends.
+  session_->BeginClose();
+  if (dateTime_) dateTime_->reject();
   loop_.Shutdown();
   session_->End(true);
 }
@@ -139,12 +172,17 @@ void QuaylinkWindow::resizeEvent(QResizeEvent* event) {
 }
 
 void QuaylinkWindow::LayoutStatusParts() {
-  // Right edges at a quarter, a half, three quarters and the full width.
+  // Right edges at a quarter, a half, three quarters and the full width, as far as each part's
+  // longest text allows; the room the texts need comes from the progress indicator first.
+  std::array<int, 4> need = PartWidths();
   int quarter = std::max(1, width() / 4 - 6);
-  parts_[0]->setFixedWidth(quarter);
-  progress_->setFixedWidth(quarter);
-  parts_[2]->setFixedWidth(quarter);
-  parts_[3]->setMinimumWidth(std::max(1, quarter - 20));
+  int text0 = std::max(quarter, need[0]), text2 = std::max(quarter, need[2]);
+  int text3 = std::max(quarter - 20, need[3]);
+  int bar = std::max(need[1], width() - 24 - 18 - text0 - text2 - text3);
+  parts_[0]->setFixedWidth(text0);
+  progress_->setFixedWidth(std::min(quarter, bar));
+  parts_[2]->setFixedWidth(text2);
+  parts_[3]->setMinimumWidth(std::max(1, text3));
 }
 
 void QuaylinkWindow::ConfigureCommand() {

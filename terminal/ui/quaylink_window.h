@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QProgressBar>
+#include <array>
 #include <memory>
 
 #include "platform/serial_port.h"
@@ -78,6 +79,8 @@ class QuaylinkWindow : public QMainWindow, public TerminalWindow {
  private:
   QAction* AddCommand(QWidget* menu, int id, const QString& text);
   void LayoutStatusParts();
+  std::array<int, 4> PartWidths() const;
+  int ContentWidth() const;
   void Finish();
 
   CommSettings& settings_;

@@ -7,12 +7,15 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTest>
 
 #include "platform/ui/dialog_builder.h"
@@ -438,6 +441,130 @@ TEST(QuaylinkWindow, CapturesAndCollectsDiagnosticsThroughTheMenus) {
   EXPECT_TRUE(rig.ui.boxes.empty());
 }
 
+// Closing the window (File > Exit, the close button) during an operation ends it as Stop would,
+// within a few seconds: the recorder is escaped out of what it sends, an unfinished upload is
+// kept only as NAME.partial, and no temporary file stays behind.
+int64_t CloseTimed(QuaylinkWindow& w, bool byButton) {
+  QElapsedTimer t;
+  t.start();
+  if (byButton) {
+    QCloseEvent close;
+    QApplication::sendEvent(&w, &close);
+    w.hide();
+  } else {
+    findCommand(&w, ID_FILE_EXIT)->trigger();
+  }
+  return t.elapsed();
+}
+
+TEST(QuaylinkWindow, ClosingDuringAnUploadEndsItAndKeepsWhatArrivedAsPartial) {
+  for (bool binary : {false, true}) {
+    SCOPED_TRACE(binary ? "binary" : "ascii");
+    auto setup = Tgr41plusSetup(20000, 16);  // minutes of data at these rates
+    Rig rig(setup);
+    ASSERT_TRUE(rig.started);
+    TestWindow& w = *rig.window;
+    rig.s.uploadBinary = binary ? 1 : 0;
+    rig.s.uploadBaud = 19200;
+    std::string path = rig.home.file("bay.hex");
+    rig.ui.files = {path};
+    findCommand(&w, ID_UPLOAD)->trigger();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+          return binary ? rig.rec.blocksSent() > 0 && rig.Part(0).startsWith("Binary upload: ")
+                        : rig.session().state() == kAsciiUpload;
+        },
+        30000))
+        << rig.Part(0).toStdString();
+    QTest::qWait(1500);
+    EXPECT_LT(CloseTimed(w, binary), 4000);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(Exists(path));
+    std::string kept = ReadFile(path + ".partial");
+    EXPECT_EQ(kept.rfind("*Brennic TGR 41plus Data File:\n", 0), 0u);
+    if (binary) {  // the data section is written only for a whole image
+      EXPECT_EQ(kept.find("\nDD\r\n"), std::string::npos) << kept;
+    } else {  // the dump so far, without the prompt that would end it
+      EXPECT_NE(kept.find("S>DD\r\n" + setup.dumpLines[0] + "\r\n"), std::string::npos) << kept;
+      EXPECT_EQ(kept.find("S>", kept.size() - 2), std::string::npos);
+    }
+    EXPECT_FALSE(HasUploaderTemp(rig.home.path()));
+    EXPECT_EQ(rig.session().uploadOutcome(), Outcome::kFailed);
+    // The recorder was told to stop, and nothing reaches the file any more.
+    EXPECT_TRUE(WaitFor([&] { return !rig.rec.sending(); }, 3000));
+    QTest::qWait(500);
+    EXPECT_EQ(ReadFile(path + ".partial"), kept);
+    EXPECT_FALSE(Exists(path));
+  }
+}
+
+TEST(QuaylinkWindow, ClosingDuringCaptureDiagnosticConnectOrClockSettingEndsAtOnce) {
+  // Capture: the file holds what was captured and is closed.
+  {
+    auto setup = Tgr41plusSetup(10, 8);
+    Rig rig(setup);
+    ASSERT_TRUE(rig.started);
+    std::string cap = rig.home.file("line.cap");
+    rig.ui.files = {cap};
+    findCommand(rig.window.get(), ID_CAPTURE)->trigger();
+    findCommand(rig.window.get(), ID_STATUS)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return rig.session().statusOutcome() != Outcome::kRunning; }, 20000));
+    EXPECT_LT(CloseTimed(*rig.window, true), 2000);
+    EXPECT_FALSE(rig.session().captureActive());
+    EXPECT_NE(ReadFile(cap).find("measurements = 10\r\n"), std::string::npos);
+  }
+  // Diagnostic while the recorder dumps: escaped, and the half file kept only as partial.
+  {
+    auto setup = Tgr41plusSetup(20000, 8);
+    Rig rig(setup);
+    ASSERT_TRUE(rig.started);
+    std::string dia = rig.home.file("diag.dia");
+    rig.ui.files = {dia};
+    findCommand(rig.window.get(), ID_DIAGNOSTIC)->trigger();
+    ASSERT_TRUE(WaitFor([&] { return rig.session().state() == kDiagnosticDump; }, 30000));
+    QTest::qWait(300);
+    EXPECT_LT(CloseTimed(*rig.window, false), 2000);
+    EXPECT_FALSE(rig.session().diagnosticActive());
+    EXPECT_FALSE(Exists(dia));
+    EXPECT_NE(ReadFile(dia + ".partial").find("measurements = 20000\r\r\n"), std::string::npos);
+    EXPECT_TRUE(WaitFor([&] { return !rig.rec.sending(); }, 3000));
+  }
+  // Connect to a recorder that never answers: the search ends with the window.
+  {
+    auto setup = Tgr41plusSetup(10, 8);
+    setup.faults.silent = true;
+    Rig rig(setup);
+    ASSERT_TRUE(rig.started);
+    findCommand(rig.window.get(), ID_CONNECT)->trigger();
+    QTest::qWait(1500);
+    ASSERT_EQ(rig.session().state(), kConnecting);
+    EXPECT_LT(CloseTimed(*rig.window, true), 2000);
+    size_t boxes = rig.ui.boxes.size();
+    QTest::qWait(2500);  // no timer of the ended session fires
+    EXPECT_EQ(rig.ui.boxes.size(), boxes);
+    EXPECT_NE(rig.session().state(), kConnecting);
+  }
+  // Clock setting: the DateTime dialog goes with the window.
+  {
+    auto setup = Tgr41plusSetup(10, 8);
+    Rig rig(setup);
+    ASSERT_TRUE(rig.started);
+    int64_t elapsed = -1;
+    HandleNextModal([&](QWidget* dialog) {
+      findControl<QPushButton>(dialog, IDC_BUTTON_SET_UTC_TIME)->click();
+      elapsed = CloseTimed(*rig.window, false);
+    });
+    QElapsedTimer t;
+    t.start();
+    findCommand(rig.window.get(), ID_DATETIME)->trigger();
+    EXPECT_LT(t.elapsed(), 4000);
+    EXPECT_GE(elapsed, 0);
+    EXPECT_LT(elapsed, 2000);
+    EXPECT_FALSE(rig.window->dateTimeDialog());
+    EXPECT_FALSE(rig.window->isVisible());
+  }
+}
+
 TEST(QuaylinkWindow, PortFailureShowsInTheStatusBarAndTheSettingsAreWrittenAtTheEnd) {
   EnsureApplication();
   TempHome home;
@@ -445,7 +572,7 @@ TEST(QuaylinkWindow, PortFailureShowsInTheStatusBarAndTheSettingsAreWrittenAtThe
   s.settingsPath = home.file("QuaylinkW.ini");
   s.left = 50;
   s.top = 60;
-  s.width = 640;
+  s.width = 760;
   s.height = 480;
   PortDeviceTable table;
   table.SetDevice(0, home.file("no-such-device"));
@@ -456,7 +583,7 @@ TEST(QuaylinkWindow, PortFailureShowsInTheStatusBarAndTheSettingsAreWrittenAtThe
     w.show();
     w.Start();
     EXPECT_EQ(w.statusPart(3)->text(), "Port open failed");
-    EXPECT_EQ(w.size(), QSize(640, 480));
+    EXPECT_EQ(w.size(), QSize(760, 480));
     findCommand(&w, ID_STATUS)->trigger();
     ASSERT_FALSE(ui.boxes.empty());
     EXPECT_EQ(ui.boxes.back(), "No port open");
@@ -495,8 +622,45 @@ TEST(QuaylinkWindow, PortFailureShowsInTheStatusBarAndTheSettingsAreWrittenAtThe
     findCommand(&w, ID_FILE_EXIT)->trigger();
   }
   std::string written = ReadFile(s.settingsPath);
-  EXPECT_NE(written.find("width=640\n"), std::string::npos) << written;
+  EXPECT_NE(written.find("width=760\n"), std::string::npos) << written;
   EXPECT_NE(written.find("height=480\n"), std::string::npos) << written;
+}
+
+// At the default size the whole menu bar shows (nothing in an overflow button) and the status
+// parts' texts are not cut, in their order: status, progress, model, port.
+TEST(QuaylinkWindow, DefaultSizeShowsTheWholeMenuBarAndUncutStatusTexts) {
+  EnsureApplication();
+  TempHome home;
+  CommSettings s;
+  s.settingsPath = home.file("QuaylinkW.ini");
+  ASSERT_EQ(s.width, 700);
+  PortDeviceTable table;
+  table.SetDevice(0, home.file("no-such-device"));
+  PosixSerialPorts ports(table);
+  TestInteraction ui;
+  TestWindow w(s, ports, ui);
+  w.show();
+  w.statusPart(0)->setText("Uploaded 4300 scans Errors: 0");
+  w.statusPart(2)->setText("TGR 41plus V 6.2");
+  w.statusPart(3)->setText("COM14, 115200, 8, 1, N");
+  QApplication::processEvents();
+  QMenuBar* bar = w.menuBar();
+  for (QAction* a : bar->actions()) {
+    QRect r = bar->actionGeometry(a);
+    EXPECT_TRUE(!r.isEmpty() && bar->rect().contains(r)) << a->text().toStdString();
+  }
+  auto* overflow = bar->findChild<QWidget*>("qt_menubar_ext_button");
+  EXPECT_TRUE(!overflow || !overflow->isVisible());
+  int right = 0;
+  for (QWidget* part : std::initializer_list<QWidget*>{w.statusPart(0), w.progress(),
+                                                       w.statusPart(2), w.statusPart(3)}) {
+    EXPECT_GE(part->x(), right);  // in order, side by side
+    right = part->x() + part->width();
+    EXPECT_LE(right, w.statusBar()->width());
+    if (auto* label = qobject_cast<QLabel*>(part)) {
+      EXPECT_GE(label->width(), label->sizeHint().width()) << label->text().toStdString();
+    }
+  }
 }
 
 TEST(QuaylinkProgram, StandsBesideTheLauncherThatStartsIt) {
