@@ -66,6 +66,8 @@ TEST(PlotSetup, TypedValuesAreCheckedAndABadOneChangesNothing) {
   EXPECT_EQ(s.title, "a  b");
 }
 
+// A setup file holding values no setting may take is refused as a whole, like every module's:
+// the message names them and the defaults stay.
 TEST(PlotSetup, DamagedValuesInAFileKeepTheDefaults) {
   TempDir dir;
   ScriptedInteraction ui;
@@ -73,11 +75,13 @@ TEST(PlotSetup, DamagedValuesInAFileKeepTheDefaults) {
             "1  Plot Data\r\n[PostProcPsu]\r\nInputDir=/x\r\n[PlotDataPsu]\r\nPlotKind=77\r\n"
             "PlotVariables=1,zz\r\nPictureHeight=-4\r\nLogEnergyAxis=0\r\n");
   CPlotSetup s;
-  ASSERT_EQ(s.Load(dir.file("bad.psa"), 1, ui), 1);
+  EXPECT_EQ(s.Load(dir.file("bad.psa"), 1, ui), 0);
+  ASSERT_FALSE(ui.Messages().empty());
+  EXPECT_NE(ui.Messages().back().text.find("cannot be used"), std::string::npos);
   EXPECT_EQ(s.plotKind, kPlotNatural);
   EXPECT_TRUE(s.variables.empty());
   EXPECT_EQ(s.pictureHeight, 600);
-  EXPECT_EQ(s.logEnergy, 0);
+  EXPECT_EQ(s.logEnergy, CPlotSetup().logEnergy);
 }
 
 TEST(DateTimeTicks, LabelTheDataCalendarAtRoundSteps) {
