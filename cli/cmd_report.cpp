@@ -24,7 +24,8 @@ struct ReportOptions {
 
 std::string KeyList() {
   std::string keys;
-  for (const std::string& k : CTabulon_Psu::KeyNames()) keys += (keys.empty() ? "" : ", ") + k;
+  for (const std::string& k : CTabulonSetup().ModuleKeyNames())
+    keys += (keys.empty() ? "" : ", ") + k;
   return keys;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdlib>
 #include <optional>
 #include <ostream>
@@ -43,7 +44,12 @@ int ModuleSectionKey(int index);
 // ---- Declared settings: one table per module drives the .psa section, comparison, the
 // command line's KEY=VALUE and the settings page. ----
 
-enum class SettingType { kFlag, kInt, kDouble };
+enum class SettingType { kFlag, kInt, kDouble, kList };
+
+// A list setting: whole numbers in fixed slots, an empty slot holding -1; the list ends at the
+// first negative slot. Saved as the numbers up to there joined by ",".
+inline constexpr int kListSlots = 17;
+using SettingSlots = std::array<int, kListSlots>;
 
 template <class S>
 struct SettingDecl {
@@ -54,7 +60,8 @@ struct SettingDecl {
   double defaultValue;
   RangeMode rangeMode;  // checked when a person types the value (kRangeNone: anything goes)
   double bound;
-  const char* label;  // the settings page's label
+  const char* label;                     // the settings page's label
+  SettingSlots S::*listField = nullptr;  // kList
 };
 
 template <class S>
@@ -71,10 +78,27 @@ SettingDecl<S> DoubleSetting(int key, double S::*field, double def, const char* 
   return {key, SettingType::kDouble, nullptr, field, def, kRangeNone, 0, label};
 }
 
+// A list of at most kListSlots identifiers, none negative; the default is the empty list.
+template <class S>
+SettingDecl<S> ListSetting(int key, SettingSlots S::*field, const char* label) {
+  return {key, SettingType::kList, nullptr, nullptr, 0, kRangeNone, 0, label, field};
+}
+
+// The list's used slots: up to the first negative one.
+std::string SlotsText(const SettingSlots& slots);
+// Fills the slots from the first with a list split at ","; the slots behind it are emptied and
+// numbers past the last slot dropped. A piece that is not a number reads as 0.
+void ReadSlots(SettingSlots& slots, const std::string& text);
+// A typed list: every piece a whole number not below 0, at most kListSlots of them; empty on
+// success (the slots set), else why not (the slots unchanged).
+std::string CheckSlotsText(const std::string& text, SettingSlots& slots);
+
 template <class S>
 void ResetSettings(S& s, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
-    if (d.type == SettingType::kDouble)
+    if (d.type == SettingType::kList)
+      (s.*d.listField).fill(-1);
+    else if (d.type == SettingType::kDouble)
       s.*d.doubleField = d.defaultValue;
     else
       s.*d.intField = static_cast<int>(d.defaultValue);
@@ -84,7 +108,9 @@ void ResetSettings(S& s, std::span<const SettingDecl<S>> table) {
 template <class S>
 void WriteSettings(std::ostream& out, const S& s, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
-    if (d.type == SettingType::kDouble)
+    if (d.type == SettingType::kList)
+      WriteString(SetupKeyName(d.keyId), SlotsText(s.*d.listField), out);
+    else if (d.type == SettingType::kDouble)
       WriteDoubleString(SetupKeyName(d.keyId), s.*d.doubleField, out);
     else
       WriteIntString(SetupKeyName(d.keyId), s.*d.intField, out);
@@ -102,7 +128,9 @@ const SettingDecl<S>* FindSetting(std::span<const SettingDecl<S>> table, int key
 // that is not a number reads as 0.
 template <class S>
 void ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
-  if (d.type == SettingType::kDouble)
+  if (d.type == SettingType::kList)
+    ReadSlots(s.*d.listField, value);
+  else if (d.type == SettingType::kDouble)
     s.*d.doubleField = std::atof(value.c_str());
   else
     s.*d.intField = std::atoi(value.c_str());
@@ -111,13 +139,28 @@ void ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
 template <class S>
 bool SettingsEqual(const S& a, const S& b, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
-    if (d.type == SettingType::kDouble) {
+    if (d.type == SettingType::kList) {
+      if (a.*d.listField != b.*d.listField) return false;
+    } else if (d.type == SettingType::kDouble) {
       if (a.*d.doubleField != b.*d.doubleField) return false;
     } else if (a.*d.intField != b.*d.intField) {
       return false;
     }
   }
   return true;
+}
+
+// Every declared setting of `from` into `to` (Restore, and No at Exit).
+template <class S>
+void CopySettings(S& to, const S& from, std::span<const SettingDecl<S>> table) {
+  for (const auto& d : table) {
+    if (d.type == SettingType::kList)
+      to.*d.listField = from.*d.listField;
+    else if (d.type == SettingType::kDouble)
+      to.*d.doubleField = from.*d.doubleField;
+    else
+      to.*d.intField = from.*d.intField;
+  }
 }
 
 // Strict parsing for values typed by a person (command line): the whole text must be a
@@ -131,6 +174,10 @@ std::string AssignSetting(S& s, std::span<const SettingDecl<S>> table, const std
                           const std::string& text) {
   const SettingDecl<S>* d = FindSetting(table, SetupKeyId(key));
   if (!d) return "unknown setting \"" + key + "\"";
+  if (d->type == SettingType::kList) {
+    std::string err = CheckSlotsText(text, s.*d->listField);
+    return err.empty() ? err : key + ": " + err;
+  }
   double v = 0;
   std::string err = CheckSettingText(d->type, d->rangeMode, d->bound, text, v);
   if (!err.empty()) return key + ": " + err;

@@ -1,7 +1,10 @@
 #include "reports/tabulon.h"
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
 
+#include "datafile/tgr41file.h"
 #include "datafile/wavefiles.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
@@ -10,17 +13,55 @@
 
 namespace tidora {
 
-std::unique_ptr<CPostProcSetup> CTabulonSetup::Clone() const {
-  return std::make_unique<CTabulonSetup>(*this);
+namespace {
+constexpr int kKeyColumns = 9;
+constexpr int kKeySeparator = 10;
+constexpr int kKeyTimeForm = 11;
+constexpr int kKeyLabels = 12;
+constexpr int kKeyHeader = 13;
+}  // namespace
+
+std::span<const SettingDecl<CTabulonSetup>> CTabulonSetup::Settings() {
+  using S = CTabulonSetup;
+  static const std::array<SettingDecl<S>, 5> table = {
+      ListSetting<S>(kKeyColumns, &S::columns, "Select Variables..."),
+      IntSetting<S>(kKeySeparator, &S::columnSeparator, kSeparatorSpace, "Column separator",
+                    kRangeNotBelow, 0),
+      IntSetting<S>(kKeyTimeForm, &S::julianDaysConvFmt, kTimeJulianDays,
+                    "Julian days conversion format", kRangeNotBelow, 0),
+      FlagSetting<S>(kKeyLabels, &S::labelDataColumns, 1, "Label data columns"),
+      FlagSetting<S>(kKeyHeader, &S::outputHeaderInfo, 1, "Output header information"),
+  };
+  return table;
 }
 
 void CTabulonSetup::ReadModuleKey(int keyId, const std::string& value) {
-  if (const char* name = SetupKeyName(keyId)) psu.ReadKey(name, value);
+  if (keyId == kKeySeparator)
+    SetSeparator(std::atoi(value.c_str()));
+  else if (keyId == kKeyTimeForm)
+    SetTimeForm(std::atoi(value.c_str()));
+  else
+    CTableSetup<CTabulonSetup>::ReadModuleKey(keyId, value);
 }
 
-bool CTabulonSetup::ModuleEqual(const CPostProcSetup& other) const {
-  const auto* o = dynamic_cast<const CTabulonSetup*>(&other);
-  return o && psu == o->psu;
+std::string CTabulonSetup::AssignModuleSetting(const std::string& key, const std::string& value) {
+  CTabulonSetup probe(*this);
+  std::string err = probe.CTableSetup<CTabulonSetup>::AssignModuleSetting(key, value);
+  if (!err.empty()) return err;
+  const int id = SetupKeyId(key);
+  if (id == kKeySeparator && !SetSeparator(probe.columnSeparator))
+    return key + ": expected a whole number from 0 to " + std::to_string(kSeparatorHighest);
+  if (id == kKeyTimeForm && !SetTimeForm(probe.julianDaysConvFmt))
+    return key + ": expected a whole number from 0 to " + std::to_string(kTimeFormHighest);
+  if (id == kKeyColumns) {
+    for (int column : probe.UsedColumns()) {
+      std::string name;
+      if (!GetDataNameFromID(name, column))
+        return key + ": " + std::to_string(column) + " is not a variable identifier (0 to 33)";
+    }
+  }
+  Psu() = probe.Psu();
+  return {};
 }
 
 CTabulon::CTabulon(Interaction& ui) : CPostProc(std::make_unique<CTabulonSetup>(), ui) {
@@ -32,7 +73,7 @@ bool CTabulon::TestFileName(const std::string& name) const {
 }
 
 bool CTabulon::StartCheck() {
-  if (ReportSetup().psu.HasColumns()) return true;
+  if (ReportSetup().HasColumns()) return true;
   ui_.Message("No Data columns have been selected.", "Cannot Start Process", MsgIcon::Warning,
               MsgButtons::Ok);
   // The window brings its Data Setup page forward and opens the variable selection.
@@ -159,7 +200,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
   reportPath_.clear();
   std::atomic<int>& stop = StopFlag();
   CPostProcPage* page = job.page;
-  const CTabulon_Psu& psu = ReportSetup().psu;
+  const CTabulon_Psu& psu = ReportSetup().Psu();
 
   // The report path from the output naming: base up to its last dot, and the extension.
   std::string name = job.outputBase;

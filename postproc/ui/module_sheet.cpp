@@ -584,25 +584,14 @@ void ModuleSheet::RestoreSetup() {
   if (processing() || !saved_) return;
   CPostProcSetup& s = module_.Setup();
   const std::string path = s.setupPath;
-  std::unique_ptr<CPostProcSetup> copy = saved_->Clone();
-  s.inputDir = copy->inputDir;
-  s.inputFiles = copy->inputFiles;
-  s.outputDir = copy->outputDir;
-  s.nameAppend = copy->nameAppend;
-  s.outputFile = copy->outputFile;
-  s.lastProcessed = copy->lastProcessed;
-  // The module's own settings come back through its section.
-  std::ostringstream text;
-  copy->WriteModuleSection(text);
-  std::istringstream in(text.str());
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    const int key = SetupKeyId(line.substr(0, eq));
-    if (key >= 0) s.ReadModuleKey(key, line.substr(eq + 1));
-  }
+  const CPostProcSetup& copy = *saved_;
+  s.inputDir = copy.inputDir;
+  s.inputFiles = copy.inputFiles;
+  s.outputDir = copy.outputDir;
+  s.nameAppend = copy.nameAppend;
+  s.outputFile = copy.outputFile;
+  s.lastProcessed = copy.lastProcessed;
+  s.CopyModuleFrom(copy);
   s.setupPath = path;
   OpenInputs();
   FillControls();

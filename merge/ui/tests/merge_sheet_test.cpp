@@ -24,9 +24,21 @@ class MergeSheet : public ModuleSheetFixture<CMergeModule> {
   MergeSheet() {
     module.MergeSetup().ResetAll(dir.path());
     RememberSetup("Baroblend.psa");
-    OpenSheet(MergeSheetTexts(module), new MergeDataPage(module));
+    Open();
   }
+  void Open() { OpenSheet(MergeSheetTexts(module), new MergeDataPage(module)); }
 };
+
+TEST_F(MergeSheet, ExitAnswersAndRestoreFollowTheSavedSetup) {
+  CheckExitAnswersAndRestore([&] { Open(); },
+                             [&] {
+                               sheet->tabs()->setCurrentIndex(1);
+                               Data<QLineEdit>(kIdMergeDensity)->setText("1025");
+                             },
+                             [](const CPostProcSetup& s) {
+                               return dynamic_cast<const CMergeSetup&>(s).averageDensity == 1025;
+                             });
+}
 
 TEST_F(MergeSheet, DataSetupShowsTheDefaultsAndKeepsRefusedValues) {
   EXPECT_EQ(sheet->windowTitle(), "Merge Barometric Pressure");
