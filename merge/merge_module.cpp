@@ -56,7 +56,7 @@ std::string CMergeModule::PrepareFileRun(const std::string& a, const std::string
 int CMergeModule::ProcessJob(CPostProcJob& job) {
   outcome_ = Outcome::kNone;
   scanCount_ = 0;
-  std::atomic<int>& stop = StopFlag();
+  ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
   const CMergeSetup& setup = MergeSetup();
 
@@ -103,7 +103,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
       scanCount_ = m->Rows();
     }
   }
-  if (readFailed || stop.load()) {
+  if (readFailed || stop.StopRequested()) {
     outcome_ = readFailed ? Outcome::kFailed : Outcome::kStopped;
     if (page) page->ProcessingStopped(0);
     return 0;
@@ -111,7 +111,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
 
   CBaroMerge merge(setup.Merge(), outputPath_, paths, scanCount_, ui_, page, &stop);
   const int failed = merge.Run();
-  if (stop.load()) {
+  if (stop.Stopped()) {
     outcome_ = Outcome::kStopped;
     if (page) page->ProcessingStopped(0);
     return 0;

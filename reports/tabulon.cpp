@@ -198,7 +198,7 @@ int CTabulon::ProcessJob(CPostProcJob& job) {
 int CTabulon::ProcessFile(CPostProcJob& job) {
   outcome_ = Outcome::kNone;
   reportPath_.clear();
-  std::atomic<int>& stop = StopFlag();
+  ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
   const CTabulon_Psu& psu = ReportSetup().Psu();
 
@@ -222,7 +222,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
   reportPath_ = base + ext;
 
   auto stopped = [&] {
-    if (!stop.load()) return false;
+    if (!stop.StopRequested()) return false;
     if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
     if (page) page->ProcessingStopped(0);
     return true;
@@ -250,7 +250,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
       for (int v = 0; v < kMaxDataTypes; ++v) {
         if (requested[f][v] && !before[v] && !inputs_[f]->SaveColumn(v, v == kVarDateTime, 1)) {
           outcome_ = Outcome::kReadFailed;
-          stop.store(1);
+          stop.Stop();
         }
       }
     }
@@ -261,7 +261,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
     if (!inputs_[f]->Reader() || !inputs_[f]->ReadAllRecords(ui_, page, &stop) ||
         inputs_[f]->RecordsRead() == 0) {
       outcome_ = Outcome::kReadFailed;
-      stop.store(1);
+      stop.Stop();
     }
   }
   if (stopped()) return 0;

@@ -74,7 +74,7 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   results_.clear();
   summary_.clear();
   CWaveSetup& setup = WaveSetup();
-  std::atomic<int>& stop = StopFlag();
+  ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
 
   // B: the base with its extension removed and its dot kept.
@@ -116,9 +116,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     }
     if (!ok || !m->ReadAllRecords(ui_, page, &stop)) {
       outcome_ = Outcome::kReadFailed;
-      stop.store(1);
+      stop.Stop();
     }
-    if (stop.load()) {
+    if (stop.Stopped()) {
       if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
       if (page) page->ProcessingStopped(0);
       return 0;
@@ -137,18 +137,18 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   if (verdict == CWaveAnalysis::kVerifyAccepted) {
     if (!analysis.ProcessBursts()) {
       outcome_ = Outcome::kOutputFailed;
-      stop.store(1);
+      stop.Stop();
     } else {
-      outcome_ = stop.load() ? Outcome::kStopped : Outcome::kDone;
+      outcome_ = stop.Stopped() ? Outcome::kStopped : Outcome::kDone;
     }
     results_ = analysis.Results();
   } else if (verdict == CWaveAnalysis::kVerifySampleError) {
     outcome_ = Outcome::kSampleError;
   } else {
-    outcome_ = stop.load() ? Outcome::kNoData : Outcome::kDeclined;
+    outcome_ = stop.Stopped() ? Outcome::kNoData : Outcome::kDeclined;
     if (page) page->ShowDataSetupPage();
   }
-  if (stop.load()) {
+  if (stop.Stopped()) {
     if (page) page->ProcessingStopped(0);
     return 0;
   }
