@@ -207,8 +207,19 @@ ModuleSheet::ModuleSheet(CPostProc& module, Interaction& ui, SheetBridge& bridge
   okButton_->setAutoDefault(false);
   startButton_->setAutoDefault(false);
 
-  // Leaving a module page takes its fields.
-  connect(tabs_, &QTabWidget::currentChanged, this, [this](int) { TakeModulePages(); });
+  // Leaving a module page takes its fields; a field out of range keeps the page.
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (returningToPage_) return;
+    const int left = currentTab_ - 1;
+    if (left >= 0 && left < static_cast<int>(pages_.size()) && !pages_[left]->CheckFields()) {
+      returningToPage_ = true;
+      tabs_->setCurrentIndex(currentTab_);
+      returningToPage_ = false;
+      return;
+    }
+    currentTab_ = index;
+    TakeModulePages();
+  });
   BuildMenus();
   bridge_.Attach(this);
   module_.SetPage(&bridge_);
@@ -706,6 +717,7 @@ void ModuleSheet::StartOrStop() {
   activeAtStart_ = tabs_->currentIndex();
   TakeModulePages();
   tabs_->setCurrentIndex(0);
+  if (tabs_->currentIndex() != 0) return;  // a page kept for a value out of range
   CPostProcSetup& s = module_.Setup();
   if (!IsDirectory(s.inputDir)) {
     SelectInputFiles();
