@@ -39,15 +39,13 @@ int Run(ConvertArgs& a) {
   for (const std::string& s : a.args) {
     if (s.size() == 2 && s[0] == '/') continue;  // a switch, applied below
     if (!req.input.empty()) {
-      std::fprintf(stderr, "tidora convert: more than one input file (%s)\n", s.c_str());
-      return 2;
+      return UsageError("convert", "more than one input file (" + s + ")");
     }
     req.input = s;
   }
   for (const std::string& s : a.switches) {
     if (!ApplyOutputSwitch(s, req.modes)) {
-      std::fprintf(stderr, "tidora convert: unknown switch %s\n", s.c_str());
-      return 2;
+      return UsageError("convert", "unknown switch " + s);
     }
   }
   // As the Browse button sets them: the input's path with the extensions tid and wb.
