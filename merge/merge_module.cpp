@@ -1,5 +1,7 @@
 #include "merge/merge_module.h"
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "merge/selection.h"
@@ -72,6 +74,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
     base += '.';
   }
   if (ext.empty()) ext = "tid";
+  outputPath_ = base + ext;  // named when it is kept, too
   switch (OverwritePrompt(base, ext)) {
     case Overwrite::kSkip:
       outcome_ = Outcome::kSkipped;
@@ -88,7 +91,10 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
   for (const std::string& name : setup.inputFiles) paths.push_back(setup.inputDir + "/" + name);
   if (page) {
     page->ProcessingStarted(static_cast<int>(paths.size()));
-    if (!paths.empty()) page->ProcessingFile(0, setup.inputFiles[0]);
+    // The status names the tide file, the one being merged, whatever the names' order.
+    auto tide = std::find_if(setup.inputFiles.begin(), setup.inputFiles.end(),
+                             [](const std::string& n) { return !IsBarometricName(n); });
+    if (tide != setup.inputFiles.end()) page->ProcessingFile(0, *tide);
   }
   // The scan count comes from the data file library's reading of the tide file; the
   // barometric file has no reader. The records themselves are not kept: the merge streams.
