@@ -97,7 +97,8 @@ RunFn SetupConvert(CLI::App& app) {
   sub->add_option("--tid", a->tid, "Tide file to write (default: INPUT with extension tid)");
   sub->add_option("--wb", a->wb, "Wave burst file to write (default: INPUT with extension wb)");
   sub->add_option("--start-year", a->startYear,
-                  "Year the recording began, 1990 to 2100 (used for the TGR 41 only)")
+                  "Year the recording began, 1990 to 2100 (used for the TGR 41, which reports "
+                  "itself as TIDEWELL, only)")
       ->capture_default_str();
   auto flag = [&](const char* names, const char* sw, const char* help) {
     sub->add_flag_function(
