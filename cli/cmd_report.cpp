@@ -68,7 +68,7 @@ RunFn SetupReport(CLI::App& app) {
       }
     }
     for (const std::string& in : o->inputs) {
-      if (!IsReportInputName(in)) {
+      if (!IsDirectory(in) && !IsReportInputName(in)) {
         return UsageError("report", in + " is not a .was or .wts file");
       }
     }

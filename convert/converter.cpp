@@ -145,6 +145,11 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
     Fail(kMsgFileNamesInvalid, ConvertReport::kFileNamesInvalid);
     return summary_;
   }
+  if (IsDirectory(request.input)) {
+    Fail((request.input + " is a folder, not an upload file").c_str(),
+         ConvertReport::kCannotOpenInput);
+    return summary_;
+  }
   HexLineReader in;
   if (!in.Open(request.input)) {
     Fail(kMsgCannotOpenInput, ConvertReport::kCannotOpenInput);

@@ -3,6 +3,7 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 
 #include "datafile/tgr41file.h"
 #include "datafile/wavefiles.h"
@@ -92,9 +93,14 @@ bool CTabulon::SelectInputs(std::vector<std::string> names) {
 }
 
 std::string CTabulon::PrepareReportRun(std::vector<std::string> paths, const std::string& output) {
-  for (const std::string& p : paths) {
+  for (std::string& p : paths) {
+    if (IsDirectory(p)) return p + " is a folder, not a .was or .wts file";
     if (!TestFileName(p)) return p + " is not a .was or .wts file";
     if (!IsFile(p)) return p + ": no such file";
+    // The report's header names the inputs by full path, as the window does.
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(p, ec);
+    if (!ec) p = full.lexically_normal().string();
   }
   if (!CheckReportInputSelection(paths, ui_)) return "the input files were not taken";
   CPostProcSetup& s = *setup_;

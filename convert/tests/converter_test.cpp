@@ -85,11 +85,14 @@ TEST_F(Fixture, InvalidNamesAndInputs) {
     ConvertRequest r;
     const char* message;
   };
-  ConvertRequest noTide = good, missing = good;
+  ConvertRequest noTide = good, missing = good, folder = good;
   noTide.tide.clear();  // even for a recorder that writes no wave file
   missing.input = home.file("none.hex");
+  folder.input = home.path();
+  const std::string folderText = home.path() + " is a folder, not an upload file";
   for (const Case& c : {Case{"no tide", noTide, kMsgFileNamesInvalid},
-                        Case{"missing", missing, kMsgCannotOpenInput}}) {
+                        Case{"missing", missing, kMsgCannotOpenInput},
+                        Case{"folder", folder, folderText.c_str()}}) {
     SCOPED_TRACE(c.name);
     ui.Clear();
     ConvertSummary s = Convert(c.r);
