@@ -67,7 +67,7 @@ void BM_MergeTideLines(benchmark::State& state) {
   settings.barometricPressureUnits = tidora::MergeSettings::kUnitsMillibars;
   tidora::ScriptedInteraction ui;
   tidora::CInteractionPage page(ui);
-  std::atomic<int> stop{0};
+  tidora::ProcessControl stop;
   const long before = PeakMemoryKb();
   for (auto _ : state) {
     ui.Clear();

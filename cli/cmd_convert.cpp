@@ -39,15 +39,13 @@ int Run(ConvertArgs& a) {
   for (const std::string& s : a.args) {
     if (s.size() == 2 && s[0] == '/') continue;  // a switch, applied below
     if (!req.input.empty()) {
-      std::fprintf(stderr, "tidora convert: more than one input file (%s)\n", s.c_str());
-      return 2;
+      return UsageError("convert", "more than one input file (" + s + ")");
     }
     req.input = s;
   }
   for (const std::string& s : a.switches) {
     if (!ApplyOutputSwitch(s, req.modes)) {
-      std::fprintf(stderr, "tidora convert: unknown switch %s\n", s.c_str());
-      return 2;
+      return UsageError("convert", "unknown switch " + s);
     }
   }
   // As the Browse button sets them: the input's path with the extensions tid and wb.
@@ -99,7 +97,8 @@ RunFn SetupConvert(CLI::App& app) {
   sub->add_option("--tid", a->tid, "Tide file to write (default: INPUT with extension tid)");
   sub->add_option("--wb", a->wb, "Wave burst file to write (default: INPUT with extension wb)");
   sub->add_option("--start-year", a->startYear,
-                  "Year the recording began, 1990 to 2100 (used for the TGR 41 only)")
+                  "Year the recording began, 1990 to 2100 (used for the TGR 41, which reports "
+                  "itself as TIDEWELL, only)")
       ->capture_default_str();
   auto flag = [&](const char* names, const char* sw, const char* help) {
     sub->add_flag_function(

@@ -28,8 +28,7 @@ struct Given {
 };
 
 int Refuse(const std::string& text) {
-  std::fprintf(stderr, "tidora endurance: %s\n", text.c_str());
-  return 2;
+  return UsageError("endurance", text);
 }
 
 // The list item that equals the given number, so "0.5" picks "0.50" and "512" picks "512".
@@ -64,14 +63,18 @@ RunFn SetupEndurance(CLI::App& app) {
       "goes to stderr (type 4 lists every failing rule) and the exit status is 1.");
   sub->add_option("--type", o->type, "Recorder type, 1 to 4")->required()->check(CLI::Range(1, 4));
   CLI::Option* interval =
-      sub->add_option("--interval", o->interval, "Tide measurement interval (minutes)");
+      sub->add_option("--interval", o->interval, "Tide measurement interval (minutes)")
+          ->check(NotNegative());
   CLI::Option* duration =
       sub->add_option("--duration", o->duration,
-                      "Tide measurement duration: seconds for types 2 and 3, minutes for type 4");
+                      "Tide measurement duration: seconds for types 2 and 3, minutes for type 4")
+          ->check(NotNegative());
   CLI::Option* waves = sub->add_option("--waves-every", o->wavesEvery,
-                                       "Measure waves every N tide samples (types 1 to 3)");
+                                       "Measure waves every N tide samples (types 1 to 3)")
+                           ->check(NotNegative());
   CLI::Option* samples =
-      sub->add_option("--samples", o->samples, "Wave samples per burst (types 1 to 3)");
+      sub->add_option("--samples", o->samples, "Wave samples per burst (types 1 to 3)")
+          ->check(NotNegative());
   CLI::Option* sampleDuration =
       sub->add_option("--sample-duration", o->sampleDuration,
                       "Wave sample duration in seconds: 1.00, 0.75, 0.50 or 0.25 (default 0.25; "
@@ -87,12 +90,14 @@ RunFn SetupEndurance(CLI::App& app) {
       "(default 512; types 2, 3)");
   CLI::Option* reference =
       sub->add_option("--reference-every", o->referenceEvery,
-                      "Measure reference frequency every N tide samples (type 4)");
+                      "Measure reference frequency every N tide samples (type 4)")
+          ->check(NotNegative());
   CLI::Option* notContinuous = sub->add_flag(
       "--not-continuous", o->notContinuous, "Pressure sensor is not continuously powered (type 4)");
   CLI::Option* warmUp = sub->add_option("--warmup", o->warmUp,
                                         "Pressure sensor warm up (minutes; type 4, with "
-                                        "--not-continuous)");
+                                        "--not-continuous)")
+                            ->check(NotNegative());
 
   return [=]() {
     CliInteraction ui;

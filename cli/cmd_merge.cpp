@@ -30,12 +30,10 @@ int RunMerge(const MergeOptions& o) {
   for (const std::string& s : o.sets) {
     std::string key, value;
     if (!SplitAssignment(s, key, value)) {
-      std::fprintf(stderr, "tidora merge: --set needs KEY=VALUE, not \"%s\"\n", s.c_str());
-      return 2;
+      return UsageError("merge", "--set needs KEY=VALUE, not \"" + s + "\"");
     }
     if (std::string err = setup.AssignModuleSetting(key, value); !err.empty()) {
-      std::fprintf(stderr, "tidora merge: %s\n", err.c_str());
-      return 2;
+      return UsageError("merge", err);
     }
   }
   module.SetReaderFactory(DataFileReaderFactory());

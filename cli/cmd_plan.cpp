@@ -24,14 +24,20 @@ RunFn SetupPlan(CLI::App& app) {
       "An option not given takes its value from [PlanDeployment] in TidoraWaves.ini (keys "
       "WaterDepth, InstrumentHeight, SampleInterval, NumberofPointsPerWaveBurst, "
       "SpectralEstimatesPerBand), else its default: 20.0 m, 1.0 m, 0.25 s, 1024, 10.");
-  CLI::Option* depth = sub->add_option("--depth", o->depth, "Water depth (meters)");
+  // Values without physical sense are usage errors.
+  CLI::Option* depth =
+      sub->add_option("--depth", o->depth, "Water depth (meters)")->check(GreaterThanZero());
   CLI::Option* height =
-      sub->add_option("--height", o->height, "Instrument height above bottom (meters)");
+      sub->add_option("--height", o->height, "Instrument height above bottom (meters)")
+          ->check(NotNegative());
   CLI::Option* period =
-      sub->add_option("--sample-period", o->samplePeriod, "Wave sample duration (seconds)");
-  CLI::Option* samples = sub->add_option("--samples", o->samples, "Wave samples per burst");
+      sub->add_option("--sample-period", o->samplePeriod, "Wave sample duration (seconds)")
+          ->check(GreaterThanZero());
+  CLI::Option* samples =
+      sub->add_option("--samples", o->samples, "Wave samples per burst")->check(GreaterThanZero());
   CLI::Option* estimates =
-      sub->add_option("--estimates", o->estimates, "Spectral estimates per band");
+      sub->add_option("--estimates", o->estimates, "Spectral estimates per band")
+          ->check(GreaterThanZero());
   sub->add_flag("--curve", o->curve,
                 "Also print the attenuation curve: 100 lines \"period attenuation\" for periods "
                 "0.25 to 25.00 s");

@@ -24,7 +24,8 @@ struct ReportOptions {
 
 std::string KeyList() {
   std::string keys;
-  for (const std::string& k : CTabulon_Psu::KeyNames()) keys += (keys.empty() ? "" : ", ") + k;
+  for (const std::string& k : CTabulonSetup().ModuleKeyNames())
+    keys += (keys.empty() ? "" : ", ") + k;
   return keys;
 }
 
@@ -59,21 +60,16 @@ RunFn SetupReport(CLI::App& app) {
     for (const std::string& assignment : o->sets) {
       std::string key, value;
       if (!SplitAssignment(assignment, key, value)) {
-        std::fprintf(stderr, "tidora report: --set expects KEY=VALUE, not \"%s\"\n",
-                     assignment.c_str());
-        return 2;
+        return UsageError("report", "--set expects KEY=VALUE, not \"" + assignment + "\"");
       }
       std::string error = setup.AssignModuleSetting(key, value);
       if (!error.empty()) {
-        std::fprintf(stderr, "tidora report: %s\nSettings keys: %s\n", error.c_str(),
-                     KeyList().c_str());
-        return 2;
+        return UsageError("report", error + "\nSettings keys: " + KeyList());
       }
     }
     for (const std::string& in : o->inputs) {
-      if (!IsReportInputName(in)) {
-        std::fprintf(stderr, "tidora report: %s is not a .was or .wts file\n", in.c_str());
-        return 2;
+      if (!IsDirectory(in) && !IsReportInputName(in)) {
+        return UsageError("report", in + " is not a .was or .wts file");
       }
     }
     std::string error = module.PrepareReportRun(o->inputs, o->output);

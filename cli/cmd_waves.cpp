@@ -56,15 +56,11 @@ RunFn SetupWaves(CLI::App& app) {
     for (const std::string& assignment : o->sets) {
       std::string key, value;
       if (!SplitAssignment(assignment, key, value)) {
-        std::fprintf(stderr, "tidora waves: --set expects KEY=VALUE, not \"%s\"\n",
-                     assignment.c_str());
-        return 2;
+        return UsageError("waves", "--set expects KEY=VALUE, not \"" + assignment + "\"");
       }
       std::string error = setup.AssignModuleSetting(key, value);
       if (!error.empty()) {
-        std::fprintf(stderr, "tidora waves: %s\nSettings keys: %s\n", error.c_str(),
-                     KeyList().c_str());
-        return 2;
+        return UsageError("waves", error + "\nSettings keys: " + KeyList());
       }
     }
     if (append->count()) setup.nameAppend = o->nameAppend;

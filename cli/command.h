@@ -9,7 +9,7 @@ namespace tidora::cli {
 
 // A sub-command adds itself to the program: its setup declares the options on its own CLI11
 // sub-command and returns the function that runs it (exit status: 0 success, 1 failure,
-// 2 bad usage).
+// 2 bad usage: every usage error, CLI11's own included, exits 2 with a hint to --help).
 using RunFn = std::function<int()>;
 using SetupFn = RunFn (*)(CLI::App& app);
 
@@ -22,6 +22,14 @@ struct DemoContext {
 };
 using DemoStepFn = int (*)(DemoContext& ctx);
 bool RegisterDemoStep(int order, const char* title, DemoStepFn step);
+
+// A usage error of `tidora COMMAND`: the message and a hint to --help on stderr; returns 2.
+int UsageError(const std::string& command, const std::string& message);
+
+// Option checks for numbers that make no physical sense otherwise: a value that is not a
+// number, or is out of range, is a usage error naming the range.
+CLI::Validator GreaterThanZero();
+CLI::Validator NotNegative();
 
 // Splits "KEY=VALUE"; false when there is no "=" or the key is empty.
 bool SplitAssignment(const std::string& text, std::string& key, std::string& value);

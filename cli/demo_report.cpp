@@ -22,7 +22,7 @@ int DemoReport(DemoContext& ctx) {
   }
   CliInteraction ui(true, true);
   CTabulon module(ui);
-  CTabulon_Psu& psu = module.ReportSetup().psu;
+  CTabulon_Psu& psu = module.ReportSetup().Psu();
   // Burst number, date, significant heights and periods of both calculations.
   psu.SetColumns({kVarBurstNumber, kVarDateTime, kVarSigHeightAs, kVarSigHeightTss, kVarSigPeriodAs,
                   kVarSigPeriodTss});

@@ -26,6 +26,35 @@ bool RegisterCommand(int order, SetupFn setup) {
   return true;
 }
 
+int UsageError(const std::string& command, const std::string& message) {
+  std::fprintf(stderr, "tidora %s: %s\nRun 'tidora %s --help' for more information.\n",
+               command.c_str(), message.c_str(), command.c_str());
+  return 2;
+}
+
+namespace {
+CLI::Validator NumberCheck(bool zeroAllowed) {
+  return CLI::Validator(
+      [zeroAllowed](std::string& text) -> std::string {
+        double v = 0;
+        if (!CLI::detail::lexical_cast(text, v)) return "\"" + text + "\" is not a number";
+        if (zeroAllowed ? !(v >= 0) : !(v > 0))
+          return text +
+                 (zeroAllowed ? " is negative; it must be 0 or more" : " must be greater than 0");
+        return {};
+      },
+      zeroAllowed ? "NUMBER >= 0" : "NUMBER > 0");
+}
+}  // namespace
+
+CLI::Validator GreaterThanZero() {
+  return NumberCheck(false);
+}
+
+CLI::Validator NotNegative() {
+  return NumberCheck(true);
+}
+
 bool SplitAssignment(const std::string& text, std::string& key, std::string& value) {
   size_t eq = text.find('=');
   if (eq == std::string::npos || eq == 0) return false;
@@ -60,7 +89,9 @@ int main(int argc, char** argv) {
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
-    return app.exit(e);
+    // CLI11 prints the message and the hint to --help; its own exit codes (104, 106, 109,
+    // ...) become the one status of a usage error.
+    return app.exit(e) == 0 ? 0 : 2;
   }
   try {
     for (auto& [sub, run] : runs)

@@ -159,14 +159,23 @@ ConvertSummary CHexConverter::RunNow(const ConvertRequest& request,
   return s;
 }
 
+std::string StartYearOutOfRangeText(int year) {
+  return "Start year " + std::to_string(year) + " is out of range (" +
+         std::to_string(kStartYearLowest) + " to " + std::to_string(kStartYearHighest) + ")";
+}
+
 ConvertSummary CHexConverter::Run(const ConvertRequest& request,
                                   const CoefficientFile& coefficients) {
   summary_ = ConvertSummary();
   decoder_.Reset(coefficients, request.startYear, request.modes);
 
-  if (request.input.empty() || request.tide.empty() || request.wave.empty() ||
-      request.startYear < 1990 || request.startYear > 2100) {
+  if (request.input.empty() || request.tide.empty() || request.wave.empty()) {
     Fail(kMsgFileNamesInvalid, ConvertReport::kFileNamesInvalid);
+    return summary_;
+  }
+  if (IsDirectory(request.input)) {
+    Fail((request.input + " is a folder, not an upload file").c_str(),
+         ConvertReport::kCannotOpenInput);
     return summary_;
   }
   // An output must never take the place of the upload, which may be a deployment's only copy,
@@ -206,6 +215,12 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
   }
   const HeaderState& h = decoder_.Header();
   summary_.family = h.family;
+  // Only the Tidewell clock counts from the start year; the other families ignore it.
+  if (h.family == InstrumentFamily::kTidewell &&
+      (request.startYear < kStartYearLowest || request.startYear > kStartYearHighest)) {
+    Fail(StartYearOutOfRangeText(request.startYear).c_str(), ConvertReport::kFileNamesInvalid);
+    return summary_;
+  }
   summary_.progressTotal = h.ProgressTotal();
   ui_.Status(kStatusConverting);
   ui_.ProgressRange(0, summary_.progressTotal);

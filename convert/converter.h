@@ -103,6 +103,10 @@ class CHexConverter {
 // Texts of the run.
 inline constexpr const char* kConvertCaption = "Tidora for Waves";
 inline constexpr const char* kMsgFileNamesInvalid = "File names invalid";
+// The start year, which only the Tidewell family's clock needs.
+inline constexpr int kStartYearLowest = 1990;
+inline constexpr int kStartYearHighest = 2100;
+std::string StartYearOutOfRangeText(int year);
 inline constexpr const char* kMsgCannotOpenInput = "Could not open input file";
 inline constexpr const char* kMsgCannotOpenOutput = "Could not open output file";
 inline constexpr const char* kMsgWriteError = "Could not write output file, the disk may be full";

@@ -166,7 +166,8 @@ class CWtsFile : public CWaveOutputFile {
   const Header& GetLastHeader() const { return last_; }
 
  protected:
-  const char* Caption() const override { return "WasFile"; }
+  // The box names the file kind that is damaged.
+  const char* Caption() const override { return "WtsFile"; }
   int ScanFile(const std::string& header) override;
   bool SkipBurstBody(const std::string& header) override;
 

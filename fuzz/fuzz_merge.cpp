@@ -30,7 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const long scans = std::count(rest.begin(), rest.begin() + split, '\n') + (flags >> 2);
   tidora::ScriptedInteraction ui;
   tidora::CInteractionPage page(ui);
-  std::atomic<int> stop{0};
+  tidora::ProcessControl stop;
   tidora::CBaroMerge merge(settings, outPath, {tidePath, baroPath}, scans, ui, &page, &stop);
   if (merge.Run() != 0 && tidora::testing::ReadFile(outPath) != "previous") std::abort();
   return 0;

@@ -43,7 +43,7 @@ double CorrectedValue(const MergeSettings& settings, double tidePressure, double
 
 CBaroMerge::CBaroMerge(const MergeSettings& settings, std::string outputPath,
                        std::vector<std::string> inputs, long scanCount, Interaction& ui,
-                       CPostProcPage* page, const std::atomic<int>* stopFlag)
+                       CPostProcPage* page, ProcessControl* stopFlag)
     : settings_(settings),
       outputPath_(std::move(outputPath)),
       inputs_(std::move(inputs)),
@@ -181,9 +181,10 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
   const long step = scanCount_ / 100 > 1 ? scanCount_ / 100 : 1;
   std::string line;
   for (long i = 0;; ++i) {
-    if (page_ && i % step == 0) {
-      if (stop_ && stop_->load()) return Outcome::kStopped;
-      page_->ProgressPos(static_cast<int>(i < scanCount_ ? 100LL * i / scanCount_ : 100));
+    if (i % step == 0) {
+      if (stop_ && stop_->StopRequested()) return Outcome::kStopped;
+      if (page_)
+        page_->ProgressPos(static_cast<int>(i < scanCount_ ? 100LL * i / scanCount_ : 100));
     }
     bool cut = false;
     do {

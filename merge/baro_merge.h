@@ -8,6 +8,7 @@
 #include "merge/merge_lines.h"
 #include "merge/merge_settings.h"
 #include "platform/output_files.h"
+#include "postproc/process_control.h"
 
 namespace tidora {
 
@@ -41,8 +42,7 @@ class CBaroMerge {
   // ui: the messages; page: the progress window (may be null: then neither progress nor
   // stop requests); stopFlag (may be null): nonzero asks the run to stop.
   CBaroMerge(const MergeSettings& settings, std::string outputPath, std::vector<std::string> inputs,
-             long scanCount, Interaction& ui, CPostProcPage* page,
-             const std::atomic<int>* stopFlag);
+             long scanCount, Interaction& ui, CPostProcPage* page, ProcessControl* stopFlag);
   ~CBaroMerge();
   CBaroMerge(const CBaroMerge&) = delete;
   CBaroMerge& operator=(const CBaroMerge&) = delete;
@@ -71,7 +71,7 @@ class CBaroMerge {
   long scanCount_;
   Interaction& ui_;
   CPostProcPage* page_;
-  const std::atomic<int>* stop_;
+  ProcessControl* stop_;
   std::string tidePath_, baroPath_, tempPath_;
   std::FILE* tide_ = nullptr;
   std::FILE* baro_ = nullptr;

@@ -1,5 +1,7 @@
 #include "merge/merge_module.h"
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "merge/selection.h"
@@ -72,7 +74,7 @@ bool CMergeModule::MayReplaceInput(const std::string& path) const {
 int CMergeModule::ProcessJob(CPostProcJob& job) {
   outcome_ = Outcome::kNone;
   scanCount_ = 0;
-  std::atomic<int>& stop = StopFlag();
+  ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
   const CMergeSetup& setup = MergeSetup();
 
@@ -87,6 +89,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
     return 0;
   };
   if (!CheckRunOutputs(planned)) return refused();
+  outputPath_ = planned;  // named when it is kept, too
   switch (OverwritePrompt(base, ext)) {
     case Overwrite::kSkip:
       outcome_ = Outcome::kSkipped;
@@ -104,7 +107,10 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
   for (const std::string& name : setup.inputFiles) paths.push_back(setup.inputDir + "/" + name);
   if (page) {
     page->ProcessingStarted(static_cast<int>(paths.size()));
-    if (!paths.empty()) page->ProcessingFile(0, setup.inputFiles[0]);
+    // The status names the tide file, the one being merged, whatever the names' order.
+    auto tide = std::find_if(setup.inputFiles.begin(), setup.inputFiles.end(),
+                             [](const std::string& n) { return !IsBarometricName(n); });
+    if (tide != setup.inputFiles.end()) page->ProcessingFile(0, *tide);
   }
   // The scan count comes from the data file library's reading of the tide file; the
   // barometric file has no reader. The records themselves are not kept: the merge streams.
@@ -119,7 +125,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
       scanCount_ = m->Rows();
     }
   }
-  if (readFailed || stop.load()) {
+  if (readFailed || stop.StopRequested()) {
     outcome_ = readFailed ? Outcome::kFailed : Outcome::kStopped;
     if (page) page->ProcessingStopped(0);
     return 0;
@@ -127,7 +133,7 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
 
   CBaroMerge merge(setup.Merge(), outputPath_, paths, scanCount_, ui_, page, &stop);
   const int failed = merge.Run();
-  if (stop.load()) {
+  if (stop.Stopped()) {
     outcome_ = Outcome::kStopped;
     if (page) page->ProcessingStopped(0);
     return 0;

@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 
 namespace tidora {
@@ -85,6 +87,43 @@ MsgAnswer SafeAnswer(MsgButtons buttons) {
 
 // ---- command line ----
 
+std::string PlainButtonText(const std::string& label) {
+  std::string text;
+  for (size_t i = 0; i < label.size(); ++i) {
+    if (label[i] == '&' && i + 1 < label.size()) ++i;
+    text += label[i];
+  }
+  return text;
+}
+
+int MatchButtonReply(const std::vector<std::string>& buttons, const std::string& reply) {
+  const size_t first = reply.find_first_not_of(" \t");
+  if (first == std::string::npos) return -1;
+  const std::string r = reply.substr(first, reply.find_last_not_of(" \t") - first + 1);
+  char* end = nullptr;
+  const long n = std::strtol(r.c_str(), &end, 10);
+  if (end != r.c_str() && *end == '\0')
+    return n >= 1 && n <= static_cast<long>(buttons.size()) ? static_cast<int>(n - 1) : -1;
+  auto lower = [](char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  };
+  int found = -1;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    const std::string text = PlainButtonText(buttons[i]);
+    if (text.empty()) continue;
+    // The whole text, or its first letter when that letter is the button's alone.
+    bool whole =
+        text.size() == r.size() && std::equal(text.begin(), text.end(), r.begin(),
+                                              [&](char a, char b) { return lower(a) == lower(b); });
+    if (whole) return static_cast<int>(i);
+    if (r.size() == 1 && lower(text[0]) == lower(r[0])) {
+      if (found >= 0) return -1;
+      found = static_cast<int>(i);
+    }
+  }
+  return found;
+}
+
 CliInteraction::CliInteraction(bool assumeYes, bool quiet)
     : assumeYes_(assumeYes), quiet_(quiet), ttyErr_(isatty(2)), ttyIn_(isatty(0)) {}
 
@@ -126,13 +165,13 @@ MsgAnswer CliInteraction::Message(const std::string& text, const std::string& ca
   for (size_t i = 0; i < offered.size(); ++i)
     prompt += (i ? "/" : "") + std::string(AnswerName(offered[i]));
   prompt += "] ";
+  std::vector<std::string> names;
+  for (MsgAnswer a : offered) names.push_back(AnswerName(a));
   for (;;) {
     std::string reply = Ask(prompt);
     if (reply.empty() && !std::cin) return SafeAnswer(buttons);
-    for (MsgAnswer a : offered) {
-      std::string name = AnswerName(a);
-      if (!reply.empty() && name.compare(0, reply.size(), reply) == 0) return a;
-    }
+    const int picked = MatchButtonReply(names, reply);
+    if (picked >= 0) return offered[static_cast<size_t>(picked)];
   }
 }
 
@@ -146,15 +185,13 @@ int CliInteraction::Choose(const std::string& text, const std::string& caption,
   if (!ttyIn_) return -1;
   std::string prompt;
   for (size_t i = 0; i < buttons.size(); ++i)
-    prompt += std::to_string(i + 1) + ") " + buttons[i] + "  ";
+    prompt += std::to_string(i + 1) + ") " + PlainButtonText(buttons[i]) + "  ";
   prompt += "? ";
   for (;;) {
     std::string reply = Ask(prompt);
     if (reply.empty() && !std::cin) return -1;
-    char* end = nullptr;
-    long n = std::strtol(reply.c_str(), &end, 10);
-    if (end != reply.c_str() && n >= 1 && n <= static_cast<long>(buttons.size()))
-      return static_cast<int>(n - 1);
+    const int picked = MatchButtonReply(buttons, reply);
+    if (picked >= 0) return picked;
   }
 }
 

@@ -61,6 +61,13 @@ class Interaction {
 // The answer a box gets when nobody can be asked: the safe choice that changes nothing.
 MsgAnswer SafeAnswer(MsgButtons buttons);
 
+// A button's text as a terminal shows it: without the accelerator mark ("&Yes" -> "Yes",
+// "&&" -> "&").
+std::string PlainButtonText(const std::string& label);
+// The button a typed reply picks: its number (from 1), or the first letter of its text when
+// no other button starts with that letter, in any case; -1 when it picks none.
+int MatchButtonReply(const std::vector<std::string>& buttons, const std::string& reply);
+
 // Command-line front end: messages and status on stderr, a progress bar when stderr is a
 // terminal, questions asked on the terminal when standard input is one, otherwise answered
 // with `assumeYes` (Yes/OK/Retry) or the safe answer.

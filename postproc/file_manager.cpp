@@ -129,8 +129,7 @@ const double* CTGR41FileManager::Doubles(int r, int id) const {
   return doublePtrs_[size_t(r) * kMaxDataTypes + id];
 }
 
-bool CTGR41FileManager::ReadAllRecords(Interaction& ui, CPostProcPage* page,
-                                       std::atomic<int>* stop) {
+bool CTGR41FileManager::ReadAllRecords(Interaction& ui, CPostProcPage* page, ProcessControl* stop) {
   recordsRead_ = 0;
   if (!reader_ || !reader_->OpenFile(path_)) return false;
   int bursts = 0;
@@ -159,7 +158,7 @@ bool CTGR41FileManager::ReadAllRecords(Interaction& ui, CPostProcPage* page,
   const int step = std::max(1, count / 100);
   for (int i = 0; i < count; ++i) {
     if (i % step == 0) {
-      if (stop && stop->load()) break;
+      if (stop && stop->StopRequested()) break;
       if (page) page->ProgressPos(static_cast<int>(static_cast<long long>(i) * 100 / count));
     }
     int valueCount = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datafile/tgr41file.h"
+#include "postproc/process_control.h"
 
 namespace tidora {
 
@@ -69,7 +70,7 @@ class CTGR41FileManager {
 
   // Reads the selected records into the storage, sending progress to the page and watching
   // the stop flag. False after a "Process Error" box or when the reader fails.
-  bool ReadAllRecords(Interaction& ui, CPostProcPage* page, std::atomic<int>* stop);
+  bool ReadAllRecords(Interaction& ui, CPostProcPage* page, ProcessControl* stop);
 
   void SetPage(CPostProcPage* page) { page_ = page; }
 

@@ -16,7 +16,7 @@ CPostProc::CPostProc(std::unique_ptr<CPostProcSetup> setup, Interaction& ui)
 
 CPostProc::~CPostProc() {
   // A thread that outlived StopProcess is stopped and waited for: it uses this object.
-  stop_.store(1);
+  control_.Stop();
   ResumeProcess();
   if (thread_.joinable()) thread_.join();
 }
@@ -31,7 +31,7 @@ void CPostProc::FillJob(CPostProcJob& job) {
   job.inputPath = s.inputFiles.empty() ? std::string() : s.inputDir + "/" + s.inputFiles[0];
   job.outputBase = OutputBase();
   job.jobText = jobText;
-  job.stop = &stop_;
+  job.stop = &control_;
   job.page = page_;
   job.owner = this;
 }
@@ -46,8 +46,7 @@ int CPostProc::StartProcess() {
     return 0;
   }
   JoinIfEnded();
-  stop_.store(0);
-  suspended_.store(false);
+  control_.Clear();
   {
     std::lock_guard<std::mutex> lock(mutex_);
     running_ = true;
@@ -60,8 +59,8 @@ void CPostProc::ThreadProcedure() {
   std::unique_ptr<CPostProcJob> job = CreateJob();
   FillJob(*job);
   const int result = ProcessJob(*job);
-  if (!result) stop_.store(1);
-  if (!stop_.load() && page_) page_->ProcessingComplete();
+  if (!result) control_.Stop();
+  if (!control_.Stopped() && page_) page_->ProcessingComplete();
   job.reset();
   lastResult_.store(result);
   {
@@ -93,31 +92,17 @@ void CPostProc::ThreadEnded() {
 }
 
 void CPostProc::SuspendProcess() {
-  if (IsProcessing() && !suspended_.load()) suspended_.store(true);
+  if (IsProcessing()) control_.Suspend();
 }
 
 void CPostProc::ResumeProcess() {
-  if (suspended_.exchange(false)) Notify();
-}
-
-void CPostProc::Notify() {
-  { std::lock_guard<std::mutex> lock(mutex_); }  // a waiter is either waiting or sees the flag
-  cv_.notify_all();
-}
-
-bool CPostProc::StopRequested() {
-  if (suspended_.load()) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    cv_.wait(lock, [this] { return !suspended_.load() || stop_.load() != 0; });
-  }
-  return stop_.load() != 0;
+  control_.Resume();
 }
 
 void CPostProc::StopProcess() {
   if (!IsProcessing()) return;
   ResumeProcess();
-  stop_.store(1);
-  Notify();
+  control_.Stop();
   for (int i = 0; i < 20; ++i) {
     if (page_) page_->ProcessPendingMessages();
     if (WaitForThread(waitStep_)) {
@@ -198,7 +183,7 @@ CPostProc::Overwrite CPostProc::OverwritePrompt(std::string& base, const std::st
     }
     if (several && answer == 4) return Overwrite::kSkip;
     if (answer != 1) {  // Cancel, or the question was dismissed
-      stop_.store(1);
+      control_.Stop();
       return Overwrite::kCancel;
     }
     // No: another name.

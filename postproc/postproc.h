@@ -13,6 +13,7 @@
 #include "platform/output_files.h"
 #include "postproc/file_manager.h"
 #include "postproc/page.h"
+#include "postproc/process_control.h"
 #include "postproc/setup.h"
 
 namespace tidora {
@@ -26,7 +27,7 @@ struct CPostProcJob {
   std::string inputPath;   // input directory + "/" + first input name
   std::string outputBase;  // see CPostProc::OutputBase
   std::string jobText;
-  std::atomic<int>* stop = nullptr;
+  ProcessControl* stop = nullptr;
   CPostProcPage* page = nullptr;
   CPostProc* owner = nullptr;
 };
@@ -57,7 +58,7 @@ class CPostProc {
   // The exit check pauses the thread while it asks; the thread waits at its next step.
   void SuspendProcess();
   void ResumeProcess();
-  bool IsSuspended() const { return suspended_.load(); }
+  bool IsSuspended() const { return control_.IsSuspended(); }
   // True when the thread procedure ended within the timeout (or none runs).
   bool WaitForThread(std::chrono::milliseconds timeout);
   // The page's handling of the thread-ended message: joins the thread and runs the module's
@@ -71,9 +72,11 @@ class CPostProc {
   int RunAndWait();
   int LastResult() const { return lastResult_.load(); }
 
-  std::atomic<int>& StopFlag() { return stop_; }
+  std::atomic<int>& StopFlag() { return control_.Flag(); }
+  // The run's stop and suspension, handed to every processing loop.
+  ProcessControl& Control() { return control_; }
   // For the processing side: true when a stop was asked; waits while suspended.
-  bool StopRequested();
+  bool StopRequested() { return control_.StopRequested(); }
   void SetWaitStep(std::chrono::milliseconds step) { waitStep_ = step; }
 
   // ---- Values the launcher hands over before Run; the window applies them when it opens. ----
@@ -151,11 +154,9 @@ class CPostProc {
  private:
   void ThreadProcedure();
   void JoinIfEnded();
-  void Notify();
 
   std::thread thread_;
-  std::atomic<int> stop_{0};
-  std::atomic<bool> suspended_{false};
+  ProcessControl control_;
   std::atomic<int> lastResult_{0};
   mutable std::mutex mutex_;
   std::condition_variable cv_;

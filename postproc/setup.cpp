@@ -222,6 +222,53 @@ std::string DescribeRejectedSetting(int keyId, double value, const std::string& 
   return text + ": " + why;
 }
 
+std::string SlotsText(const SettingSlots& slots) {
+  std::string text;
+  for (int id : slots) {
+    if (id < 0) break;
+    if (!text.empty()) text += ',';
+    text += std::to_string(id);
+  }
+  return text;
+}
+
+namespace {
+std::vector<std::string> SplitList(const std::string& text) {
+  std::vector<std::string> pieces;
+  if (text.empty()) return pieces;
+  size_t start = 0;
+  for (;;) {
+    const size_t comma = text.find(',', start);
+    pieces.push_back(text.substr(start, comma == std::string::npos ? comma : comma - start));
+    if (comma == std::string::npos) return pieces;
+    start = comma + 1;
+  }
+}
+}  // namespace
+
+void ReadSlots(SettingSlots& slots, const std::string& text) {
+  // The whole list is replaced: slots a shorter list leaves behind must not keep old values.
+  slots.fill(-1);
+  const std::vector<std::string> pieces = SplitList(text);
+  for (size_t i = 0; i < pieces.size() && i < slots.size(); ++i)
+    slots[i] = std::atoi(pieces[i].c_str());
+}
+
+std::string CheckSlotsText(const std::string& text, SettingSlots& slots) {
+  const std::vector<std::string> pieces = SplitList(text);
+  if (pieces.size() > slots.size()) return "at most " + std::to_string(slots.size()) + " items";
+  SettingSlots taken;
+  taken.fill(-1);
+  for (size_t i = 0; i < pieces.size(); ++i) {
+    double v = 0;
+    std::string err = CheckSettingText(SettingType::kInt, kRangeNotBelow, 0, pieces[i], v);
+    if (!err.empty()) return err;
+    taken[i] = static_cast<int>(v);
+  }
+  slots = taken;
+  return {};
+}
+
 // ---- SetupLineReader ----
 
 bool SetupLineReader::Next(std::string& line) {

@@ -45,6 +45,8 @@ class CPostProcSetup {
   virtual void WriteModuleSection(std::ostream& out) const = 0;
   virtual void ReadModuleKey(int keyId, const std::string& value) = 0;
   virtual bool ModuleEqual(const CPostProcSetup& other) const = 0;
+  // The module's settings of another setup of the same module (Restore, No at Exit).
+  virtual void CopyModuleFrom(const CPostProcSetup& other) = 0;
   // KEY=VALUE typed by a person for one of the module's keys; empty on success, else why not.
   virtual std::string AssignModuleSetting(const std::string& key, const std::string& value) = 0;
   // The module's key names in file order.
@@ -122,6 +124,9 @@ class CTableSetup : public CPostProcSetup {
   bool ModuleEqual(const CPostProcSetup& other) const override {
     const S* o = dynamic_cast<const S*>(&other);
     return o && SettingsEqual<S>(self(), *o, S::Settings());
+  }
+  void CopyModuleFrom(const CPostProcSetup& other) override {
+    if (const S* o = dynamic_cast<const S*>(&other)) CopySettings<S>(self(), *o, S::Settings());
   }
   std::string AssignModuleSetting(const std::string& key, const std::string& value) override {
     return AssignSetting<S>(self(), S::Settings(), key, value);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <optional>
@@ -46,7 +47,12 @@ int ModuleSectionKey(int index);
 // ---- Declared settings: one table per module drives the .psa section, comparison, the
 // command line's KEY=VALUE and the settings page. ----
 
-enum class SettingType { kFlag, kInt, kDouble };
+enum class SettingType { kFlag, kInt, kDouble, kList };
+
+// A list setting: whole numbers in fixed slots, an empty slot holding -1; the list ends at the
+// first negative slot. Saved as the numbers up to there joined by ",".
+inline constexpr int kListSlots = 17;
+using SettingSlots = std::array<int, kListSlots>;
 
 // One side of a value's range: above, not below, ... the bound (kRangeNone: no rule).
 struct RangeRule {
@@ -77,7 +83,8 @@ struct SettingDecl {
   double defaultValue;
   RangeMode rangeMode;  // checked when a person types the value (kRangeNone: anything goes)
   double bound;
-  const char* label;  // the settings page's label
+  const char* label;                     // the settings page's label
+  SettingSlots S::*listField = nullptr;  // kList
   // Where the value makes physical sense. Unlike the rule above these hold wherever a value
   // comes from (typed, setup file, settings page), because the analyses divide by and
   // iterate on them.
@@ -111,10 +118,27 @@ SettingDecl<S> DoubleSetting(int key, double S::*field, double def, const char* 
   return {key, SettingType::kDouble, nullptr, field, def, kRangeNone, 0, label};
 }
 
+// A list of at most kListSlots identifiers, none negative; the default is the empty list.
+template <class S>
+SettingDecl<S> ListSetting(int key, SettingSlots S::*field, const char* label) {
+  return {key, SettingType::kList, nullptr, nullptr, 0, kRangeNone, 0, label, field};
+}
+
+// The list's used slots: up to the first negative one.
+std::string SlotsText(const SettingSlots& slots);
+// Fills the slots from the first with a list split at ","; the slots behind it are emptied and
+// numbers past the last slot dropped. A piece that is not a number reads as 0.
+void ReadSlots(SettingSlots& slots, const std::string& text);
+// A typed list: every piece a whole number not below 0, at most kListSlots of them; empty on
+// success (the slots set), else why not (the slots unchanged).
+std::string CheckSlotsText(const std::string& text, SettingSlots& slots);
+
 template <class S>
 void ResetSettings(S& s, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
-    if (d.type == SettingType::kDouble)
+    if (d.type == SettingType::kList)
+      (s.*d.listField).fill(-1);
+    else if (d.type == SettingType::kDouble)
       s.*d.doubleField = d.defaultValue;
     else
       s.*d.intField = static_cast<int>(d.defaultValue);
@@ -124,7 +148,9 @@ void ResetSettings(S& s, std::span<const SettingDecl<S>> table) {
 template <class S>
 void WriteSettings(std::ostream& out, const S& s, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
-    if (d.type == SettingType::kDouble)
+    if (d.type == SettingType::kList)
+      WriteString(SetupKeyName(d.keyId), SlotsText(s.*d.listField), out);
+    else if (d.type == SettingType::kDouble)
       WriteDoubleString(SetupKeyName(d.keyId), s.*d.doubleField, out);
     else
       WriteIntString(SetupKeyName(d.keyId), s.*d.intField, out);
@@ -142,6 +168,7 @@ const SettingDecl<S>* FindSetting(std::span<const SettingDecl<S>> table, int key
 // or 1, an int fits, and the declared rule and limits hold.
 template <class S>
 std::string CheckSettingValue(const SettingDecl<S>& d, double value) {
+  if (d.type == SettingType::kList) return {};  // its pieces are checked as they are read
   if (d.marker && value == *d.marker) return {};
   if (!std::isfinite(value)) return "must be a finite number";
   if (d.type == SettingType::kFlag && value != 0 && value != 1) return "must be 0 or 1";
@@ -156,6 +183,7 @@ std::string CheckSettingValue(const SettingDecl<S>& d, double value) {
 
 template <class S>
 double SettingValue(const S& s, const SettingDecl<S>& d) {
+  if (d.type == SettingType::kList) return 0;
   return d.type == SettingType::kDouble ? s.*d.doubleField : double(s.*d.intField);
 }
 
@@ -164,6 +192,10 @@ double SettingValue(const S& s, const SettingDecl<S>& d) {
 // says why (empty when it was taken).
 template <class S>
 std::string ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
+  if (d.type == SettingType::kList) {
+    ReadSlots(s.*d.listField, value);
+    return {};
+  }
   double v;
   if (d.type == SettingType::kDouble) {
     v = LeadingNumber(value);
@@ -195,13 +227,28 @@ std::string CheckSettings(const S& s, std::span<const SettingDecl<S>> table) {
 template <class S>
 bool SettingsEqual(const S& a, const S& b, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
-    if (d.type == SettingType::kDouble) {
+    if (d.type == SettingType::kList) {
+      if (a.*d.listField != b.*d.listField) return false;
+    } else if (d.type == SettingType::kDouble) {
       if (a.*d.doubleField != b.*d.doubleField) return false;
     } else if (a.*d.intField != b.*d.intField) {
       return false;
     }
   }
   return true;
+}
+
+// Every declared setting of `from` into `to` (Restore, and No at Exit).
+template <class S>
+void CopySettings(S& to, const S& from, std::span<const SettingDecl<S>> table) {
+  for (const auto& d : table) {
+    if (d.type == SettingType::kList)
+      to.*d.listField = from.*d.listField;
+    else if (d.type == SettingType::kDouble)
+      to.*d.doubleField = from.*d.doubleField;
+    else
+      to.*d.intField = from.*d.intField;
+  }
 }
 
 // Strict parsing for values typed by a person (command line): the whole text must be a
@@ -215,6 +262,10 @@ std::string AssignSetting(S& s, std::span<const SettingDecl<S>> table, const std
                           const std::string& text) {
   const SettingDecl<S>* d = FindSetting(table, SetupKeyId(key));
   if (!d) return "unknown setting \"" + key + "\"";
+  if (d->type == SettingType::kList) {
+    std::string err = CheckSlotsText(text, s.*d->listField);
+    return err.empty() ? err : key + ": " + err;
+  }
   double v = 0;
   std::string err = CheckSettingText(d->type, d->rangeMode, d->bound, text, v);
   if (err.empty()) err = CheckSettingValue(*d, v);

@@ -117,12 +117,12 @@ const CReportWriter::Patterns& CReportWriter::PatternsFor(int separator) {
 CReportWriter::CReportWriter(std::string outputPath, const CTabulon_Psu& settings)
     : outputPath_(std::move(outputPath)),
       settings_(settings),
-      patterns_(PatternsFor(settings.columnSeparator.value)) {}
+      patterns_(PatternsFor(settings.columnSeparator)) {}
 
 std::string CReportWriter::Label(int id) const {
   if (!IsReportVariable(id)) return {};
   std::string label;
-  if (id == kVarDateTime && settings_.julianDaysConvFmt.value == kTimeJulianDays)
+  if (id == kVarDateTime && settings_.julianDaysConvFmt == kTimeJulianDays)
     label = "Time-jdays";
   else
     GetShortDataNameFromID(label, id);
@@ -131,7 +131,7 @@ std::string CReportWriter::Label(int id) const {
 
 std::string CReportWriter::TimeText(double t) const {
   const std::tm tm = CalendarTime(t);
-  switch (settings_.julianDaysConvFmt.value) {
+  switch (settings_.julianDaysConvFmt) {
     case kTimeOfDay:
       return TimeToTimeOnlyStr(tm);
     case kTimeDateAndTime:

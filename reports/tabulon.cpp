@@ -1,7 +1,11 @@
 #include "reports/tabulon.h"
 
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 
+#include "datafile/tgr41file.h"
 #include "datafile/wavefiles.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
@@ -10,17 +14,55 @@
 
 namespace tidora {
 
-std::unique_ptr<CPostProcSetup> CTabulonSetup::Clone() const {
-  return std::make_unique<CTabulonSetup>(*this);
+namespace {
+constexpr int kKeyColumns = 9;
+constexpr int kKeySeparator = 10;
+constexpr int kKeyTimeForm = 11;
+constexpr int kKeyLabels = 12;
+constexpr int kKeyHeader = 13;
+}  // namespace
+
+std::span<const SettingDecl<CTabulonSetup>> CTabulonSetup::Settings() {
+  using S = CTabulonSetup;
+  static const std::array<SettingDecl<S>, 5> table = {
+      ListSetting<S>(kKeyColumns, &S::columns, "Select Variables..."),
+      IntSetting<S>(kKeySeparator, &S::columnSeparator, kSeparatorSpace, "Column separator",
+                    kRangeNotBelow, 0),
+      IntSetting<S>(kKeyTimeForm, &S::julianDaysConvFmt, kTimeJulianDays,
+                    "Julian days conversion format", kRangeNotBelow, 0),
+      FlagSetting<S>(kKeyLabels, &S::labelDataColumns, 1, "Label data columns"),
+      FlagSetting<S>(kKeyHeader, &S::outputHeaderInfo, 1, "Output header information"),
+  };
+  return table;
 }
 
 void CTabulonSetup::ReadModuleKey(int keyId, const std::string& value) {
-  if (const char* name = SetupKeyName(keyId)) psu.ReadKey(name, value);
+  if (keyId == kKeySeparator)
+    SetSeparator(std::atoi(value.c_str()));
+  else if (keyId == kKeyTimeForm)
+    SetTimeForm(std::atoi(value.c_str()));
+  else
+    CTableSetup<CTabulonSetup>::ReadModuleKey(keyId, value);
 }
 
-bool CTabulonSetup::ModuleEqual(const CPostProcSetup& other) const {
-  const auto* o = dynamic_cast<const CTabulonSetup*>(&other);
-  return o && psu == o->psu;
+std::string CTabulonSetup::AssignModuleSetting(const std::string& key, const std::string& value) {
+  CTabulonSetup probe(*this);
+  std::string err = probe.CTableSetup<CTabulonSetup>::AssignModuleSetting(key, value);
+  if (!err.empty()) return err;
+  const int id = SetupKeyId(key);
+  if (id == kKeySeparator && !SetSeparator(probe.columnSeparator))
+    return key + ": expected a whole number from 0 to " + std::to_string(kSeparatorHighest);
+  if (id == kKeyTimeForm && !SetTimeForm(probe.julianDaysConvFmt))
+    return key + ": expected a whole number from 0 to " + std::to_string(kTimeFormHighest);
+  if (id == kKeyColumns) {
+    for (int column : probe.UsedColumns()) {
+      std::string name;
+      if (!GetDataNameFromID(name, column))
+        return key + ": " + std::to_string(column) + " is not a variable identifier (0 to 33)";
+    }
+  }
+  Psu() = probe.Psu();
+  return {};
 }
 
 CTabulon::CTabulon(Interaction& ui) : CPostProc(std::make_unique<CTabulonSetup>(), ui) {
@@ -32,7 +74,7 @@ bool CTabulon::TestFileName(const std::string& name) const {
 }
 
 bool CTabulon::StartCheck() {
-  if (ReportSetup().psu.HasColumns()) return true;
+  if (ReportSetup().HasColumns()) return true;
   ui_.Message("No Data columns have been selected.", "Cannot Start Process", MsgIcon::Warning,
               MsgButtons::Ok);
   // The window brings its Data Setup page forward and opens the variable selection.
@@ -51,9 +93,14 @@ bool CTabulon::SelectInputs(std::vector<std::string> names) {
 }
 
 std::string CTabulon::PrepareReportRun(std::vector<std::string> paths, const std::string& output) {
-  for (const std::string& p : paths) {
+  for (std::string& p : paths) {
+    if (IsDirectory(p)) return p + " is a folder, not a .was or .wts file";
     if (!TestFileName(p)) return p + " is not a .was or .wts file";
     if (!IsFile(p)) return p + ": no such file";
+    // The report's header names the inputs by full path, as the window does.
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(p, ec);
+    if (!ec) p = full.lexically_normal().string();
   }
   if (!CheckReportInputSelection(paths, ui_)) return "the input files were not taken";
   CPostProcSetup& s = *setup_;
@@ -166,9 +213,9 @@ int CTabulon::ProcessJob(CPostProcJob& job) {
 int CTabulon::ProcessFile(CPostProcJob& job) {
   outcome_ = Outcome::kNone;
   reportPath_.clear();
-  std::atomic<int>& stop = StopFlag();
+  ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
-  const CTabulon_Psu& psu = ReportSetup().psu;
+  const CTabulon_Psu& psu = ReportSetup().Psu();
 
   // The report path from the output naming: base up to its last dot, and the extension.
   const std::string name = RunOutputs(job.outputBase).front().path;
@@ -197,7 +244,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
   }
 
   auto stopped = [&] {
-    if (!stop.load()) return false;
+    if (!stop.StopRequested()) return false;
     if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
     if (page) page->ProcessingStopped(0);
     return true;
@@ -225,7 +272,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
       for (int v = 0; v < kMaxDataTypes; ++v) {
         if (requested[f][v] && !before[v] && !inputs_[f]->SaveColumn(v, v == kVarDateTime, 1)) {
           outcome_ = Outcome::kReadFailed;
-          stop.store(1);
+          stop.Stop();
         }
       }
     }
@@ -236,7 +283,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
     if (!inputs_[f]->Reader() || !inputs_[f]->ReadAllRecords(ui_, page, &stop) ||
         inputs_[f]->RecordsRead() == 0) {
       outcome_ = Outcome::kReadFailed;
-      stop.store(1);
+      stop.Stop();
     }
   }
   if (stopped()) return 0;

@@ -4,6 +4,7 @@
 // the TabulonPsu section) and its job on the processing thread.
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -13,24 +14,25 @@
 
 namespace tidora {
 
-class CTabulonSetup : public CPostProcSetup {
+// The report module's setup: the framework part and the TabulonPsu section.
+class CTabulonSetup : public CTableSetup<CTabulonSetup>, public CTabulon_Psu {
  public:
   CTabulonSetup() { ResetAll(); }
   explicit CTabulonSetup(const std::string& dir) { ResetAll(dir); }
 
-  void ResetModule() override { psu.Reset(); }
   int ModuleIndex() const override { return kReportModule; }
   std::string DefaultFileName() const override { return "Tabulon.psa"; }
-  std::unique_ptr<CPostProcSetup> Clone() const override;
-  void WriteModuleSection(std::ostream& out) const override { psu.WriteSection(out); }
-  void ReadModuleKey(int keyId, const std::string& value) override;
-  bool ModuleEqual(const CPostProcSetup& other) const override;
-  std::string AssignModuleSetting(const std::string& key, const std::string& value) override {
-    return psu.Assign(key, value);
-  }
-  std::vector<std::string> ModuleKeyNames() const override { return CTabulon_Psu::KeyNames(); }
 
-  CTabulon_Psu psu;
+  // The five settings in file order with their defaults and page labels.
+  static std::span<const SettingDecl<CTabulonSetup>> Settings();
+
+  // The two choices keep their range rule whether read from a file or typed: a value outside
+  // the range is ignored when read, refused when typed. Typed columns must name variables.
+  void ReadModuleKey(int keyId, const std::string& value) override;
+  std::string AssignModuleSetting(const std::string& key, const std::string& value) override;
+
+  CTabulon_Psu& Psu() { return *this; }
+  const CTabulon_Psu& Psu() const { return *this; }
 };
 
 class CTabulon : public CPostProc {

@@ -1,12 +1,12 @@
 #include "testing/test_support.h"
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
-#include <sys/wait.h>
 #include <vector>
 
 namespace tidora::testing {
@@ -52,8 +52,13 @@ void WriteFile(const std::string& path, const std::string& contents) {
 }
 
 std::string ProgramPath(const std::string& name) {
+  // The programs are built beside the test programs: found from the test's own location, the
+  // test passes from any working directory.
   const char* bin = std::getenv("TIDORA_BIN");
-  return std::string(bin ? bin : ".") + "/" + name;
+  if (bin && *bin) return std::string(bin) + "/" + name;
+  std::error_code ec;
+  const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return (ec ? std::filesystem::path(".") : self.parent_path()).string() + "/" + name;
 }
 
 int RunCommand(const std::string& command, std::string* out, std::string* err) {

@@ -105,7 +105,7 @@ bool CMemoryBursts::GetBurst(int index, WaveBurst& out) const {
 
 CWaveAnalysis::CWaveAnalysis(const CWaveSetup& setup, const CBurstSource& bursts,
                              std::string outputBase, Interaction& ui, CPostProcPage* page,
-                             std::atomic<int>* stop)
+                             ProcessControl* stop)
     : setup_(setup),
       bursts_(bursts),
       base_(std::move(outputBase)),
@@ -118,7 +118,7 @@ CWaveAnalysis::~CWaveAnalysis() {
 }
 
 bool CWaveAnalysis::StopRequested() const {
-  return stop_ && stop_->load() != 0;
+  return stop_ && stop_->StopRequested();
 }
 
 void CWaveAnalysis::LimitIndexes(int half, double t, double h, double d, int& kLow, int& kHigh,
@@ -237,10 +237,10 @@ int CWaveAnalysis::VerifySetup() {
     if (!sampleError_.empty()) {
       // The run cannot go on, but the program hosting the module does.
       ui_.Message(sampleError_, "Sample Error", MsgIcon::Warning, MsgButtons::Ok);
-      if (stop_) stop_->store(1);
+      if (stop_) stop_->Stop();
       return kVerifySampleError;
     }
-    if (stop_) stop_->store(1);
+    if (stop_) stop_->Stop();
     return kVerifyDeclined;
   }
   MsgAnswer a = ui_.Message(summary_, "Verify Setup", MsgIcon::Question, MsgButtons::YesNo);

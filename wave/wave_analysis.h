@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "postproc/process_control.h"
 #include "wave/wave_math.h"
 #include "wave/wave_setup.h"
 
@@ -94,7 +95,7 @@ class CWaveAnalysis {
  public:
   // outputBase is B: every output name is B followed by its extension.
   CWaveAnalysis(const CWaveSetup& setup, const CBurstSource& bursts, std::string outputBase,
-                Interaction& ui, CPostProcPage* page = nullptr, std::atomic<int>* stop = nullptr);
+                Interaction& ui, CPostProcPage* page = nullptr, ProcessControl* stop = nullptr);
   ~CWaveAnalysis();
   CWaveAnalysis(const CWaveAnalysis&) = delete;
   CWaveAnalysis& operator=(const CWaveAnalysis&) = delete;
@@ -157,7 +158,7 @@ class CWaveAnalysis {
   std::string base_;
   Interaction& ui_;
   CPostProcPage* page_;
-  std::atomic<int>* stop_;
+  ProcessControl* stop_;
   WaveRunValues run_;
   bool prepared_ = false;
   std::string summary_, sampleError_, dataError_;

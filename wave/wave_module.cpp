@@ -81,7 +81,7 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   results_.clear();
   summary_.clear();
   CWaveSetup& setup = WaveSetup();
-  std::atomic<int>& stop = StopFlag();
+  ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
 
   auto outputBase = OutputBaseOf;
@@ -89,7 +89,7 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   lastBase_ = outputBase(base);
   auto refused = [&] {  // before anything started: nothing to report as stopped
     outcome_ = Outcome::kOutputFailed;
-    stop.store(1);
+    stop.Stop();
     return 0;
   };
   if (!CheckRunOutputs(lastBase_)) return refused();
@@ -128,9 +128,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     }
     if (!ok || !m->ReadAllRecords(ui_, page, &stop)) {
       outcome_ = Outcome::kReadFailed;
-      stop.store(1);
+      stop.Stop();
     }
-    if (stop.load()) {
+    if (stop.Stopped()) {
       if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
       if (page) page->ProcessingStopped(0);
       return 0;
@@ -150,9 +150,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     const int run = analysis.ProcessBursts();
     if (run != 1) {
       outcome_ = run == CWaveAnalysis::kRunBadBurst ? Outcome::kBadData : Outcome::kOutputFailed;
-      stop.store(1);
+      stop.Stop();
     } else {
-      outcome_ = stop.load() ? Outcome::kStopped : Outcome::kDone;
+      outcome_ = stop.Stopped() ? Outcome::kStopped : Outcome::kDone;
     }
     results_ = analysis.Results();
   } else if (verdict == CWaveAnalysis::kVerifySampleError) {
@@ -160,10 +160,10 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   } else if (verdict == CWaveAnalysis::kVerifyBadData) {
     outcome_ = Outcome::kBadData;
   } else {
-    outcome_ = stop.load() ? Outcome::kNoData : Outcome::kDeclined;
+    outcome_ = stop.Stopped() ? Outcome::kNoData : Outcome::kDeclined;
     if (page) page->ShowDataSetupPage();
   }
-  if (stop.load()) {
+  if (stop.Stopped()) {
     if (page) page->ProcessingStopped(0);
     return 0;
   }

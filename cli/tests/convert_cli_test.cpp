@@ -96,7 +96,7 @@ TEST_F(Cli, StartYearOutOfRange) {
   ASSERT_EQ(Run("recorder-sim --family TGR41 --tide-samples 8 --output '" + hex + "'"), 0);
   std::string out, err;
   EXPECT_EQ(Run("convert '" + hex + "' --start-year 1989", &out, &err), 1);
-  EXPECT_NE(err.find("File names invalid"), std::string::npos) << err;
+  EXPECT_NE(err.find("Start year 1989 is out of range (1990 to 2100)"), std::string::npos) << err;
   EXPECT_EQ(Run("convert '" + hex + "' --start-year 1996", &out, &err), 0) << err;
   EXPECT_NE(ReadFile(dir.file("t.tid")).find("/1996 "), std::string::npos);
 }

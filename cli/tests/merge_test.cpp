@@ -44,6 +44,9 @@ class MergeCommand : public ::testing::Test {
 TEST_F(MergeCommand, RefusesToReplaceTheTideFileWithoutYes) {
   EXPECT_EQ(Run(tide + " " + baro), 1);
   EXPECT_NE(err.find("Is it OK to overwrite " + tide + "?"), std::string::npos) << err;
+  EXPECT_NE(err.find("tidora merge: " + tide + " exists and was not overwritten"),
+            std::string::npos)
+      << err;
   EXPECT_NE(err.find("--yes"), std::string::npos) << err;
   EXPECT_EQ(ReadFile(tide), kTide);
 

@@ -79,3 +79,40 @@ TEST(PlanCommand, BadValuesAreUsageErrors) {
 
 }  // namespace
 }  // namespace tidora
+
+namespace tidora {
+namespace {
+
+// Every usage error, CLI11's own and the values without physical sense, exits 2 with the
+// message and a hint to --help.
+TEST(UsageErrors, ExitTwoWithTheMessageAndAHintToHelp) {
+  testing::TempHome home;
+  const struct {
+    const char* args;
+    const char* message;
+  } cases[] = {
+      {"plan --bogus", "--bogus"},
+      {"plan --depth abc", "abc"},
+      {"plan --depth -3", "--depth: -3 must be greater than 0"},
+      {"plan --sample-period -0.5", "--sample-period: -0.5 must be greater than 0"},
+      {"plan --estimates 0", "--estimates: 0 must be greater than 0"},
+      {"plan --height -1", "--height: -1 is negative"},
+      {"endurance --type 1 --interval -5", "--interval: -5 is negative"},
+      {"endurance --type 9", "--type"},
+      {"endurance --type 4 --samples 512", "--samples does not apply to type 4"},
+      {"waves", "input is required"},
+      {"", "A subcommand is required"},
+  };
+  for (const auto& c : cases) {
+    std::string out, err;
+    EXPECT_EQ(RunCommand(ProgramPath("tidora") + " " + c.args, &out, &err), 2) << c.args;
+    EXPECT_NE(err.find(c.message), std::string::npos) << c.args << "\n" << err;
+    EXPECT_NE(err.find("--help"), std::string::npos) << c.args << "\n" << err;
+    EXPECT_NE(err.find("for more information"), std::string::npos) << c.args << "\n" << err;
+  }
+  std::string out;
+  EXPECT_EQ(RunCommand(ProgramPath("tidora") + " plan --help", &out), 0);
+}
+
+}  // namespace
+}  // namespace tidora

@@ -1,6 +1,8 @@
 // `tidora report` and `tidora dump` on wave statistics files built byte for byte.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "datafile/tests/wave_output_builders.h"
 #include "testing/test_support.h"
 
@@ -81,6 +83,27 @@ TEST_F(ReportCommandTest, RefusesWhatCannotMakeAReport) {
   EXPECT_EQ(Run(was + " " + dir.file("x.txt"), &out, &err), 2);
   EXPECT_FALSE(testing::RunCommand(testing::ProgramPath("tidora") + " report --help", &out));
   EXPECT_NE(out.find("SelectedColumnItems"), std::string::npos);
+}
+
+TEST_F(ReportCommandTest, MessagesNameTheRightThingAndTheHeaderTheFullPath) {
+  std::string out, err;
+  std::filesystem::create_directory(dir.file("folder.was"));
+  EXPECT_NE(Run(dir.file("folder.was") + " " + wts + " --set SelectedColumnItems=2", &out, &err),
+            0);
+  EXPECT_NE(err.find(dir.file("folder.was") + " is a folder"), std::string::npos) << err;
+  std::filesystem::create_directory(dir.file("plain"));
+  EXPECT_NE(Run(dir.file("plain") + " " + wts + " --set SelectedColumnItems=2", &out, &err), 0);
+  EXPECT_NE(err.find(dir.file("plain") + " is a folder"), std::string::npos) << err;
+
+  // Relative inputs: the header names them by full path, as the window does.
+  ASSERT_EQ(testing::RunCommand("cd " + dir.path() + " && " + testing::ProgramPath("tidora") +
+                                    " report ./run.was run.wts --set SelectedColumnItems=2 "
+                                    "--output rel.r41 </dev/null",
+                                &out, &err),
+            0)
+      << err;
+  const std::string report = testing::ReadFile(dir.file("rel.r41"));
+  EXPECT_EQ(report.rfind("# filename = " + dir.file("run") + "[.WAS, .WTS]\r\n", 0), 0u) << report;
 }
 
 TEST_F(ReportCommandTest, DumpReadsTheStatisticsFiles) {

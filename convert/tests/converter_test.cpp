@@ -89,14 +89,14 @@ TEST_F(Fixture, InvalidNamesAndInputs) {
     ConvertRequest r;
     const char* message;
   };
-  ConvertRequest noTide = good, year = good, late = good, missing = good;
+  ConvertRequest noTide = good, missing = good, folder = good;
   noTide.tide.clear();  // even for a recorder that writes no wave file
-  year.startYear = 1989;
-  late.startYear = 2101;
   missing.input = home.file("none.hex");
-  for (const Case& c :
-       {Case{"no tide", noTide, kMsgFileNamesInvalid}, Case{"1989", year, kMsgFileNamesInvalid},
-        Case{"2101", late, kMsgFileNamesInvalid}, Case{"missing", missing, kMsgCannotOpenInput}}) {
+  folder.input = home.path();
+  const std::string folderText = home.path() + " is a folder, not an upload file";
+  for (const Case& c : {Case{"no tide", noTide, kMsgFileNamesInvalid},
+                        Case{"missing", missing, kMsgCannotOpenInput},
+                        Case{"folder", folder, folderText.c_str()}}) {
     SCOPED_TRACE(c.name);
     ui.Clear();
     ConvertSummary s = Convert(c.r);
@@ -173,6 +173,23 @@ TEST_F(Fixture, ReportsForADialog) {
   EXPECT_EQ(tide, "/d/run.1/deploy.tid");
   EXPECT_EQ(wave, "/d/run.1/deploy.wb");
   EXPECT_EQ(CHexConverter::ReferencePath("/d/run.1/deploy"), "/d/run.1/deploy.ref");
+}
+
+TEST_F(Fixture, StartYearOutOfRangeIsSaidAndOnlyWhereTheYearCounts) {
+  ConvertRequest r = Prepare(Small(sim::Family::kTgr41));
+  r.startYear = 1989;
+  ConvertSummary s = Convert(r);
+  EXPECT_EQ(s.outcome, ConvertOutcome::kFailed);
+  ASSERT_FALSE(ui.Messages().empty());
+  EXPECT_EQ(ui.Messages().back().text, "Start year 1989 is out of range (1990 to 2100)");
+  r.startYear = 2101;
+  EXPECT_EQ(Convert(r).outcome, ConvertOutcome::kFailed);
+  EXPECT_EQ(ui.Messages().back().text, "Start year 2101 is out of range (1990 to 2100)");
+  ui.Clear();
+  r = Prepare(Small(sim::Family::kTgr41plus));
+  r.startYear = 1989;  // ignored by this family
+  EXPECT_EQ(Convert(r).outcome, ConvertOutcome::kFinished);
+  EXPECT_TRUE(ui.Messages().empty());
 }
 
 TEST_F(Fixture, BprRunWritesTheReferenceFile) {

@@ -237,7 +237,7 @@ TEST_F(WaveFileTest, NoHeaderLineGivesTheEndOfFileMessage) {
   struct Case {
     int kind;
     const char* caption;
-  } cases[] = {{kWasFileId, "WasFile"}, {kWtsFileId, "WasFile"}, {kWtFileId, "WtFile"}};
+  } cases[] = {{kWasFileId, "WasFile"}, {kWtsFileId, "WtsFile"}, {kWtFileId, "WtFile"}};
   for (const Case& c : cases) {
     for (const std::string& text : {CrLf("TGR 41plus\n0.5 0.5\n"), std::string()}) {
       ui.Clear();

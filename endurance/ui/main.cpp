@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "endurance/ui/deploycalc_sheet.h"
+#include "platform/ui/numeric_locale.h"
 #include "platform/ui/qt_interaction.h"
 #include "platform/ui/screenshot.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char** argv) {
     }
   }
   QApplication app(argc, argv);
+  tidora::ui::KeepCNumericLocale();
   app.setApplicationName(tidora::kDeploycalcTitle);
   tidora::ui::QtInteraction ui;
   tidora::ui::DeploycalcSheet sheet(ui);

@@ -18,6 +18,7 @@
 #include "platform/component.h"
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
+#include "platform/ui/numeric_locale.h"
 #include "platform/ui/qt_interaction.h"
 #include "platform/ui/screenshot.h"
 
@@ -228,6 +229,7 @@ int main(int argc, char** argv) {
   }
 
   QApplication app(argc, argv);
+  tidora::ui::KeepCNumericLocale();
   tidora::ui::QtInteraction ui;
   tidora::ui::LauncherWindow window(ui, switches);
   ui.SetWindow(&window);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "postproc/tests/suspend_check.h"
+
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
@@ -49,14 +51,14 @@ const std::string kMetersHeader = std::string(31, ' ') + "Meters      Deg C";
 // A stop request that arrives while the run is half done.
 class StopHalfway : public ScriptedInteraction {
  public:
-  explicit StopHalfway(std::atomic<int>& stop) : stop_(stop) {}
+  explicit StopHalfway(ProcessControl& stop) : stop_(stop) {}
   void ProgressPos(int pos) override {
     ScriptedInteraction::ProgressPos(pos);
-    if (pos >= 50) stop_ = 1;
+    if (pos >= 50) stop_.Stop();
   }
 
  private:
-  std::atomic<int>& stop_;
+  ProcessControl& stop_;
 };
 
 class MergeRun : public ::testing::Test {
@@ -89,7 +91,7 @@ class MergeRun : public ::testing::Test {
   testing::TempDir dir;
   ScriptedInteraction ui;
   MergeSettings settings;
-  std::atomic<int> stop{0};
+  ProcessControl stop;
   CBaroMerge::Outcome outcome = CBaroMerge::Outcome::kNotRun;
   std::string tide = dir.file("dep.tid");
   std::string baro = dir.file("dep.bp");
@@ -263,6 +265,19 @@ TEST_F(MergeRun, MissingOrEmptyInputsAreReportedAndNothingIsWritten) {
   EXPECT_EQ(ui.Messages()[0].caption, "Output File Error");
 }
 
+TEST_F(MergeRun, TheMergeLoopWaitsWhileSuspended) {
+  settings.convertToWaterDepth = 0;
+  testing::WriteFile(baro, BaroLine({1, 1, 2005, 0, 0, 0}, 14.0));
+  std::vector<std::pair<Time, double>> samples;
+  for (int i = 0; i < 400; ++i) samples.push_back({{1, 1, 2005, i / 60, i % 60, 0}, 20.0 + i});
+  WriteTide(samples);
+  testing::SuspendHalfway suspending(stop);
+  testing::ExpectRunWaitsWhileSuspended(stop, suspending,
+                                        [&] { EXPECT_EQ(Run(400, out, suspending), 0); });
+  EXPECT_EQ(outcome, CBaroMerge::Outcome::kDone);
+  EXPECT_EQ(Values().size(), 400u);
+}
+
 TEST_F(MergeRun, ReplacesTheTideFileInPlaceButNotAfterAStop) {
   settings.convertToWaterDepth = 0;
   testing::WriteFile(baro, BaroLine({1, 1, 2005, 0, 0, 0}, 14.0));
@@ -277,7 +292,7 @@ TEST_F(MergeRun, ReplacesTheTideFileInPlaceButNotAfterAStop) {
   EXPECT_TRUE(stopping.Messages().empty());
   EXPECT_EQ(testing::ReadFile(tide), original);
 
-  stop = 0;
+  stop.Clear();
   ASSERT_EQ(Run(200, tide, ui), 0);
   EXPECT_EQ(outcome, CBaroMerge::Outcome::kDone);
   out = tide;

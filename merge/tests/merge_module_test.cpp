@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <algorithm>
 
 #include "platform/interaction.h"
@@ -74,6 +76,7 @@ TEST_F(MergeModule, JobAsksBeforeReplacingTheTideFileAndMergesIt) {
   module.RunAndWait();
   EXPECT_EQ(module.LastOutcome(), CMergeModule::Outcome::kCancelled);
   EXPECT_EQ(ui.Messages().at(0).text, "Is it OK to overwrite " + tide + "?");
+  EXPECT_EQ(module.LastOutputPath(), tide);  // the file kept is named
   EXPECT_EQ(testing::ReadFile(tide), original);
 
   ui.Clear();
@@ -82,6 +85,11 @@ TEST_F(MergeModule, JobAsksBeforeReplacingTheTideFileAndMergesIt) {
   EXPECT_EQ(module.LastOutcome(), CMergeModule::Outcome::kDone);
   EXPECT_EQ(module.LastScanCount(), 2);
   EXPECT_EQ(module.LastOutputPath(), tide);
+  // The status names the tide file, though the barometric file comes first by name.
+  const auto status = ui.StatusTexts();
+  EXPECT_NE(std::find(status.begin(), status.end(),
+                      "Processing 1/2: " + std::filesystem::path(tide).filename().string() + "..."),
+            status.end());
   EXPECT_EQ(testing::ReadFile(tide), std::string(31, ' ') + "Meters      Deg C\r\n" +
                                          "     1   01/01/2005 00:00:00     6.8438     20.000\r\n"
                                          "     2   01/01/2005 00:10:00     7.5282     20.000\r\n");

@@ -53,6 +53,18 @@ void MergeDataPage::Fill() {
   gravity_->setEnabled(m.convertToWaterDepth != 0);
 }
 
+bool MergeDataPage::CheckFields() {
+  MergeSettings probe = module_.MergeSetup().Merge();
+  LineEditField gravity(gravity_), density(density_);
+  return EditToDoubleTest(gravity, probe.gravity,
+                          "Gravity must be a number not less than 0 (nominal value = 9.8 m/s^2).",
+                          kRangeNotBelow, 0, &module_.UI()) &&
+         EditToDoubleTest(density, probe.averageDensity,
+                          "Average Density must be a number not less than 0 (nominal value = "
+                          "1028 kg/m^3).",
+                          kRangeNotBelow, 0, &module_.UI());
+}
+
 void MergeDataPage::Take() {
   MergeSettings& m = module_.MergeSetup().Merge();
   m.SetUnits(units_->currentIndex());

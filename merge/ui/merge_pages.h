@@ -25,6 +25,7 @@ class MergeDataPage : public ModulePage {
   QString Caption() const override { return "Data Setup"; }
   void Fill() override;
   void Take() override;
+  bool CheckFields() override;
 
  private:
   CMergeModule& module_;

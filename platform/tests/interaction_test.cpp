@@ -48,3 +48,34 @@ TEST(SafeAnswer, ChangesNothing) {
 
 }  // namespace
 }  // namespace tidora
+
+namespace tidora {
+namespace {
+
+TEST(TerminalQuestions, ButtonsShowWithoutTheMarkAndTakeTheFirstLetter) {
+  EXPECT_EQ(PlainButtonText("&Yes"), "Yes");
+  EXPECT_EQ(PlainButtonText("Yes to &All"), "Yes to All");
+  EXPECT_EQ(PlainButtonText("Save && Exit"), "Save & Exit");
+  const std::vector<std::string> buttons = {"&Yes", "&No", "&Cancel"};
+  for (auto [reply, index] : {std::pair{"1", 0},
+                              {"2", 1},
+                              {" 3 ", 2},
+                              {"y", 0},
+                              {"n", 1},
+                              {"N", 1},
+                              {"c", 2},
+                              {"C", 2},
+                              {"no", 1},
+                              {"CANCEL", 2}})
+    EXPECT_EQ(MatchButtonReply(buttons, reply), index) << reply;
+  for (const char* reply : {"", "0", "4", "x", "1x", "nope"})
+    EXPECT_EQ(MatchButtonReply(buttons, reply), -1) << reply;
+  // A first letter two buttons share picks neither; the number still does.
+  const std::vector<std::string> overwrite = {"&Yes", "&No", "&Cancel", "Yes to &All", "&Skip"};
+  EXPECT_EQ(MatchButtonReply(overwrite, "y"), -1);
+  EXPECT_EQ(MatchButtonReply(overwrite, "s"), 4);
+  EXPECT_EQ(MatchButtonReply(overwrite, "4"), 3);
+}
+
+}  // namespace
+}  // namespace tidora

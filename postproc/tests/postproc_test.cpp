@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "postproc/tests/suspend_check.h"
+
 #include <array>
 #include <filesystem>
 
@@ -69,6 +71,18 @@ class MemoryReader : public CRecordReader {
  private:
   int bursts_, points_, fileId_, next_ = 0;
 };
+
+TEST(FileManager, TheReadLoopWaitsWhileSuspended) {
+  ProcessControl control;
+  testing::SuspendHalfway ui(control);
+  CInteractionPage page(ui);
+  CTGR41FileManager m("/data/a.wb", std::make_unique<MemoryReader>(300, 8));
+  ASSERT_TRUE(m.ReadInfo());
+  ASSERT_TRUE(m.SaveColumn(26, false, 8));
+  testing::ExpectRunWaitsWhileSuspended(
+      control, ui, [&] { EXPECT_TRUE(m.ReadAllRecords(ui, &page, &control)); });
+  EXPECT_EQ(m.RecordsRead(), 300);
+}
 
 TEST(FileManager, ReadsTheSelectionWithProgress) {
   ScriptedInteraction ui;
@@ -138,7 +152,8 @@ TEST(FileManager, StopFlagEndsReadingWithinAStep) {
   m.ReadInfo();
   m.SetSelection(0, 0, true);
   m.SaveColumn(26, false, 4);
-  std::atomic<int> stop{1};
+  ProcessControl stop;
+  stop.Stop();
   ASSERT_TRUE(m.ReadAllRecords(ui, nullptr, &stop));
   EXPECT_EQ(m.RecordsRead(), 0);
 }

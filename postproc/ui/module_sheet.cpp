@@ -207,8 +207,19 @@ ModuleSheet::ModuleSheet(CPostProc& module, Interaction& ui, SheetBridge& bridge
   okButton_->setAutoDefault(false);
   startButton_->setAutoDefault(false);
 
-  // Leaving a module page takes its fields.
-  connect(tabs_, &QTabWidget::currentChanged, this, [this](int) { TakeModulePages(); });
+  // Leaving a module page takes its fields; a field out of range keeps the page.
+  connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+    if (returningToPage_) return;
+    const int left = currentTab_ - 1;
+    if (left >= 0 && left < static_cast<int>(pages_.size()) && !pages_[left]->CheckFields()) {
+      returningToPage_ = true;
+      tabs_->setCurrentIndex(currentTab_);
+      returningToPage_ = false;
+      return;
+    }
+    currentTab_ = index;
+    TakeModulePages();
+  });
   BuildMenus();
   bridge_.Attach(this);
   module_.SetPage(&bridge_);
@@ -584,25 +595,14 @@ void ModuleSheet::RestoreSetup() {
   if (processing() || !saved_) return;
   CPostProcSetup& s = module_.Setup();
   const std::string path = s.setupPath;
-  std::unique_ptr<CPostProcSetup> copy = saved_->Clone();
-  s.inputDir = copy->inputDir;
-  s.inputFiles = copy->inputFiles;
-  s.outputDir = copy->outputDir;
-  s.nameAppend = copy->nameAppend;
-  s.outputFile = copy->outputFile;
-  s.lastProcessed = copy->lastProcessed;
-  // The module's own settings come back through its section.
-  std::ostringstream text;
-  copy->WriteModuleSection(text);
-  std::istringstream in(text.str());
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    const int key = SetupKeyId(line.substr(0, eq));
-    if (key >= 0) s.ReadModuleKey(key, line.substr(eq + 1));
-  }
+  const CPostProcSetup& copy = *saved_;
+  s.inputDir = copy.inputDir;
+  s.inputFiles = copy.inputFiles;
+  s.outputDir = copy.outputDir;
+  s.nameAppend = copy.nameAppend;
+  s.outputFile = copy.outputFile;
+  s.lastProcessed = copy.lastProcessed;
+  s.CopyModuleFrom(copy);
   s.setupPath = path;
   OpenInputs();
   FillControls();
@@ -717,6 +717,7 @@ void ModuleSheet::StartOrStop() {
   activeAtStart_ = tabs_->currentIndex();
   TakeModulePages();
   tabs_->setCurrentIndex(0);
+  if (tabs_->currentIndex() != 0) return;  // a page kept for a value out of range
   CPostProcSetup& s = module_.Setup();
   if (!IsDirectory(s.inputDir)) {
     SelectInputFiles();

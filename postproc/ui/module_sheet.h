@@ -92,6 +92,9 @@ class ModulePage : public QWidget {
   virtual void Fill() = 0;
   // Takes the fields back into the setup (the page is left, saved, or processing starts).
   virtual void Take() = 0;
+  // Checks the fields before the page is left; false, after the range message, keeps the
+  // page so the value can be corrected.
+  virtual bool CheckFields() { return true; }
   // The module brought the page forward for the user to act on (a refused start, a sample
   // error); a page may go on, for example by opening its dialog.
   virtual void DataSetupRequested() {}
@@ -231,6 +234,8 @@ class ModuleSheet : public QDialog {
   bool finished_ = false;
   int fileCount_ = 0;
   int activeAtStart_ = 0;
+  int currentTab_ = 0;  // the page shown before a tab change
+  bool returningToPage_ = false;
   std::string finalStatus_;
 
   QTabWidget* tabs_ = nullptr;

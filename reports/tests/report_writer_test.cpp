@@ -21,8 +21,8 @@ CTabulon_Psu Settings(std::vector<int> ids, int separator, int time = 0, int lab
                       int header = 0) {
   CTabulon_Psu psu;
   psu.SetColumns(ids);
-  psu.columnSeparator.Set(separator);
-  psu.julianDaysConvFmt.Set(time);
+  psu.SetSeparator(separator);
+  psu.SetTimeForm(time);
   psu.labelDataColumns = labels;
   psu.outputHeaderInfo = header;
   return psu;

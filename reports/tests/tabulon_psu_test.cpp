@@ -1,4 +1,5 @@
 #include "reports/tabulon_psu.h"
+#include "reports/tabulon.h"
 
 #include <gtest/gtest.h>
 
@@ -11,74 +12,98 @@ namespace tidora {
 namespace {
 
 TEST(TabulonSettings, SectionIsWrittenInOrderAndReadBack) {
-  CTabulon_Psu psu;
+  CTabulonSetup psu;
   std::ostringstream out;
-  psu.WriteSection(out);
+  psu.WriteModuleSection(out);
   EXPECT_EQ(out.str(),
             "SelectedColumnItems=\r\nColumnSeparator=0\r\nJulianDaysConvFmt=0\r\n"
             "LabelDataColumns=1\r\nOutputHeaderInfo=1\r\n");
+  EXPECT_EQ(psu.ModuleKeyNames(),
+            (std::vector<std::string>{"SelectedColumnItems", "ColumnSeparator", "JulianDaysConvFmt",
+                                      "LabelDataColumns", "OutputHeaderInfo"}));
 
   psu.SetColumns({2, 4, 25, 24});
-  psu.columnSeparator.Set(2);
-  psu.julianDaysConvFmt.Set(1);
+  psu.SetSeparator(2);
+  psu.SetTimeForm(1);
   psu.labelDataColumns = 0;
   out.str("");
-  psu.WriteSection(out);
+  psu.WriteModuleSection(out);
   EXPECT_EQ(out.str(),
             "SelectedColumnItems=2,4,25,24\r\nColumnSeparator=2\r\nJulianDaysConvFmt=1\r\n"
             "LabelDataColumns=0\r\nOutputHeaderInfo=1\r\n");
 
-  CTabulon_Psu back;
-  EXPECT_FALSE(back == psu);
+  CTabulonSetup back;
+  EXPECT_FALSE(back.ModuleEqual(psu));
   for (auto [k, v] : {std::pair{"SelectedColumnItems", "2,4,25,24"},
                       {"ColumnSeparator", "2"},
                       {"JulianDaysConvFmt", "1"},
                       {"LabelDataColumns", "0"},
                       {"OutputHeaderInfo", "1"}})
-    EXPECT_TRUE(back.ReadKey(k, v));
-  EXPECT_TRUE(back == psu);
-  EXPECT_FALSE(back.ReadKey("Gravity", "9.8"));
+    back.ReadModuleKey(SetupKeyId(k), v);
+  EXPECT_TRUE(back.ModuleEqual(psu));
 }
 
 TEST(TabulonSettings, ChoicesOutsideTheirRangeAreIgnored) {
-  CTabulon_Psu psu;
-  psu.ReadKey("ColumnSeparator", "3");
-  psu.ReadKey("ColumnSeparator", "4");
-  psu.ReadKey("ColumnSeparator", "-1");
-  EXPECT_EQ(psu.columnSeparator.value, 3);
-  psu.ReadKey("JulianDaysConvFmt", "2");
-  psu.ReadKey("JulianDaysConvFmt", "3");
-  EXPECT_EQ(psu.julianDaysConvFmt.value, 2);
-  psu.Reset();
-  EXPECT_EQ(psu.columnSeparator.value, 0);
+  CTabulonSetup psu;
+  const int separator = SetupKeyId("ColumnSeparator");
+  psu.ReadModuleKey(separator, "3");
+  psu.ReadModuleKey(separator, "4");
+  psu.ReadModuleKey(separator, "-1");
+  EXPECT_EQ(psu.columnSeparator, 3);
+  psu.ReadModuleKey(SetupKeyId("JulianDaysConvFmt"), "2");
+  psu.ReadModuleKey(SetupKeyId("JulianDaysConvFmt"), "3");
+  EXPECT_EQ(psu.julianDaysConvFmt, 2);
+  psu.ResetModule();
+  EXPECT_EQ(psu.columnSeparator, 0);
   EXPECT_EQ(psu.columns[16], -1);
 }
 
-TEST(TabulonSettings, ListsFillSlotsFromTheFirstWithoutOverflow) {
-  CTabulon_Psu psu;
+TEST(TabulonSettings, AReadListReplacesTheWholeListWithoutOverflow) {
+  CTabulonSetup psu;
+  const int list = SetupKeyId("SelectedColumnItems");
   psu.SetColumns({1, 1, 1, 1});
-  psu.ReadColumnList("2,4");
-  EXPECT_EQ(psu.UsedColumns(), (std::vector<int>{2, 4, 1, 1}));  // slots behind stay
-  psu.ReadColumnList("0,1,2,4,11,12,15,16,17,18,20,22,23,24,25,29,30,0,1,2");
+  psu.ReadModuleKey(list, "2,4");
+  EXPECT_EQ(psu.UsedColumns(), (std::vector<int>{2, 4}));  // the slots behind are emptied
+  EXPECT_EQ(psu.columns[2], -1);
+  psu.ReadModuleKey(list, "");
+  EXPECT_FALSE(psu.HasColumns());
+  EXPECT_EQ(psu.columns[1], -1);
+  psu.ReadModuleKey(list, "0,1,2,4,11,12,15,16,17,18,20,22,23,24,25,29,30,0,1,2");
   EXPECT_EQ(psu.UsedColumns().size(), 17u);
   EXPECT_EQ(psu.columns[16], 30);
   EXPECT_EQ(psu.ColumnListText(), "0,1,2,4,11,12,15,16,17,18,20,22,23,24,25,29,30");
 
   // Typed values are checked whole.
-  EXPECT_EQ(psu.Assign("SelectedColumnItems", "2,4,25"), "");
+  EXPECT_EQ(psu.AssignModuleSetting("SelectedColumnItems", "2,4,25"), "");
   EXPECT_EQ(psu.UsedColumns(), (std::vector<int>{2, 4, 25}));
-  EXPECT_NE(psu.Assign("SelectedColumnItems", "2,x"), "");
-  EXPECT_NE(psu.Assign("SelectedColumnItems", "2,34"), "");
+  EXPECT_NE(psu.AssignModuleSetting("SelectedColumnItems", "2,x"), "");
+  EXPECT_NE(psu.AssignModuleSetting("SelectedColumnItems", "2,34"), "");
+  EXPECT_NE(psu.AssignModuleSetting("SelectedColumnItems", "2,-1"), "");
+  EXPECT_NE(psu.AssignModuleSetting("SelectedColumnItems",
+                                    "0,1,2,4,11,12,15,16,17,18,20,22,23,24,25,29,30,0"),
+            "");
   EXPECT_EQ(psu.UsedColumns(), (std::vector<int>{2, 4, 25}));
-  EXPECT_EQ(psu.Assign("SelectedColumnItems", ""), "");
+  EXPECT_EQ(psu.AssignModuleSetting("SelectedColumnItems", ""), "");
   EXPECT_FALSE(psu.HasColumns());
-  EXPECT_NE(psu.Assign("ColumnSeparator", "4"), "");
-  EXPECT_EQ(psu.Assign("ColumnSeparator", "1"), "");
-  EXPECT_EQ(psu.columnSeparator.value, 1);
-  EXPECT_NE(psu.Assign("LabelDataColumns", "2"), "");
-  EXPECT_EQ(psu.Assign("OutputHeaderInfo", "0"), "");
+  EXPECT_NE(psu.AssignModuleSetting("ColumnSeparator", "4"), "");
+  EXPECT_EQ(psu.AssignModuleSetting("ColumnSeparator", "1"), "");
+  EXPECT_EQ(psu.columnSeparator, 1);
+  EXPECT_NE(psu.AssignModuleSetting("LabelDataColumns", "2"), "");
+  EXPECT_EQ(psu.AssignModuleSetting("OutputHeaderInfo", "0"), "");
   EXPECT_EQ(psu.outputHeaderInfo, 0);
-  EXPECT_NE(psu.Assign("NoSuchKey", "0"), "");
+  EXPECT_NE(psu.AssignModuleSetting("NoSuchKey", "0"), "");
+}
+
+TEST(TabulonSettings, CopyAndCompareCoverTheWholeList) {
+  CTabulonSetup saved, changed;
+  saved.SetColumns({2, 4});
+  changed.SetColumns({2, 4, 24, 25});
+  changed.SetSeparator(kSeparatorTab);
+  EXPECT_FALSE(changed.ModuleEqual(saved));
+  changed.CopyModuleFrom(saved);
+  EXPECT_TRUE(changed.ModuleEqual(saved));
+  EXPECT_EQ(changed.UsedColumns(), (std::vector<int>{2, 4}));
+  EXPECT_EQ(changed.columnSeparator, kSeparatorSpace);
 }
 
 TEST(ReportInputSelection, OneWasAndOneWtsOfOneRun) {

@@ -42,7 +42,7 @@ struct TabulonTest : ::testing::Test {
   std::unique_ptr<CTabulon> Module(const std::vector<int>& columns, const std::string& output) {
     auto m = std::make_unique<CTabulon>(ui);
     m->SetPage(&page);
-    m->ReportSetup().psu.SetColumns(columns);
+    m->ReportSetup().Psu().SetColumns(columns);
     EXPECT_EQ(m->PrepareReportRun({wts, was}, output), "");
     return m;
   }
@@ -50,8 +50,8 @@ struct TabulonTest : ::testing::Test {
 
 TEST_F(TabulonTest, SetupFileHoldsTheTabulonSection) {
   CTabulonSetup setup(dir.path());
-  setup.psu.SetColumns({2, 4, 25});
-  setup.psu.columnSeparator.Set(1);
+  setup.Psu().SetColumns({2, 4, 25});
+  setup.Psu().SetSeparator(1);
   ASSERT_EQ(setup.Save(dir.file("Tabulon.psa"), ui), 1);
   const std::string text = testing::ReadFile(dir.file("Tabulon.psa"));
   EXPECT_EQ(text.rfind("2  Create Reports\r\n[PostProcPsu]\r\n", 0), 0u);
@@ -66,10 +66,10 @@ TEST_F(TabulonTest, SetupFileHoldsTheTabulonSection) {
                      "Gravity=9\r\nLabelDataColumns=0\r\n");
   CTabulonSetup back;
   ASSERT_EQ(back.Load(dir.file("b.psa"), 1, ui), 1);
-  EXPECT_EQ(back.psu.columnSeparator.value, 2);
-  EXPECT_EQ(back.psu.julianDaysConvFmt.value, 0);
-  EXPECT_EQ(back.psu.UsedColumns(), (std::vector<int>{24, 25}));
-  EXPECT_EQ(back.psu.labelDataColumns, 1);
+  EXPECT_EQ(back.Psu().columnSeparator, 2);
+  EXPECT_EQ(back.Psu().julianDaysConvFmt, 0);
+  EXPECT_EQ(back.Psu().UsedColumns(), (std::vector<int>{24, 25}));
+  EXPECT_EQ(back.Psu().labelDataColumns, 1);
   EXPECT_FALSE(back.Equals(setup));
   EXPECT_EQ(back.DefaultFileName(), "Tabulon.psa");
 }
@@ -89,10 +89,10 @@ TEST_F(TabulonTest, JobReadsBothInputsAndWritesTheReport) {
   EXPECT_EQ(ui.Messages()[0].caption, "Cannot Start Process");
   EXPECT_TRUE(page.DataSetupShown());
 
-  module.ReportSetup().psu.SetColumns(
+  module.ReportSetup().Psu().SetColumns(
       {kVarBurstNumber, kVarDateTime, kVarSigHeightAs, kVarSigHeightTss, kVarSensorDepth});
-  module.ReportSetup().psu.outputHeaderInfo = 0;
-  module.ReportSetup().psu.columnSeparator.Set(kSeparatorSemicolon);
+  module.ReportSetup().Psu().outputHeaderInfo = 0;
+  module.ReportSetup().Psu().SetSeparator(kSeparatorSemicolon);
   ASSERT_TRUE(module.StartCheck());
   ASSERT_EQ(module.RunAndWait(), 1);
   EXPECT_EQ(module.LastOutcome(), CTabulon::Outcome::kWritten);
@@ -125,7 +125,7 @@ TEST_F(TabulonTest, AnotherOutputNameIsAskedForAsAReport) {
   DialogRecorder dialogs;
   CTabulon module(dialogs);
   module.SetPage(&page);
-  module.ReportSetup().psu.SetColumns({kVarBurstNumber, kVarSigHeightAs});
+  module.ReportSetup().Psu().SetColumns({kVarBurstNumber, kVarSigHeightAs});
   ASSERT_EQ(module.PrepareReportRun({was, wts}, ""), "");
   testing::WriteFile(dir.file("run.r41"), "old");
   dialogs.QueueChoice(1);  // No: another name
@@ -143,8 +143,8 @@ TEST_F(TabulonTest, HeaderFromTheWasFileDatesFrom2000AndDepthFromTheWtsFile) {
   Build(3, 5, true);
   auto m = Module(
       {kVarBurstNumber, kVarDateTime, kVarSigHeightAs, kVarSigHeightTss, kVarSensorDepth}, "");
-  m->ReportSetup().psu.columnSeparator.Set(kSeparatorSemicolon);
-  m->ReportSetup().psu.julianDaysConvFmt.Set(kTimeDateAndTime);
+  m->ReportSetup().Psu().SetSeparator(kSeparatorSemicolon);
+  m->ReportSetup().Psu().SetTimeForm(kTimeDateAndTime);
   ASSERT_EQ(m->RunAndWait(), 1) << m->OutcomeText();
   EXPECT_EQ(testing::ReadFile(dir.file("run.r41")),
             "# filename = " + dir.file("run") +
@@ -166,7 +166,7 @@ TEST_F(TabulonTest, FailuresAndStopWriteNothing) {
   Build(2, 2);
   const std::string bad = dir.file("no/such/dir/run.r41");
   auto m = std::make_unique<CTabulon>(ui);
-  m->ReportSetup().psu.SetColumns({kVarBurstNumber});
+  m->ReportSetup().Psu().SetColumns({kVarBurstNumber});
   EXPECT_EQ(m->PrepareReportRun({was, wts}, bad), dir.file("no/such/dir") + " is not a directory");
   // A directory that goes away before the run.
   testing::TempDir gone;
@@ -186,7 +186,7 @@ TEST_F(TabulonTest, FailuresAndStopWriteNothing) {
   testing::WriteFile(was, "");
   ui.Clear();
   m = std::make_unique<CTabulon>(ui);
-  m->ReportSetup().psu.SetColumns({kVarBurstNumber});
+  m->ReportSetup().Psu().SetColumns({kVarBurstNumber});
   m->PrepareReportRun({was, wts}, "");
   EXPECT_EQ(m->RunAndWait(), 0);
   ASSERT_FALSE(ui.Messages().empty());

@@ -58,24 +58,24 @@ ReportDataPage::ReportDataPage(CTabulon& module, QWidget* parent)
 }
 
 void ReportDataPage::Fill() {
-  const CTabulon_Psu& p = module_.ReportSetup().psu;
+  const CTabulon_Psu& p = module_.ReportSetup().Psu();
   labelColumns_->setChecked(p.labelDataColumns != 0);
   headerInfo_->setChecked(p.outputHeaderInfo != 0);
-  separator_->setCurrentIndex(p.columnSeparator.value);
-  timeForm_->setCurrentIndex(p.julianDaysConvFmt.value);
+  separator_->setCurrentIndex(p.columnSeparator);
+  timeForm_->setCurrentIndex(p.julianDaysConvFmt);
 }
 
 void ReportDataPage::Take() {
-  CTabulon_Psu& p = module_.ReportSetup().psu;
+  CTabulon_Psu& p = module_.ReportSetup().Psu();
   // An index outside the choices (no item chosen) keeps the previous value.
-  p.columnSeparator.Set(separator_->currentIndex());
-  p.julianDaysConvFmt.Set(timeForm_->currentIndex());
+  p.SetSeparator(separator_->currentIndex());
+  p.SetTimeForm(timeForm_->currentIndex());
   p.labelDataColumns = labelColumns_->isChecked() ? 1 : 0;
   p.outputHeaderInfo = headerInfo_->isChecked() ? 1 : 0;
 }
 
 void ReportDataPage::SelectVariables() {
-  SelectReportVariables(module_.ReportSetup().psu, [this](CTGR41Selection& selection) {
+  SelectReportVariables(module_.ReportSetup().Psu(), [this](CTGR41Selection& selection) {
     CTGR41Dlg dlg(selection, this);
     return dlg.exec() == QDialog::Accepted;
   });

@@ -9,6 +9,7 @@
 
 #include "platform/settings_dir.h"
 #include "platform/ui/about_box.h"
+#include "platform/ui/numeric_locale.h"
 #include "platform/ui/screenshot.h"
 #include "sim/pty_recorder.h"
 #include "sim/recorder.h"
@@ -121,6 +122,7 @@ int main(int argc, char** argv) {
     }
   }
   QApplication app(argc, argv);
+  tidora::ui::KeepCNumericLocale();
   app.setApplicationName(kWindowTitle);
   app.setWindowIcon(AppIcon());
   if (!screenshots.isEmpty()) return TakeScreenshots(screenshots);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "postproc/tests/suspend_check.h"
+
 #include <cmath>
 #include <filesystem>
 #include <sstream>
@@ -83,7 +85,7 @@ TEST(WaveAnalysis, SummaryTextAndAnswer) {
   CMemoryBursts bursts = ConstantBursts(2, 1000, 0.5, HydrostaticPsia(10, SeawaterDensity(35, 0)));
   ScriptedInteraction ui;
   ui.QueueAnswer(MsgAnswer::No);
-  std::atomic<int> stop{0};
+  ProcessControl stop;
   CWaveAnalysis a(setup, bursts, "", ui, nullptr, &stop);
   EXPECT_EQ(a.VerifySetup(), 0);
   auto msgs = ui.Messages();
@@ -104,7 +106,7 @@ TEST(WaveAnalysis, SummaryTextAndAnswer) {
       << t;
   EXPECT_NE(t.find("    each band is 0.010 Hz wide\n"), std::string::npos);  // 5 / 500 s
   EXPECT_EQ(t.substr(t.size() - 14), "\n\nIs Setup OK?");
-  EXPECT_EQ(stop.load(), 0);  // declining is not a failure of the thread
+  EXPECT_EQ(stop.Flag().load(), 0);  // declining is not a failure of the thread
   ui.QueueAnswer(MsgAnswer::Yes);
   EXPECT_EQ(a.VerifySetup(), 1);
 }
@@ -128,10 +130,10 @@ TEST(WaveAnalysis, NoDataSetsTheStopFlag) {
   CWaveSetup setup;
   CMemoryBursts none;
   ScriptedInteraction ui;
-  std::atomic<int> stop{0};
+  ProcessControl stop;
   CWaveAnalysis a(setup, none, "", ui, nullptr, &stop);
   EXPECT_EQ(a.VerifySetup(), 0);
-  EXPECT_EQ(stop.load(), 1);
+  EXPECT_EQ(stop.Flag().load(), 1);
   EXPECT_TRUE(ui.Messages().empty());
 }
 
@@ -141,10 +143,10 @@ TEST(WaveAnalysis, SampleErrorIsReportedNotFatal) {
   setup.minimumAllowableAttenuation = 1.5;  // no response factor can pass
   CMemoryBursts bursts = ConstantBursts(2, 256, 0.5, 40);
   ScriptedInteraction ui;
-  std::atomic<int> stop{0};
+  ProcessControl stop;
   CWaveAnalysis a(setup, bursts, dir.file("x."), ui, nullptr, &stop);
   EXPECT_EQ(a.VerifySetup(), CWaveAnalysis::kVerifySampleError);
-  EXPECT_EQ(stop.load(), 1);
+  EXPECT_EQ(stop.Flag().load(), 1);
   auto msgs = ui.Messages();
   ASSERT_EQ(msgs.size(), 1u);
   EXPECT_EQ(msgs[0].caption, "Sample Error");
@@ -354,12 +356,12 @@ TEST_F(WaveOutputs, StatisticsReportAndOptionalFiles) {
 class CountingBursts : public CMemoryBursts {
  public:
   bool GetBurst(int index, WaveBurst& out) const override {
-    if (index == stopAt && stop) stop->store(1);
+    if (index == stopAt && stop) stop->Stop();
     ++fetched;
     return CMemoryBursts::GetBurst(index, out);
   }
   int stopAt = -1;
-  std::atomic<int>* stop = nullptr;
+  ProcessControl* stop = nullptr;
   mutable int fetched = 0;
 };
 
@@ -373,12 +375,28 @@ class RecordingPage : public CInteractionPage {
   std::vector<int> positions;
 };
 
+TEST(WaveAnalysisProgress, TheBurstLoopWaitsWhileSuspended) {
+  TempDir dir;
+  CWaveSetup setup;
+  CMemoryBursts bursts;
+  for (int i = 0; i < 200; ++i)
+    bursts.bursts.push_back({i, 60.0 * i, 0.5, std::vector<float>(16, 20.0f)});
+  ProcessControl control;
+  testing::SuspendHalfway ui(control);
+  CInteractionPage page(ui);
+  CWaveAnalysis a(setup, bursts, dir.file("p."), ui, &page, &control);
+  ASSERT_TRUE(a.PrepareRun());
+  a.KeepResults(true);
+  testing::ExpectRunWaitsWhileSuspended(control, ui, [&] { EXPECT_EQ(a.ProcessBursts(), 1); });
+  EXPECT_EQ(a.BurstsDone(), 200);
+}
+
 TEST(WaveAnalysisProgress, StopFlagIsReadEveryStep) {
   for (auto [count, stopAt, done] : {std::tuple{150, 15, 16}, std::tuple{1000, 15, 20}}) {
     TempDir dir;
     CWaveSetup setup;
     CountingBursts bursts;
-    std::atomic<int> stop{0};
+    ProcessControl stop;
     for (int i = 0; i < count; ++i)
       bursts.bursts.push_back({i, 60.0 * i, 0.5, std::vector<float>(16, 20.0f)});
     bursts.stopAt = stopAt;

@@ -178,7 +178,7 @@ TEST_F(ModulePlugin, TheReportModuleTakesItsSetupAndInputsFromTheSwitches) {
   tidora::testing::WriteFile(dir.file("run 1/bay.wts"), tidora::testing::WtsFileText({{}}));
   tidora::testing::WriteFile(dir.file("run 1/bay.wb"), "");
   CTabulonSetup setup(dir.file("run 1"));
-  setup.psu.SetColumns({2, 24});
+  setup.SetColumns({2, 24});
   const std::string path = dir.file("run 1") + "/report setup.psa";
   ASSERT_EQ(setup.Save(path, ui), 1);
   HostRecorder host;

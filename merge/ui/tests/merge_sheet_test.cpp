@@ -24,9 +24,21 @@ class MergeSheet : public ModuleSheetFixture<CMergeModule> {
   MergeSheet() {
     module.MergeSetup().ResetAll(dir.path());
     RememberSetup("Baroblend.psa");
-    OpenSheet(MergeSheetTexts(module), new MergeDataPage(module));
+    Open();
   }
+  void Open() { OpenSheet(MergeSheetTexts(module), new MergeDataPage(module)); }
 };
+
+TEST_F(MergeSheet, ExitAnswersAndRestoreFollowTheSavedSetup) {
+  CheckExitAnswersAndRestore([&] { Open(); },
+                             [&] {
+                               sheet->tabs()->setCurrentIndex(1);
+                               Data<QLineEdit>(kIdMergeDensity)->setText("1025");
+                             },
+                             [](const CPostProcSetup& s) {
+                               return dynamic_cast<const CMergeSetup&>(s).averageDensity == 1025;
+                             });
+}
 
 TEST_F(MergeSheet, DataSetupShowsTheDefaultsAndKeepsRefusedValues) {
   EXPECT_EQ(sheet->windowTitle(), "Merge Barometric Pressure");
@@ -38,14 +50,33 @@ TEST_F(MergeSheet, DataSetupShowsTheDefaultsAndKeepsRefusedValues) {
   EXPECT_FALSE(Data<QLineEdit>(kIdMergeGravity)->isEnabled());
   EXPECT_FALSE(Data<QLineEdit>(kIdMergeDensity)->isEnabled());
   Data<QComboBox>(kIdMergeUnits)->setCurrentIndex(1);
-  Data<QLineEdit>(kIdMergeGravity)->setText("-1");  // below zero: refused
+  Data<QLineEdit>(kIdMergeGravity)->setText("-1");  // below zero: refused, the page stays
   Data<QLineEdit>(kIdMergeDensity)->setText("1025");
   sheet->tabs()->setCurrentIndex(1);
-  sheet->tabs()->setCurrentIndex(0);  // the page is left
+  sheet->tabs()->setCurrentIndex(0);
+  EXPECT_EQ(LastMessage(),
+            ": Gravity must be a number not less than 0 (nominal value = 9.8 m/s^2).");
+  EXPECT_EQ(sheet->tabs()->currentIndex(), 1);
   const MergeSettings& m = module.MergeSetup().Merge();
+  EXPECT_EQ(m.gravity, 9.8);
+  // Start Process keeps the page too.
+  ui.Clear();
+  sheet->startButton()->click();
+  EXPECT_EQ(sheet->tabs()->currentIndex(), 1);
+  EXPECT_FALSE(sheet->processing());
+  EXPECT_EQ(ui.Messages().size(), 1u);
+  Data<QLineEdit>(kIdMergeGravity)->setText("9.81");
+  Data<QLineEdit>(kIdMergeDensity)->setText("-1028");
+  sheet->tabs()->setCurrentIndex(0);
+  EXPECT_EQ(LastMessage(),
+            ": Average Density must be a number not less than 0 (nominal value = 1028 kg/m^3).");
+  EXPECT_EQ(sheet->tabs()->currentIndex(), 1);
+  Data<QLineEdit>(kIdMergeDensity)->setText("1025");
+  sheet->tabs()->setCurrentIndex(0);  // the page is left
+  EXPECT_EQ(sheet->tabs()->currentIndex(), 0);
   EXPECT_EQ(m.convertToWaterDepth, 0);
   EXPECT_EQ(m.barometricPressureUnits, 1);
-  EXPECT_EQ(m.gravity, 9.8);
+  EXPECT_EQ(m.gravity, 9.81);
   EXPECT_EQ(m.averageDensity, 1025);
   // Default Data Setup brings the page back.
   findCommand(sheet.get(), kCmdDefaultDataSetup)->trigger();

@@ -6,6 +6,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/ui/numeric_locale.h"
+
 namespace tidora::testing {
 
 void EnsureApplication() {
@@ -16,6 +18,7 @@ void EnsureApplication() {
   static char* argv[] = {name, nullptr};
   static QApplication* app = new QApplication(argc, argv);
   (void)app;
+  tidora::ui::KeepCNumericLocale();
 }
 
 void HandleNextModal(std::function<void(QWidget*)> handle) {

@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QPushButton>
 #include <QTabWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,6 +64,49 @@ class ModuleSheetFixture : public ::testing::Test {
   std::string LastMessage() {
     auto m = ui.Messages();
     return m.empty() ? std::string() : m.back().caption + ": " + m.back().text;
+  }
+
+  // Exit's three answers and Restore against a change made in the window. `change` makes it
+  // on the open sheet; `holds` tells whether a setup has it; `open` opens the sheet again.
+  // Restore puts the saved setup back; Cancel keeps the window; No leaves the saved file as it
+  // was; Yes saves the change.
+  void CheckExitAnswersAndRestore(const std::function<void()>& open,
+                                  const std::function<void()>& change,
+                                  const std::function<bool(const CPostProcSetup&)>& holds) {
+    auto saved = [&] {
+      std::unique_ptr<CPostProcSetup> s = module.Setup().Clone();
+      EXPECT_EQ(s->Load(setupPath, 1, ui), 1);
+      return holds(*s);
+    };
+    auto exitWith = [&](MsgAnswer a) {
+      ui.QueueAnswer(a);
+      findControl<QPushButton>(sheet.get(), kIdOkButton)->click();
+      EXPECT_EQ(LastMessage(), "Program Setup Has Changed: Do you want to save your changes to " +
+                                   setupPath + "?");
+    };
+    change();
+    sheet->tabs()->setCurrentIndex(0);
+    ASSERT_TRUE(holds(module.Setup()));
+    File<QPushButton>(kIdRestore)->click();
+    EXPECT_FALSE(holds(module.Setup())) << "Restore";
+    EXPECT_FALSE(sheet->SetupChanged()) << "Restore";
+
+    change();
+    exitWith(MsgAnswer::Cancel);
+    EXPECT_TRUE(sheet->isVisible()) << "Cancel";
+    EXPECT_TRUE(holds(module.Setup())) << "Cancel";
+    EXPECT_FALSE(saved()) << "Cancel";
+    exitWith(MsgAnswer::No);
+    EXPECT_FALSE(sheet->isVisible()) << "No";
+    EXPECT_FALSE(saved()) << "No";
+
+    CloseSheet();
+    open();
+    EXPECT_FALSE(holds(module.Setup())) << "No, opened again";
+    change();
+    exitWith(MsgAnswer::Yes);
+    EXPECT_FALSE(sheet->isVisible()) << "Yes";
+    EXPECT_TRUE(saved()) << "Yes";
   }
 
   tidora::testing::TempHome home;

@@ -103,16 +103,16 @@ TEST_F(ReportSheet, DataSetupShowsTheSettingsAndTakesThemWhenLeft) {
   separator->setCurrentIndex(3);
   timeForm->setCurrentIndex(2);
   sheet->tabs()->setCurrentIndex(0);  // the page is left
-  const CTabulon_Psu& p = module.ReportSetup().psu;
+  const CTabulon_Psu& p = module.ReportSetup().Psu();
   EXPECT_EQ(p.outputHeaderInfo, 0);
   EXPECT_EQ(p.labelDataColumns, 1);
-  EXPECT_EQ(p.columnSeparator.value, kSeparatorColon);
-  EXPECT_EQ(p.julianDaysConvFmt.value, kTimeDateAndTime);
+  EXPECT_EQ(p.columnSeparator, kSeparatorColon);
+  EXPECT_EQ(p.julianDaysConvFmt, kTimeDateAndTime);
   EXPECT_TRUE(sheet->SetupChanged());
   // No item chosen is outside the range: the previous value stays.
   separator->setCurrentIndex(-1);
   sheet->tabs()->setCurrentIndex(1);
-  EXPECT_EQ(p.columnSeparator.value, kSeparatorColon);
+  EXPECT_EQ(p.columnSeparator, kSeparatorColon);
   // A reset shows the defaults again.
   findCommand(sheet.get(), kCmdDefaultDataSetup)->trigger();
   EXPECT_TRUE(Data<QCheckBox>(kIdReportHeaderInfo)->isChecked());
@@ -122,14 +122,14 @@ TEST_F(ReportSheet, DataSetupShowsTheSettingsAndTakesThemWhenLeft) {
 
 TEST_F(ReportSheet, SelectVariablesKeepsTheCopyOnlyOnOk) {
   OpenSheet();
-  module.ReportSetup().psu.SetColumns({kVarBurstNumber});
+  module.ReportSetup().Psu().SetColumns({kVarBurstNumber});
   ChooseWhenAsked({kVarSigHeightTss}, false);
   Data<QPushButton>(kIdReportSelectVariables)->click();
   EXPECT_EQ(dialogTitle, "Select Variables");
-  EXPECT_EQ(module.ReportSetup().psu.UsedColumns(), (std::vector<int>{kVarBurstNumber}));
+  EXPECT_EQ(module.ReportSetup().Psu().UsedColumns(), (std::vector<int>{kVarBurstNumber}));
   ChooseWhenAsked({kVarSigHeightTss, kVarDateTime}, true);
   Data<QPushButton>(kIdReportSelectVariables)->click();
-  EXPECT_EQ(module.ReportSetup().psu.UsedColumns(),
+  EXPECT_EQ(module.ReportSetup().Psu().UsedColumns(),
             (std::vector<int>{kVarBurstNumber, kVarSigHeightTss, kVarDateTime}));
   EXPECT_TRUE(sheet->SetupChanged());
 }
@@ -171,7 +171,7 @@ TEST_F(ReportSheet, StartWithoutColumnsOpensTheSelectionThenTheReportIsWritten) 
   EXPECT_EQ(dialogTitle, "Select Variables");
   EXPECT_EQ(sheet->tabs()->currentIndex(), 1);  // the Data Setup page
   EXPECT_FALSE(sheet->processing());
-  EXPECT_EQ(module.ReportSetup().psu.UsedColumns(),
+  EXPECT_EQ(module.ReportSetup().Psu().UsedColumns(),
             (std::vector<int>{kVarBurstNumber, kVarSigHeightAs}));
 
   Data<QComboBox>(kIdReportSeparator)->setCurrentIndex(kSeparatorSemicolon);
@@ -189,7 +189,7 @@ TEST_F(ReportSheet, StopWhileReadingWritesNoReport) {
     return std::make_unique<SlowReader>(DataFileReaderFactory(&ui)(path));
   });
   OpenSheet();
-  module.ReportSetup().psu.SetColumns({kVarBurstNumber});
+  module.ReportSetup().Psu().SetColumns({kVarBurstNumber});
   sheet->startButton()->click();
   ASSERT_TRUE(WaitFor([&] { return sheet->statusText() == "Processing 1/2: run.was..."; }));
   ASSERT_TRUE(WaitFor([&] { return File<QLabel>(kIdPercent)->text() == "1%"; }));
@@ -202,7 +202,7 @@ TEST_F(ReportSheet, StopWhileReadingWritesNoReport) {
 TEST_F(ReportSheet, AnExistingReportIsOverwrittenOnlyWhenTheUserSaysSo) {
   WriteFile(dir.file("run.r41"), "kept");
   OpenSheet();
-  module.ReportSetup().psu.SetColumns({kVarBurstNumber});
+  module.ReportSetup().Psu().SetColumns({kVarBurstNumber});
   // Skip: nothing written, the run ends normally.
   ui.QueueChoice(4);
   sheet->startButton()->click();
@@ -264,7 +264,27 @@ TEST_F(ReportSheet, ExitAsksAboutChangedColumns) {
   EXPECT_FALSE(sheet->isVisible());
   CTabulonSetup saved;
   ASSERT_EQ(saved.Load(setupPath, 1, ui), 1);
-  EXPECT_EQ(saved.psu.UsedColumns(), (std::vector<int>{kVarNumberOfWaves}));
+  EXPECT_EQ(saved.Psu().UsedColumns(), (std::vector<int>{kVarNumberOfWaves}));
+}
+
+TEST_F(ReportSheet, ExitAnswersAndRestoreFollowTheSavedColumns) {
+  // Saved: burst number and date/time; the change adds the two significant wave heights.
+  module.ReportSetup().ResetAll(dir.path());
+  module.ReportSetup().SetColumns({kVarBurstNumber, kVarDateTime});
+  RememberSetup("Tabulon.psa");
+  OpenSheet();
+  CheckExitAnswersAndRestore(
+      [&] { OpenSheet(); },
+      [&] {
+        ChooseWhenAsked({kVarSigHeightAs, kVarSigHeightTss}, true);
+        Data<QPushButton>(kIdReportSelectVariables)->click();
+      },
+      [](const CPostProcSetup& s) {
+        const auto used = dynamic_cast<const CTabulonSetup&>(s).UsedColumns();
+        EXPECT_EQ(std::vector<int>(used.begin(), used.begin() + std::min<size_t>(2, used.size())),
+                  (std::vector<int>{kVarBurstNumber, kVarDateTime}));
+        return used.size() > 2;
+      });
 }
 
 }  // namespace

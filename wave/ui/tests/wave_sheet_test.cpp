@@ -213,6 +213,18 @@ TEST_F(WaveSheet, ExitAsksAboutChangesAndCancelKeepsTheWindow) {
   EXPECT_EQ(check.averageSalinity, 35);
 }
 
+TEST_F(WaveSheet, ExitAnswersAndRestoreFollowTheSavedSetup) {
+  OpenSheet();
+  CheckExitAnswersAndRestore([&] { OpenSheet(); },
+                             [&] {
+                               sheet->tabs()->setCurrentIndex(1);
+                               Type(kIdWaveSalinity, "30");
+                             },
+                             [](const CPostProcSetup& s) {
+                               return dynamic_cast<const CWaveSetup&>(s).averageSalinity == 30;
+                             });
+}
+
 TEST_F(WaveSheet, WithoutConfirmationExitSavesSilently) {
   OpenSheet();
   findCommand(sheet.get(), kCmdConfirmChange)->trigger();
