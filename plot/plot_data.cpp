@@ -30,7 +30,7 @@ std::string FileLabel(const std::string& path) {
 }
 
 bool Stopped(const PlotProgress& p) {
-  return p.stop && p.stop->load() != 0;
+  return p.stop && p.stop->StopRequested();
 }
 
 void Report(const PlotProgress& p, int fileIndex, int files, double fraction) {

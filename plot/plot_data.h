@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "plot/plot_setup.h"
+#include "postproc/process_control.h"
 
 namespace tidora {
 
@@ -51,10 +52,11 @@ struct PlotModel {
   AxisRange yRange[2];
 };
 
-// Feedback of a long read: percent done; the stop flag ends the read (the result is false).
+// Feedback of a long read: percent done; a stop ends the read (the result is false), and a
+// suspended run waits where it is.
 struct PlotProgress {
   std::function<void(int percent)> percent;
-  const std::atomic<int>* stop = nullptr;
+  ProcessControl* stop = nullptr;
 };
 
 // Reads the files into a plot as the settings say. All files must give the same kind of plot.

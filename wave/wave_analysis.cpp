@@ -231,7 +231,7 @@ int CWaveAnalysis::VerifySetup() {
   if (!PrepareRun()) {
     if (!dataError_.empty()) {
       ui_.Message(dataError_, kBurstErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
-      if (stop_) stop_->store(1);
+      if (stop_) stop_->Stop();
       return kVerifyBadData;
     }
     if (!sampleError_.empty()) {

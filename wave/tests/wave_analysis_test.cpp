@@ -487,7 +487,7 @@ TEST(WaveAnalysisFiles, AStopLeavesThePreviousOutputsAsTheyWere) {
   CWaveSetup setup;
   setup.outputSurfaceWT = 1;
   CountingBursts bursts;
-  std::atomic<int> stop{0};
+  ProcessControl stop;
   for (int i = 0; i < 300; ++i)
     bursts.bursts.push_back({i, 60.0 * i, 0.5, std::vector<float>(64, 20.0f)});
   bursts.stopAt = 150;
@@ -499,7 +499,7 @@ TEST(WaveAnalysisFiles, AStopLeavesThePreviousOutputsAsTheyWere) {
   ExpectPreviousOutputs(dir);  // and no .wt, which the stopped run would have added
 
   // The whole run replaces them all at once.
-  stop = 0;
+  stop.Clear();
   bursts.stopAt = -1;
   CWaveAnalysis b(setup, bursts, dir.file("p."), ui, nullptr, &stop);
   ASSERT_TRUE(b.PrepareRun());
