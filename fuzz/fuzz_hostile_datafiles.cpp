@@ -118,7 +118,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   settings.convertToWaterDepth = shape >> 6 & 1;
   ScriptedInteraction ui;
   CInteractionPage page(ui);
-  std::atomic<int> stop{0};
+  ProcessControl stop;
   CBaroMerge merge(settings, out, {tid, bp}, 24, ui, &page, &stop);
   if (merge.Run() == 0) {
     // Every pressure written is a number.
