@@ -518,6 +518,7 @@ bool BuildPlot(const std::vector<std::string>& paths, const PlotSettings& s, Plo
     return false;
   }
   m.kind = kind;
+  m.sources = paths;
   UnitAxes axes;
   std::string names;
   for (size_t i = 0; i < paths.size(); ++i) {

@@ -50,6 +50,7 @@ struct PlotModel {
   std::string colourTitle;
   AxisRange xRange;
   AxisRange yRange[2];
+  std::vector<std::string> sources;  // the files read, in their order
 };
 
 // Feedback of a long read: percent done; a stop ends the read (the result is false), and a

@@ -8,6 +8,7 @@
 #include <QWheelEvent>
 #include <cmath>
 
+#include "export/cf_export.h"
 #include "platform/interaction.h"
 #include "platform/ui/dialog_builder.h"
 
@@ -96,7 +97,11 @@ void PlotView::keyPressEvent(QKeyEvent* e) {
 
 PlotWindow::PlotWindow(const PlotModel& model, int pictureWidth, int pictureHeight, Interaction& ui,
                        QWidget* parent)
-    : QMainWindow(parent), ui_(ui), width_(pictureWidth), height_(pictureHeight) {
+    : QMainWindow(parent),
+      ui_(ui),
+      width_(pictureWidth),
+      height_(pictureHeight),
+      sources_(model.sources) {
   setWindowTitle(QString::fromStdString(model.title));
   setAttribute(Qt::WA_DeleteOnClose, false);
   view_ = new PlotView(new PlotChart(model), this);
@@ -116,6 +121,7 @@ PlotWindow::PlotWindow(const PlotModel& model, int pictureWidth, int pictureHeig
   QMenu* file = menuBar()->addMenu("&File");
   add(file, "&Save Picture...", kCmdPlotSavePicture, QKeySequence::Save,
       [this] { SavePictureAs(); });
+  add(file, "&Export Data...", kCmdPlotExportData, QKeySequence(), [this] { ExportDataAs(); });
   file->addSeparator();
   add(file, "&Close", kCmdPlotClose, QKeySequence::Close, [this] { close(); });
   QMenu* viewMenu = menuBar()->addMenu("&View");
@@ -155,6 +161,32 @@ void PlotWindow::SavePictureAs() {
   r.mustExist = false;
   const std::vector<std::string> names = ui_.ChooseFiles(r);
   if (!names.empty()) SavePicture(names.front());
+}
+
+bool PlotWindow::ExportData(const std::string& path) {
+  ExportOptions options;
+  options.command = "Plot Data: File > Export Data";
+  options.version = TIDORA_VERSION;
+  options.ui = &ui_;
+  std::string error;
+  if (!ExportToNetcdf(sources_, path, options, error)) {
+    ui_.Message(error, "Export Data", MsgIcon::Warning, MsgButtons::Ok);
+    return false;
+  }
+  status_->setText(QString::fromStdString("Exported " + path));
+  return true;
+}
+
+void PlotWindow::ExportDataAs() {
+  FileRequest r;
+  r.mode = FileRequest::kSave;
+  r.title = "Export Data";
+  r.filters = {{"netCDF files (*.nc)", {"*.nc"}}};
+  r.defaultExtension = "nc";
+  r.mustExist = false;
+  if (!sources_.empty()) r.initialName = DefaultExportPath(sources_);
+  const std::vector<std::string> names = ui_.ChooseFiles(r);
+  if (!names.empty()) ExportData(names.front());
 }
 
 }  // namespace tidora::ui

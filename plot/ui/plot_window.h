@@ -2,7 +2,8 @@
 
 // The chart window of the plotting module: the plot with zoom (rubber band, wheel), pan
 // (middle button or arrow keys), a reset, the legend, the value under the cursor in the status
-// bar, and File > Save Picture as PNG, SVG or PDF.
+// bar, File > Save Picture as PNG, SVG or PDF, and File > Export Data: the files shown as CF
+// netCDF, as `tidora export` writes them.
 
 #include <QChartView>
 #include <QMainWindow>
@@ -22,6 +23,7 @@ namespace tidora::ui {
 enum PlotWindowId { kIdPlotView = 401, kIdPlotStatus = 402 };
 enum PlotCommand {
   kCmdPlotSavePicture = 33280,
+  kCmdPlotExportData = 33285,
   kCmdPlotClose = 33281,
   kCmdPlotResetZoom = 33282,
   kCmdPlotZoomIn = 33283,
@@ -66,12 +68,17 @@ class PlotWindow : public QMainWindow {
   bool SavePicture(const std::string& path);
   // File > Save Picture...: asks for the name, then saves.
   void SavePictureAs();
+  // Writes the files the plot was read from to `path` as netCDF; false after a message.
+  bool ExportData(const std::string& path);
+  // File > Export Data...: asks for the name, then exports.
+  void ExportDataAs();
 
  private:
   Interaction& ui_;
   PlotView* view_;
   QLabel* status_;
   int width_, height_;
+  std::vector<std::string> sources_;
 };
 
 }  // namespace tidora::ui

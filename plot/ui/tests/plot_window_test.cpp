@@ -9,6 +9,8 @@
 #include <QValueAxis>
 #include <QWheelEvent>
 
+#include "export/cf_export.h"
+#include "export/tests/cf_check.h"
 #include "outside/utility.h"
 #include "plot/tests/plot_files.h"
 #include "plot/ui/plot_pages.h"
@@ -130,6 +132,93 @@ TEST_F(PlotWindowTest, TheCommandDrawsTheWindowsPictureAndRefusesBadInputs) {
                        &out, &err),
             1);
   EXPECT_NE(err.find(".png, .svg or .pdf"), std::string::npos) << err;
+}
+
+// Keeps the last file request, to see what the window asked for.
+class RequestKeeper : public ScriptedInteraction {
+ public:
+  std::vector<std::string> ChooseFiles(const FileRequest& request) override {
+    last = request;
+    return ScriptedInteraction::ChooseFiles(request);
+  }
+  FileRequest last;
+};
+
+class PlotExport : public ::testing::Test {
+ protected:
+  PlotExport() { EnsureApplication(); }
+  std::unique_ptr<PlotWindow> Window(const std::string& file) {
+    PlotModel m;
+    std::string error;
+    EXPECT_TRUE(BuildPlot({file}, PlotSettings(), m, error)) << error;
+    auto w = std::make_unique<PlotWindow>(m, 800, 500, ui);
+    w->show();
+    QApplication::processEvents();
+    return w;
+  }
+  TempDir dir;
+  RequestKeeper ui;
+};
+
+TEST_F(PlotExport, ExportDataWritesTheShownFileAsNetcdfAndACancelWritesNothing) {
+  WriteTideFile(dir.file("bay.tid"), 1234, [](int i) { return 30 + std::sin(i / 50.0); });
+  auto w = Window(dir.file("bay.tid"));
+  QAction* exportData = findCommand(w.get(), kCmdPlotExportData);
+  ASSERT_NE(exportData, nullptr);
+  EXPECT_EQ(exportData->text(), "&Export Data...");
+
+  // Cancelled: the name was asked for, nothing written, no box.
+  exportData->trigger();
+  EXPECT_EQ(ui.last.mode, FileRequest::kSave);
+  ASSERT_EQ(ui.last.filters.size(), 1u);
+  EXPECT_EQ(ui.last.filters[0].description, "netCDF files (*.nc)");
+  EXPECT_EQ(ui.last.initialName, DefaultExportPath({dir.file("bay.tid")}));
+  EXPECT_FALSE(IsFile(ui.last.initialName));
+  EXPECT_TRUE(ui.Messages().empty());
+
+  const std::string out = dir.file("bay export.nc");
+  ui.QueueFiles({out});
+  exportData->trigger();
+  EXPECT_TRUE(ui.Messages().empty()) << (ui.Messages().empty() ? "" : ui.Messages().back().text);
+  EXPECT_EQ(w->StatusText().toStdString(), "Exported " + out);
+  testing::NcDataset ds;
+  std::string error;
+  ASSERT_TRUE(testing::LoadNetcdf(out, ds, error)) << error;
+  EXPECT_EQ(ds.Var("time").values.size(), 1234u);
+  EXPECT_EQ(ds.Var("pressure").values.size(), 1234u);
+  EXPECT_EQ(ds.Global("Conventions"), "CF-1.8");
+  EXPECT_EQ(testing::CheckCf(ds), std::vector<std::string>{});
+}
+
+TEST_F(PlotExport, AFailedExportShowsTheReasonAndWritesNothing) {
+  // A surface elevation file plots but does not export: the export's own message.
+  WtBurst a, b;
+  a.burst = 1;
+  b.burst = 2;
+  b.values = {0.5, -0.5, 0.25, 0};
+  WriteFile(dir.file("bay.wt"), WtFileText({a, b}, true));
+  auto w = Window(dir.file("bay.wt"));
+  const QString before = w->StatusText();
+  ui.QueueFiles({dir.file("bay.nc")});
+  findCommand(w.get(), kCmdPlotExportData)->trigger();
+  ASSERT_EQ(ui.Messages().size(), 1u);
+  EXPECT_EQ(ui.Messages()[0].caption, "Export Data");
+  EXPECT_EQ(ui.Messages()[0].text,
+            dir.file("bay.wt") + ": surface elevation files are not exported");
+  EXPECT_FALSE(IsFile(dir.file("bay.nc")));
+  EXPECT_EQ(w->StatusText(), before);
+
+  // An output that cannot be written: the reason, and no file left behind.
+  WriteTideFile(dir.file("bay.tid"), 10, [](int) { return 30.0; });
+  auto tide = Window(dir.file("bay.tid"));
+  const std::string out = dir.file("missing folder") + "/bay.nc";
+  ui.QueueFiles({out});
+  findCommand(tide.get(), kCmdPlotExportData)->trigger();
+  ASSERT_EQ(ui.Messages().size(), 2u);
+  EXPECT_EQ(ui.Messages()[1].caption, "Export Data");
+  EXPECT_EQ(ui.Messages()[1].text.rfind(out + ": cannot be written", 0), 0u)
+      << ui.Messages()[1].text;
+  EXPECT_FALSE(IsDirectory(dir.file("missing folder")));
 }
 
 class PlotSheet : public ModuleSheetFixture<CPlotModule> {
