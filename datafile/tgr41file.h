@@ -199,6 +199,12 @@ class CTGR41File {
 
   // value clamped to -limit..limit.
   static double CheckRange(double value, double limit);
+  // Whether a value read from a file can enter a computation: finite and within -limit..limit.
+  // Far beyond every sentinel the converter writes (99999.9999), so only damage is refused.
+  static constexpr double kMaxFileValue = 1e6;
+  static bool IsUsableValue(double value, double limit = kMaxFileValue) {
+    return value >= -limit && value <= limit;  // false for nan too
+  }
   // Density anomaly (kg/m^3 minus 1000) of seawater by the international equation of state
   // of 1980 (UNESCO 1981) with its secant bulk modulus: S [PSU] (not above 0 taken as 1e-6),
   // T [deg C], P [decibar]. Clamped to -99..99.

@@ -104,6 +104,7 @@ double CTidFile::SeaPressure(double v) const {
 
 int CTidFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
   nSubTitles = 0;
+  dataError_.clear();
   numRows_ = 0;
   numValueColumns_ = 0;
   firstColumn_ = FirstColumn::kAbsolutePressure;
@@ -177,11 +178,21 @@ int CTidFile::SkipAtStart(int n) {
 int CTidFile::ReadData(DataArrays& data, int row, int& count) {
   std::string line;
   TideRecord r;
+  int64_t lineStart = 0;
   for (;;) {
-    if (!IsOpen() || !ReadLine(line)) return 0;
+    if (!IsOpen()) return 0;
+    lineStart = file_.Tell();
+    if (!ReadLine(line)) return 0;
     if (IsBlankLine(line)) continue;
     r = ParseTideRecord(line);
     if (r.HasDateTime()) break;
+  }
+  const int nv = std::min(r.NumValues(), numValueColumns_);
+  for (int c = 0; c < nv; ++c) {
+    if (!IsUsableValue(r.values[c])) {
+      SetDataError("A value that is not a finite number below 1e6", lineStart);
+      return 0;
+    }
   }
   size_t at = row < 0 ? 0 : static_cast<size_t>(row);
   bool first = row == 0;
@@ -195,7 +206,6 @@ int CTidFile::ReadData(DataArrays& data, int row, int& count) {
   put(kVarDateTime, seconds);
   int stored = 1;
 
-  int nv = std::min(r.NumValues(), numValueColumns_);
   if (nv >= 1) {
     put(HasPressureColumn() ? kVarPressure : kVarDepth, r.values[0]);
     ++stored;

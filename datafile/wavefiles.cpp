@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdio>
 
 #include "datafile/wbfile.h"
@@ -66,6 +67,7 @@ void CWaveOutputFile::ShowEndOfFileMessage() {
 
 int CWaveOutputFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
   nSubTitles = 0;
+  dataError_.clear();
   numRows_ = numBursts_ = firstBurst_ = firstPoints_ = 0;
   firstPeriod_ = firstWaterDepth_ = firstInstrumentDepth_ = firstDensity_ = 0;
   timeFrom2000_ = false;
@@ -100,8 +102,16 @@ int CWaveOutputFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
 }
 
 bool CWaveOutputFile::NextHeader(std::string& line) {
-  while (ReadLine(line))
+  for (;;) {
+    headerStart_ = file_.Tell();
+    if (!ReadLine(line)) return false;
     if (IsHeaderLine(line)) return true;
+  }
+}
+
+bool CWaveOutputFile::CheckFinite(double value) {
+  if (std::isfinite(value)) return true;
+  SetDataError("A value that is not a finite number in the burst whose header is", headerStart_);
   return false;
 }
 
@@ -320,6 +330,7 @@ int CWasFile::ReadData(DataArrays& data, int row, int& count) {
       {kVarEnergyAs, h.energy},         {kVarSigPeriodAs, h.peakPeriod},
       {kVarSigHeightAs, h.sigHeight},   {kVarVarianceAs, h.variance}};
   for (auto [id, v] : perBurst) {
+    if (!CheckFinite(v)) return 0;
     data.Store(id, 0, v);
     data.UpdateRange(id, v, first);
   }
@@ -337,6 +348,7 @@ int CWasFile::ReadData(DataArrays& data, int row, int& count) {
     for (int k = 0; k < inLine; ++k, ++done) {
       double density = 0;
       s.Double(density);
+      if (!CheckFinite(density)) return 0;
       const size_t i = static_cast<size_t>(done);
       data.Store(kVarEnergyDensity, i, density);
       data.UpdateRange(kVarEnergyDensity, density, first && done == 0);
@@ -471,6 +483,7 @@ int CWtsFile::ReadData(DataArrays& data, int row, int& count) {
                                              {kVarSigHeightTss, h.h13},
                                              {kVarVarianceTss, h.variance}};
   for (auto [id, v] : perBurst) {
+    if (!CheckFinite(v)) return 0;
     data.Store(id, 0, v);
     data.UpdateRange(id, v, first);
   }
@@ -552,6 +565,7 @@ int CWtFile::ReadData(DataArrays& data, int row, int& count) {
     for (int k = 0; k < inLine; ++k, ++done) {
       double v = 0;
       if (haveLine) s.Double(v);
+      if (!CheckFinite(v)) return 0;
       const size_t i = static_cast<size_t>(done);
       data.Store(kVarWaveAmplitude, i, v);
       data.UpdateRange(kVarWaveAmplitude, v, first && done == 0);

@@ -63,6 +63,9 @@ class CWaveOutputFile : public CTGR41File {
 
   // Reads lines to the next header line; false at the end of the file.
   bool NextHeader(std::string& line);
+  // False, with the data error naming the burst's header line, when a value read for the burst
+  // is not a finite number: such a value would only carry nan or inf into a report or a plot.
+  bool CheckFinite(double value);
   // Reads the next line that is not blank; false at the end of the file or at a header line
   // (the file is then left at that header).
   bool NextBodyLine(std::string& line);
@@ -84,6 +87,7 @@ class CWaveOutputFile : public CTGR41File {
   int numBursts_ = 0;
   int firstBurst_ = 0;
   int64_t dataStart_ = 0;
+  int64_t headerStart_ = 0;  // where the header line of the burst last read begins
   double firstPeriod_ = 0;
   int firstPoints_ = 0;
   double firstWaterDepth_ = 0;

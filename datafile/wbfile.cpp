@@ -19,12 +19,8 @@ bool IsUsableHeader(const BurstHeader& h) {
 
 // Pressures beyond what the converter writes (it clamps to 99999 psia), and sample periods no
 // recorder keeps, would only carry garbage into the analysis.
-constexpr double kMaxSampleMagnitude = 1e6;
 constexpr double kMaxSamplePeriod = 86400.0;
 
-bool IsUsableSample(double v) {
-  return std::isfinite(v) && std::fabs(v) <= kMaxSampleMagnitude;
-}
 bool IsUsablePeriod(double period) {
   return std::isfinite(period) && period > 0 && period <= kMaxSamplePeriod;
 }
@@ -249,7 +245,7 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
     for (int k = 0; k < inRow; ++k) {
       double v = previous;
       if (s.Double(v)) {
-        if (!IsUsableSample(v)) {
+        if (!IsUsableValue(v)) {
           SetDataError("A pressure sample that is not a finite number below 1e6", at);
           return 0;
         }

@@ -91,6 +91,7 @@ class BlockReader {
     int count = 0;
     while (b.rows < blockRows_) {
       if (!reader_.ReadData(data_, 0, count)) {
+        b.error = reader_.GetDataError();  // a damaged burst is no end of the file
         b.last = true;
         break;
       }

@@ -97,6 +97,10 @@ bool ExportTide(NcFile& nc, OpenedSource& source, const ExportOptions& options,
     block.EndRow();
   }
   block.Flush();
+  if (!reader.GetDataError().empty()) {  // a damaged record is no end of the file
+    error = reader.GetDataError();
+    return false;
+  }
   if (!nc.Ok()) error = nc.Error();
   return nc.Ok();
 }

@@ -163,6 +163,13 @@ bool ExportWaveStatistics(NcFile& nc, OpenedSource* wts, OpenedSource* was,
     wasRead = was && wasReader->ReadData(wasData, 0, count);
   }
   block.Flush();
+  for (const CTGR41File* r : {static_cast<const CTGR41File*>(wts ? wtsReader : nullptr),
+                              static_cast<const CTGR41File*>(was ? wasReader : nullptr)}) {
+    if (r && !r->GetDataError().empty()) {  // a damaged burst is no end of the file
+      error = r->GetDataError();
+      return false;
+    }
+  }
   if (!nc.Ok()) error = nc.Error();
   return nc.Ok();
 }

@@ -115,7 +115,13 @@ bool ReadBursts(Source& src, const BurstSpan& span, DataArrays& data, const Plot
       return false;
     }
     int count = 0;
-    if (!src.file->ReadData(data, pos - 1, count)) break;
+    if (!src.file->ReadData(data, pos - 1, count)) {
+      if (!src.file->GetDataError().empty()) {  // a damaged burst is no end of the file
+        error = src.file->GetDataError();
+        return false;
+      }
+      break;
+    }
     take(count);
     ++read;
     if (read % 16 == 0) Report(progress, src.index, src.count, double(read) / total);
@@ -195,7 +201,13 @@ bool ReadTideSeries(Source& src, const PlotSettings& s, PlotModel& m, UnitAxes& 
   int count = 0;
   for (long row = 0;; ++row) {
     // Every record goes to index 0: the arrays stay small whatever the file's length.
-    if (!src.file->ReadData(data, 0, count)) break;
+    if (!src.file->ReadData(data, 0, count)) {
+      if (!src.file->GetDataError().empty()) {  // a damaged record is no end of the file
+        error = src.file->GetDataError();
+        return false;
+      }
+      break;
+    }
     x.push_back(data.times[kVarDateTime][0]);
     for (size_t i = 0; i < vars.size(); ++i) m.series[first + i].y.push_back(data.Get(vars[i], 0));
     if ((row & 0xFFFF) == 0xFFFF) {

@@ -285,5 +285,27 @@ TEST(TideFile, CopyCarriesTheLayout) {
   EXPECT_FALSE(g.IsOpen());
 }
 
+// A damaged value (nan, inf, far beyond every sentinel) stops the reading with a message naming
+// its line; the records before it are read.
+TEST(TideFile, NonFiniteOrAbsurdValuesAreRefusedNamingTheLine) {
+  testing::TempDir dir;
+  const std::string path = dir.file("bad.tid");
+  const std::string good = "     1   03/04/2001 05:00:00    30.0000     12.000\r\n";
+  for (const char* bad :
+       {"       nan     12.000", "   30.0000        inf", "  -2.0e+07     12.000"}) {
+    SCOPED_TRACE(bad);
+    testing::WriteFile(path, good + "\r\n     2   03/04/2001 05:10:00 " + bad + "\r\n");
+    CTidFile f;
+    int nSub = 0, count = 0;
+    ASSERT_EQ(f.ReadFileInfo(path, nSub), 2);
+    DataArrays d = WantAll();
+    ASSERT_GT(f.ReadData(d, 0, count), 0);
+    EXPECT_TRUE(f.GetDataError().empty());
+    EXPECT_EQ(f.ReadData(d, 1, count), 0);
+    EXPECT_EQ(f.GetDataError(),
+              "A value that is not a finite number below 1e6 on line 3 of " + path);
+  }
+}
+
 }  // namespace
 }  // namespace tidora

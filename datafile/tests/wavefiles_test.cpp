@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "datafile/tests/wave_output_builders.h"
 #include "platform/interaction.h"
 #include "testing/test_support.h"
@@ -196,6 +198,50 @@ TEST_F(WaveFileTest, WtsSkipsThreeLinesAndStoresEveryStatistic) {
   EXPECT_EQ(wts.GetSubTitle(0), " ");
   EXPECT_EQ(wts.ReadData(data, 1, count), 0);
   EXPECT_EQ(wts.SkipAtStart(0), 1);
+}
+
+// A value that is not a finite number stops the reading with a message naming the burst's
+// header line, in every wave output file; the bursts before it are read.
+TEST_F(WaveFileTest, NonFiniteValuesAreRefusedNamingTheBurst) {
+  const double bad[] = {NAN, INFINITY, -INFINITY};
+  for (double v : bad) {
+    SCOPED_TRACE(v);
+    std::vector<WasBurst> was(2);
+    was[1].burst = 1;
+    was[1].densities[5] = v;
+    std::vector<WtsBurst> wts(2);
+    wts[1].burst = 1;
+    wts[1].h13 = v;
+    std::vector<WtBurst> wt(2);
+    wt[1].burst = 1;
+    wt[1].values[2] = v;
+    CWasFile wasFile;
+    CWtsFile wtsFile;
+    CWtFile wtFile;
+    const struct {
+      CTGR41File* reader;
+      std::string path;
+      int headerLine;
+    } cases[] = {{&wasFile, Write("n.was", testing::WasFileText(was)), 5},
+                 {&wtsFile, Write("n.wts", testing::WtsFileText(wts)), 4},
+                 {&wtFile, Write("n.wt", testing::WtFileText(wt)), 4}};
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.path);
+      int nSub = 0, count = 0;
+      ASSERT_GT(c.reader->ReadFileInfo(c.path, nSub), 0);
+      DataArrays data;
+      for (int id = 0; id < kMaxDataTypes; ++id) data.Want(id);
+      ASSERT_EQ(c.reader->ReadData(data, 0, count), 2);
+      EXPECT_TRUE(c.reader->GetDataError().empty());
+      EXPECT_EQ(c.reader->ReadData(data, 1, count), 0);
+      EXPECT_EQ(c.reader->GetDataError(),
+                "A value that is not a finite number in the burst whose header is on line " +
+                    std::to_string(c.headerLine) + " of " + c.path);
+      // A new reading starts clean.
+      ASSERT_GT(c.reader->ReadFileInfo(c.path, nSub), 0);
+      EXPECT_TRUE(c.reader->GetDataError().empty());
+    }
+  }
 }
 
 TEST_F(WaveFileTest, WtReadsSamplesAndSkipsByRowBytes) {

@@ -327,6 +327,41 @@ std::vector<testing::WtsBurst> WtsBursts() {
   return bursts;
 }
 
+// A damaged value in the middle of a file is no end of it: the export fails with the reader's
+// message naming the line, and writes nothing.
+TEST(ExportFiles, ADamagedValueFailsTheExportNamingItsLine) {
+  TempDir dir;
+  std::string error;
+  const std::string nc = dir.file("d.nc");
+  auto damage = [](const std::string& path, const std::string& from, size_t offset,
+                   const std::string& to) {
+    std::string text = testing::ReadFile(path);
+    const size_t at = text.find(from);
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at + offset, to.size(), to);
+    testing::WriteFile(path, text);
+  };
+  WriteTide(dir.file("t.tid"));
+  damage(dir.file("t.tid"), "\n  4000   ", 1 + 28, "        nan");  // its pressure
+  EXPECT_FALSE(ExportToNetcdf({dir.file("t.tid")}, nc, Options(), error));
+  EXPECT_NE(error.find("not a finite number"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(nc));
+
+  // Bursts are read by two readers taking turns; the damage is in the second one's block.
+  WriteBursts(dir.file("b.wb"), 300, -1);
+  damage(dir.file("b.wb"), "24.703000", 0, "      inf");  // burst 100
+  EXPECT_FALSE(ExportToNetcdf({dir.file("b.wb")}, nc, Options(), error));
+  EXPECT_NE(error.find("pressure sample"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(nc));
+
+  std::vector<testing::WtsBurst> wts = WtsBursts();
+  wts[2].h13 = NAN;
+  testing::WriteFile(dir.file("r.wts"), testing::WtsFileText(wts));
+  EXPECT_FALSE(ExportToNetcdf({dir.file("r.wts")}, nc, Options(), error));
+  EXPECT_NE(error.find("not a finite number in the burst"), std::string::npos) << error;
+  EXPECT_FALSE(std::filesystem::exists(nc));
+}
+
 void ExpectPerBurst(const NcDataset& ds, const std::string& path,
                     const std::vector<std::pair<int, std::string>>& vars) {
   auto reader = OpenReader(path);
