@@ -159,7 +159,13 @@ bool FindPressureField(const std::string& line, size_t& start, size_t& end) {
   blanks();
   if (!word()) return false;  // pressure
   end = i;
-  return end - start >= 11;  // "%11.4f" never writes less
+  return true;
+}
+
+// Whether a word follows position `i` of the line.
+bool WordFollows(const std::string& line, size_t i) {
+  while (i < line.size() && IsBlankChar(line[i])) ++i;
+  return i < line.size() && line[i] != '\r';
 }
 
 }  // namespace
@@ -172,7 +178,9 @@ size_t PressureFieldStart(const std::string& line) {
 
 bool HoldsPressureField(const std::string& line) {
   size_t start, end;
-  if (FindPressureField(line, start, end)) return true;
+  // "%11.4f" never writes less; a narrower pressure with more columns behind it (a hand-edited
+  // line) is still that word, and only that word is replaced.
+  if (FindPressureField(line, start, end)) return end - start >= 11 || WordFollows(line, end);
   size_t n = line.size();
   if (n > 0 && line[n - 1] == '\r') --n;
   return n >= PressureFieldStart(line) + 11;

@@ -162,6 +162,14 @@ TEST(RewriteTideLine, ReplacesOnlyThePressureField) {
   EXPECT_FALSE(HoldsPressureField("     1   01/01/2005 00:00:00    14.700\r"));
   EXPECT_FALSE(HoldsPressureField("     1"));
 
+  // A narrower pressure with columns behind it (a hand-edited line): only that word is
+  // replaced, the next column keeps its sign and stays a word of its own.
+  const std::string narrow = "    10   06/01/2026 02:15:00    0     -1e308\r";
+  EXPECT_TRUE(HoldsPressureField(narrow));
+  out.clear();
+  RewriteTideLine(narrow, -14.75, out);
+  EXPECT_EQ(out, "    10   06/01/2026 02:15:00   -14.7500     -1e308\r\n");
+
   // Record numbers past 999,999 widen the line: the field follows the time, wherever it is.
   const std::string wide =
       "1000000   12/31/2027 14:39:45    14.7000     20.123    4.12345     35.000\r";
