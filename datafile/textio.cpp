@@ -103,23 +103,24 @@ void FieldScanner::Blanks() {
   while (p_ < end_ && IsBlankChar(*p_)) ++p_;
 }
 
-bool FieldScanner::Long(long& value) {
+const char* FieldScanner::SignedDigits(bool& negative) {
   const char* save = p_;
   Blanks();
   const char* s = p_;
-  bool negative = false;
+  p_ = save;
+  negative = false;
   if (s < end_ && (*s == '+' || *s == '-')) negative = *s++ == '-';
-  if (s >= end_ || *s < '0' || *s > '9') {
-    p_ = save;
-    return false;
-  }
+  return s < end_ && *s >= '0' && *s <= '9' ? s : nullptr;
+}
+
+bool FieldScanner::Long(long& value) {
+  bool negative;
+  const char* s = SignedDigits(negative);
+  if (!s) return false;
   unsigned long magnitude = 0;
   auto [next, ec] = std::from_chars(s, end_, magnitude);
   unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
-  if (ec != std::errc() || magnitude > limit) {
-    p_ = save;
-    return false;
-  }
+  if (ec != std::errc() || magnitude > limit) return false;
   value = negative ? static_cast<long>(0UL - magnitude) : static_cast<long>(magnitude);
   p_ = next;
   return true;
@@ -137,15 +138,9 @@ bool FieldScanner::Int(int& value) {
 }
 
 bool FieldScanner::ClampedInt(int& value) {
-  const char* save = p_;
-  Blanks();
-  const char* s = p_;
-  bool negative = false;
-  if (s < end_ && (*s == '+' || *s == '-')) negative = *s++ == '-';
-  if (s >= end_ || *s < '0' || *s > '9') {
-    p_ = save;
-    return false;
-  }
+  bool negative;
+  const char* s = SignedDigits(negative);
+  if (!s) return false;
   long long v = 0;
   for (; s < end_ && *s >= '0' && *s <= '9'; ++s) v = std::min(v * 10 + (*s - '0'), 1LL << 40);
   if (negative) v = -v;

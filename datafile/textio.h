@@ -68,6 +68,9 @@ class FieldScanner {
   std::string_view Rest() const { return std::string_view(p_, static_cast<size_t>(end_ - p_)); }
 
  private:
+  // After blanks, an optional sign and then a digit: the first digit (the sign in `negative`),
+  // or null with the position unchanged.
+  const char* SignedDigits(bool& negative);
   const char* p_;
   const char* end_;
 };
