@@ -157,6 +157,22 @@ bool AxesOf(const std::vector<int>& vars, UnitAxes& axes, std::vector<int>& axis
   return true;
 }
 
+// One series per variable, each on the axis of its unit, added behind the model's series;
+// `first` is the index of the first added. False when a third unit comes.
+bool AddVariableSeries(const Source& src, const std::vector<int>& vars, UnitAxes& axes,
+                       PlotModel& m, size_t& first, std::string& error) {
+  std::vector<int> axisOf;
+  if (!AxesOf(vars, axes, axisOf, error)) return false;
+  first = m.series.size();
+  for (size_t i = 0; i < vars.size(); ++i) {
+    PlotSeries ps;
+    ps.name = src.prefix + NameOf(vars[i]);
+    ps.axis = axisOf[i];
+    m.series.push_back(std::move(ps));
+  }
+  return true;
+}
+
 bool ReadTideSeries(Source& src, const PlotSettings& s, PlotModel& m, UnitAxes& axes,
                     const PlotProgress& progress, std::string& error) {
   if (!IsFileKind(src, {kTideFileId})) {
@@ -179,19 +195,12 @@ bool ReadTideSeries(Source& src, const PlotSettings& s, PlotModel& m, UnitAxes& 
       error = "variable " + std::to_string(id) + " (" + NameOf(id) + ") is the X axis";
       return false;
     }
-  std::vector<int> axisOf;
-  if (!AxesOf(vars, axes, axisOf, error)) return false;
+  size_t first = 0;
+  if (!AddVariableSeries(src, vars, axes, m, first, error)) return false;
 
   DataArrays data;
   data.Want(kVarDateTime);
   for (int id : vars) data.Want(id);
-  const size_t first = m.series.size();
-  for (size_t i = 0; i < vars.size(); ++i) {
-    PlotSeries ps;
-    ps.name = src.prefix + NameOf(vars[i]);
-    ps.axis = axisOf[i];
-    m.series.push_back(std::move(ps));
-  }
   std::error_code ec;
   const double bytes = std::max<double>(1, std::filesystem::file_size(src.path, ec));
   const int rows = src.file->GetNumRows();
@@ -278,19 +287,12 @@ bool ReadBurstStatistics(Source& src, const PlotSettings& s, PlotModel& m, UnitA
       error = "variable " + std::to_string(id) + " (" + NameOf(id) + ") is no value per burst";
       return false;
     }
-  std::vector<int> axisOf;
-  if (!AxesOf(vars, axes, axisOf, error)) return false;
+  size_t first = 0;
+  if (!AddVariableSeries(src, vars, axes, m, first, error)) return false;
   DataArrays data;
   data.Want(kVarDateTime);
   data.Want(kVarBurstNumber);
   for (int id : vars) data.Want(id);
-  const size_t first = m.series.size();
-  for (size_t i = 0; i < vars.size(); ++i) {
-    PlotSeries ps;
-    ps.name = src.prefix + NameOf(vars[i]);
-    ps.axis = axisOf[i];
-    m.series.push_back(std::move(ps));
-  }
   const bool byTime = s.xVariable == kVarDateTime;
   const bool ok = ReadBursts(src, SpanOf(s, kPlotBurstStatistics), data, progress, error, [&](int) {
     const double x = byTime ? data.Get(kVarDateTime, 0) : data.Get(kVarBurstNumber, 0);
