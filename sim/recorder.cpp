@@ -142,9 +142,9 @@ int Deployment::recordSize() const {
     case Family::kTgr41:
       return 4;
     case Family::kTgr77Bpr:
-      return o.tsunami ? 25 : (o.conductivity ? 20 : 17);
+      return BprRecordSize(o.conductivity, o.tsunami);
     case Family::kTgr41plus:
-      return (o.conductivity ? 8 : 5) + (o.timeStamped ? 4 : 0);
+      return MarkerFamilyRecordSize(o.conductivity) + (o.timeStamped ? kTimeStampBytes : 0);
   }
   return 5;
 }
@@ -323,7 +323,7 @@ std::vector<uint8_t> BuildMemoryImage(const Deployment& d) {
   size_t bi = 0, ri = 0;
 
   if (o.family == Family::kTgr41plus) {
-    const size_t m = o.conductivity ? 8 : 5;
+    const size_t m = static_cast<size_t>(MarkerFamilyRecordSize(o.conductivity));
     auto record = [&](auto&& body) {
       size_t start = image.size();
       body();

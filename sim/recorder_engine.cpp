@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "terminal/instrument.h"
+#include "recorder/instrument.h"
 
 namespace tidora::sim {
 namespace {

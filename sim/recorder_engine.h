@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "recorder/instrument.h"
+
 namespace tidora::sim {
 
-enum class RecorderFamily { kTgr41, kTgr41plus, kTgr77 };
+using RecorderFamily = tidora::RecorderFamily;
 
 // Ways a simulated recorder can misbehave, for the terminal's failure paths.
 struct RecorderFaults {

@@ -11,8 +11,8 @@
 
 #include "platform/clock.h"
 #include "platform/interaction.h"
+#include "recorder/instrument.h"
 #include "terminal/comm_settings.h"
-#include "terminal/instrument.h"
 #include "terminal/serial_link.h"
 #include "terminal/terminal_window.h"
 

@@ -191,7 +191,7 @@ void TerminalSession::CreatePartialFile() {
     AbandonUpload();
     return false;
   };
-  if (!write(UploadHeader(info_, uploadPath_), "Cant write start of header") ||
+  if (!write(UploadHeader(FamilyOf(info_), uploadPath_), "Cant write start of header") ||
       !write(statusText_, "Cant write status") || !write(coefficientText_, "Cant write coeffs"))
     return;
   OnUploadStep(3);
