@@ -113,15 +113,6 @@ TEST(ConfigureDialog, SwitchingTypeAndBackRestoresTheRates) {
   EXPECT_EQ(out.instrumentType, "TGR41plus");
 }
 
-TEST(MenuForms, BusyFormsGreyTheCommandsAndStopOnlyWithoutStop) {
-  MenuItems idle = MenuItemsFor(MenuForm::kIdle), busy = MenuItemsFor(MenuForm::kBusy),
-            quiet = MenuItemsFor(MenuForm::kBusyWithoutStop);
-  EXPECT_TRUE(idle.connect && idle.upload && idle.stop && idle.dateTime);
-  EXPECT_FALSE(busy.connect || busy.configure || busy.upload || busy.capture || busy.dateTime);
-  EXPECT_TRUE(busy.stop);
-  EXPECT_FALSE(quiet.stop || quiet.status);
-}
-
 TEST(TerminalText, OlderHalfGoesWhenTheThresholdPasses) {
   TerminalText t(80);  // threshold 70
   EXPECT_EQ(t.threshold(), 70u);
