@@ -5,8 +5,8 @@ namespace tidora {
 
 void TerminalText::Add(char c) {
   if (++count_ > threshold_) {
-    count_ = threshold_ / 2;
     text_.erase(0, std::min(threshold_ / 2, text_.size()));
+    count_ = text_.size() + 1;  // what stays and this character: the count keeps to the text
   }
   text_ += c;
 }
