@@ -158,10 +158,11 @@ DecodeStatus CHexDecoder::Tgr41plusBurst(HexLineReader& in, ConvertSink& sink) {
   }
   if (!sink.BurstHeader(burstNumber_, start, period, samples)) return DecodeStatus::kWriteError;
   ++burstsWritten_;
+  const QuartzTemperatureTerms quartz = QuartzTerms(t, c_.quartz);
   auto pressure = [&](double s) {
     if (h_.strainGauge)
       return StrainGaugePressure(s * 32.0, t * 0.256, c_.strain, c_.offset, corr_);
-    return QuartzPressure(s, t, c_.quartz, c_.offset, corr_);
+    return QuartzPressure(s, quartz, c_.quartz, c_.offset, corr_);
   };
   DecodeStatus st = DecodeStatus::kOk;
   for (int row = 0; row < count / 4; ++row) {
