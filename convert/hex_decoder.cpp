@@ -208,40 +208,7 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
                 FormatDataDateTime(Time2000ToTm(U32(b + timePos))).c_str(), value, integer);
     return sink.ReferenceLine(text) ? DecodeStatus::kOk : DecodeStatus::kWriteError;
   }
-
-  bool ok;
-  if (h_.tsunami) {
-    const uint32_t c1 = U32(b), pc = U32(b + 4), c2 = U32(b + 8), tc = U32(b + 12);
-    const int e = static_cast<int>(U16(b + 16));
-    const double x = U24(b + 18);
-    const std::tm t = Time2000ToTm(U32(b + 21));
-    double F = 0.0, ep = 1.0;
-    for (int i = 0; i < 7; ++i, ep *= e) F += c_.fra[i] * ep;
-    // A zero reference count would divide by zero: no frequency then.
-    const double fp = c1 ? F * (pc * 256.0 / c1) : 0.0;
-    const double ft = c2 ? F * (tc * 1536.0 / c2) : 0.0;
-    const double pressure = QuartzPressure(fp, ft, c_.quartz, c_.offset, corr_);
-    const double tq = QuartzTemperature(ft, c_.quartz);
-    const double tth = ThermistorTemperature(x, c_.ta);
-    ++tideCount_;
-    switch (modes_.bpr) {
-      case BprLayout::kNormal:
-        ok = sink.TideRecord(tideCount_, t, pressure, tth, 4);
-        break;
-      case BprLayout::kFrequencies:
-        ok = sink.TideLine(FormatC("%6ld   %s%7d%13.3f%15.6f%15.6f%11.4f%10.3f%11.4f", tideCount_,
-                                   FormatDataDateTime(t).c_str(), e, F, fp, ft, pressure, tq, tth));
-        break;
-      case BprLayout::kRawCounts:
-      default:
-        ok = sink.TideLine(FormatC("%ld  %ld  %ld  %ld  %d %15.6f%15.6f%11.4f%10.3f%11.4f %s",
-                                   static_cast<long>(c1), static_cast<long>(pc),
-                                   static_cast<long>(c2), static_cast<long>(tc), e, fp, ft,
-                                   pressure, tq, tth, FormatDataDateTime(t).c_str()));
-        break;
-    }
-    return ok ? DecodeStatus::kOk : DecodeStatus::kWriteError;
-  }
+  if (h_.tsunami) return Tgr77TsunamiRecord(b, sink);
 
   const double fp = U32(b) * 0.00002;
   const double ft = U32(b + 4) * 0.00008;
@@ -259,6 +226,7 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
     sal = SalinityFromConductivity(cond, temperature, p);
   }
   ++tideCount_;
+  bool ok;
   if (modes_.bpr == BprLayout::kFrequencies) {
     std::string text =
         FormatC("%6ld   %s%15.6f%15.6f%13.4f%13.4f%7d", tideCount_, FormatDataDateTime(t).c_str(),
@@ -269,6 +237,40 @@ DecodeStatus CHexDecoder::Tgr77Line(std::string_view line, ConvertSink& sink) {
     ok = sink.TideRecord(tideCount_, t, pressure, temperature, 4, cond, sal);
   } else {
     ok = sink.TideRecord(tideCount_, t, pressure, temperature, 4);
+  }
+  return ok ? DecodeStatus::kOk : DecodeStatus::kWriteError;
+}
+
+DecodeStatus CHexDecoder::Tgr77TsunamiRecord(const uint8_t* b, ConvertSink& sink) {
+  const uint32_t c1 = U32(b), pc = U32(b + 4), c2 = U32(b + 8), tc = U32(b + 12);
+  const int e = static_cast<int>(U16(b + 16));
+  const double x = U24(b + 18);
+  const std::tm t = Time2000ToTm(U32(b + 21));
+  double F = 0.0, ep = 1.0;
+  for (int i = 0; i < 7; ++i, ep *= e) F += c_.fra[i] * ep;
+  // A zero reference count would divide by zero: no frequency then.
+  const double fp = c1 ? F * (pc * 256.0 / c1) : 0.0;
+  const double ft = c2 ? F * (tc * 1536.0 / c2) : 0.0;
+  const double pressure = QuartzPressure(fp, ft, c_.quartz, c_.offset, corr_);
+  const double tq = QuartzTemperature(ft, c_.quartz);
+  const double tth = ThermistorTemperature(x, c_.ta);
+  ++tideCount_;
+  bool ok;
+  switch (modes_.bpr) {
+    case BprLayout::kNormal:
+      ok = sink.TideRecord(tideCount_, t, pressure, tth, 4);
+      break;
+    case BprLayout::kFrequencies:
+      ok = sink.TideLine(FormatC("%6ld   %s%7d%13.3f%15.6f%15.6f%11.4f%10.3f%11.4f", tideCount_,
+                                 FormatDataDateTime(t).c_str(), e, F, fp, ft, pressure, tq, tth));
+      break;
+    case BprLayout::kRawCounts:
+    default:
+      ok = sink.TideLine(FormatC("%ld  %ld  %ld  %ld  %d %15.6f%15.6f%11.4f%10.3f%11.4f %s",
+                                 static_cast<long>(c1), static_cast<long>(pc),
+                                 static_cast<long>(c2), static_cast<long>(tc), e, fp, ft, pressure,
+                                 tq, tth, FormatDataDateTime(t).c_str()));
+      break;
   }
   return ok ? DecodeStatus::kOk : DecodeStatus::kWriteError;
 }

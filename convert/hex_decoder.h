@@ -131,6 +131,9 @@ class CHexDecoder {
   DecodeStatus Tgr41plusLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
   DecodeStatus Tgr41plusBurst(HexLineReader& in, ConvertSink& sink);
   DecodeStatus Tgr77Line(std::string_view line, ConvertSink& sink);
+  // The tsunami demonstration's record: counts of the reference, pressure and temperature
+  // oscillators.
+  DecodeStatus Tgr77TsunamiRecord(const uint8_t* b, ConvertSink& sink);
   DecodeStatus TidewellLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
   // A word of the older recorder's burst: its start time, temperature or packed samples.
   void TidewellBurstWord(const uint8_t* b);

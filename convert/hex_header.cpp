@@ -177,68 +177,6 @@ bool ReadKey(HexLineReader& in, const char* key, double& value) {
 
 }  // namespace
 
-bool CHexDecoder::ReadCoefficientLines(HexLineReader& in) {
-  std::string_view line;
-  for (;;) {
-    if (!in.ReadLine(line)) return false;
-    if (FromSecondBegins(line, "conductivity = YES", true)) h_.conductivity = true;
-    if (FromSecondBegins(line, "tsunami demo", true)) h_.tsunami = true;
-    if (FromSecondBegins(line, "Paroscientific", false) ||
-        FromSecondBegins(line, "Pressure", false))
-      break;
-  }
-  const unsigned family = FamilyBitOf(h_.family);
-  const bool strain = h_.family == InstrumentFamily::kTgr41plus && h_.strainGauge;
-  auto listed = [&](const CoefficientLine& row) {
-    if ((row.families & family) == 0) return false;
-    switch (row.sensor) {
-      case Sensor::kStrain:
-        return strain;
-      case Sensor::kQuartz:
-        return !strain;
-      case Sensor::kConductivity:
-        return h_.conductivity;
-      case Sensor::kAny:
-        break;
-    }
-    return true;
-  };
-  int absentGroup = 0;
-  for (const CoefficientLine& row : kCoefficientLines) {
-    if (!listed(row)) continue;
-    if (row.group != 0 && row.group == absentGroup) {
-      if (row.field) row.field(c_) = row.fallback;
-      continue;
-    }
-    switch (row.step) {
-      case Step::kSkip:
-        if (!in.ReadLine(line)) return false;
-        break;
-      case Step::kKey:
-        if (!ReadKey(in, row.key, row.field(c_))) return false;
-        break;
-      case Step::kOptional:
-        if (!ReadKey(in, row.key, row.field(c_))) {
-          row.field(c_) = row.fallback;
-          absentGroup = row.group;
-        }
-        break;
-    }
-  }
-  return true;
-}
-
-bool CHexDecoder::ReadCoefficients(HexLineReader& in) {
-  const bool ok = ReadCoefficientLines(in);
-  coefficientError_ = !ok;
-  if (h_.family == InstrumentFamily::kTgr77Bpr) {
-    h_.recordLength = h_.tsunami ? 25 : (h_.conductivity ? 20 : 17);
-  } else {
-    h_.recordLength = h_.conductivity ? 8 : 5;
-  }
-  return ok;
-}
-
 int HeaderState::ProgressTotal() const {
   long long total = measurements;
   if (family != InstrumentFamily::kTgr77Bpr)
@@ -332,6 +270,68 @@ DecodeStatus CHexDecoder::ScanHeader(HexLineReader& in) {
   }
   if (h_.burstsAreMeasurements) h_.measurements = h_.bursts;
   return DecodeStatus::kOk;
+}
+
+bool CHexDecoder::ReadCoefficientLines(HexLineReader& in) {
+  std::string_view line;
+  for (;;) {
+    if (!in.ReadLine(line)) return false;
+    if (FromSecondBegins(line, "conductivity = YES", true)) h_.conductivity = true;
+    if (FromSecondBegins(line, "tsunami demo", true)) h_.tsunami = true;
+    if (FromSecondBegins(line, "Paroscientific", false) ||
+        FromSecondBegins(line, "Pressure", false))
+      break;
+  }
+  const unsigned family = FamilyBitOf(h_.family);
+  const bool strain = h_.family == InstrumentFamily::kTgr41plus && h_.strainGauge;
+  auto listed = [&](const CoefficientLine& row) {
+    if ((row.families & family) == 0) return false;
+    switch (row.sensor) {
+      case Sensor::kStrain:
+        return strain;
+      case Sensor::kQuartz:
+        return !strain;
+      case Sensor::kConductivity:
+        return h_.conductivity;
+      case Sensor::kAny:
+        break;
+    }
+    return true;
+  };
+  int absentGroup = 0;
+  for (const CoefficientLine& row : kCoefficientLines) {
+    if (!listed(row)) continue;
+    if (row.group != 0 && row.group == absentGroup) {
+      if (row.field) row.field(c_) = row.fallback;
+      continue;
+    }
+    switch (row.step) {
+      case Step::kSkip:
+        if (!in.ReadLine(line)) return false;
+        break;
+      case Step::kKey:
+        if (!ReadKey(in, row.key, row.field(c_))) return false;
+        break;
+      case Step::kOptional:
+        if (!ReadKey(in, row.key, row.field(c_))) {
+          row.field(c_) = row.fallback;
+          absentGroup = row.group;
+        }
+        break;
+    }
+  }
+  return true;
+}
+
+bool CHexDecoder::ReadCoefficients(HexLineReader& in) {
+  const bool ok = ReadCoefficientLines(in);
+  coefficientError_ = !ok;
+  if (h_.family == InstrumentFamily::kTgr77Bpr) {
+    h_.recordLength = h_.tsunami ? 25 : (h_.conductivity ? 20 : 17);
+  } else {
+    h_.recordLength = h_.conductivity ? 8 : 5;
+  }
+  return ok;
 }
 
 void CHexDecoder::FindDataMarker(HexLineReader& in) {
