@@ -9,6 +9,7 @@
 #include "convert/tests/variants.h"
 #include "datafile/writers.h"
 #include "sim/upload.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

@@ -14,7 +14,9 @@
 #include "sim/virtual_port.h"
 #include "terminal/instrument.h"
 #include "terminal/session.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
+#include "testing/virtual_event_loop.h"
 
 namespace tidora::testing {
 

@@ -2,6 +2,7 @@
 
 #include "platform/profile.h"
 #include "terminal/tests/harness.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::testing {
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "terminal/tests/harness.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::testing {
 namespace {
