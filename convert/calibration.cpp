@@ -50,17 +50,27 @@ double PressureFromNumber(double number, double M, double B, const PressureCorre
   return (number - B) / M * corr.slope + corr.offset;
 }
 
-double QuartzPressure(double fp, double ft, const QuartzCoefficients& q, double offset,
-                      const PressureCorrection& corr) {
+QuartzTemperatureTerms QuartzTerms(double ft, const QuartzCoefficients& q) {
   if (ft == 0.0) ft = 1.0;
   double U = 1e6 / ft - q.U0;
-  double C = q.C1 + q.C2 * U + q.C3 * U * U;
-  double T0 = (q.T1 + q.T2 * U + q.T3 * U * U + q.T4 * U * U * U) * 1e-6;
-  double w = 1.0 - T0 * T0 * fp * fp;
-  double p = (C * w * (1.0 - q.D1 * w) + offset) * corr.slope + corr.offset;
+  QuartzTemperatureTerms terms;
+  terms.C = q.C1 + q.C2 * U + q.C3 * U * U;
+  terms.T0 = (q.T1 + q.T2 * U + q.T3 * U * U + q.T4 * U * U * U) * 1e-6;
+  return terms;
+}
+
+double QuartzPressure(double fp, const QuartzTemperatureTerms& terms, const QuartzCoefficients& q,
+                      double offset, const PressureCorrection& corr) {
+  double w = 1.0 - terms.T0 * terms.T0 * fp * fp;
+  double p = (terms.C * w * (1.0 - q.D1 * w) + offset) * corr.slope + corr.offset;
   if (p > kQuartzPressureLimit) return kQuartzPressureSentinel;
   if (p < -kQuartzPressureLimit) return -kQuartzPressureSentinel;
   return p;
+}
+
+double QuartzPressure(double fp, double ft, const QuartzCoefficients& q, double offset,
+                      const PressureCorrection& corr) {
+  return QuartzPressure(fp, QuartzTerms(ft, q), q, offset, corr);
 }
 
 double QuartzTemperature(double ft, const QuartzCoefficients& q) {

@@ -46,6 +46,15 @@ double PressureFromNumber(double number, double M, double B, const PressureCorre
 double QuartzPressure(double fp, double ft, const QuartzCoefficients& q, double offset,
                       const PressureCorrection& corr);
 
+// The terms of the quartz pressure that depend on the temperature frequency alone: computed
+// once for the samples of a burst, they give each sample's pressure exactly as QuartzPressure.
+struct QuartzTemperatureTerms {
+  double C = 0, T0 = 0;
+};
+QuartzTemperatureTerms QuartzTerms(double ft, const QuartzCoefficients& q);
+double QuartzPressure(double fp, const QuartzTemperatureTerms& terms, const QuartzCoefficients& q,
+                      double offset, const PressureCorrection& corr);
+
 // Quartz temperature from the temperature frequency (Hz), limited to +-99.99.
 double QuartzTemperature(double ft, const QuartzCoefficients& q);
 

@@ -3,52 +3,12 @@
 #include <cstdio>
 #include <string>
 
+#include "convert/file_sink.h"
 #include "convert/hex_lines.h"
-#include "datafile/writers.h"
 #include "outside/utility.h"
 #include "platform/output_files.h"
 
 namespace tidora {
-namespace {
-
-// Hands the decoded items to the file writers.
-class FileSink : public ConvertSink {
- public:
-  TideFileWriter tide;
-  WaveBurstFileWriter wave;
-  std::FILE* ref = nullptr;
-  bool refFailed = false;
-
-  bool TideRecord(long n, const std::tm& t, double p, double temp, int dec) override {
-    return tide.WriteRecord(n, t, p, temp, dec);
-  }
-  bool TideRecord(long n, const std::tm& t, double p, double temp, int dec, double c,
-                  double s) override {
-    return tide.WriteRecord(n, t, p, temp, dec, c, s);
-  }
-  bool TideLine(const std::string& text) override { return tide.WriteLine(text); }
-  bool BurstHeader(int b, double start, double period, int samples) override {
-    return wave.WriteBurstHeader(b, start, period, samples);
-  }
-  bool BurstRow(double a, double b, double c, double d) override {
-    return wave.WriteRow(a, b, c, d);
-  }
-  bool ReferenceLine(const std::string& text) override {
-    if (!ref) return false;
-    std::string line = text + "\r\n";
-    if (std::fwrite(line.data(), 1, line.size(), ref) != line.size()) refFailed = true;
-    return !refFailed;
-  }
-  bool CloseReference() {
-    if (!ref) return true;
-    bool ok = std::fclose(ref) == 0 && !refFailed;
-    ref = nullptr;
-    return ok;
-  }
-};
-
-}  // namespace
-
 CHexConverter::CHexConverter(Interaction& ui) : ui_(ui) {}
 
 CHexConverter::~CHexConverter() {
@@ -164,19 +124,16 @@ std::string StartYearOutOfRangeText(int year) {
          std::to_string(kStartYearLowest) + " to " + std::to_string(kStartYearHighest) + ")";
 }
 
-ConvertSummary CHexConverter::Run(const ConvertRequest& request,
-                                  const CoefficientFile& coefficients) {
-  summary_ = ConvertSummary();
-  decoder_.Reset(coefficients, request.startYear, request.modes);
-
+bool CHexConverter::CheckRequest(const ConvertRequest& request,
+                                 const CoefficientFile& coefficients) {
   if (request.input.empty() || request.tide.empty() || request.wave.empty()) {
     Fail(kMsgFileNamesInvalid, ConvertReport::kFileNamesInvalid);
-    return summary_;
+    return false;
   }
   if (IsDirectory(request.input)) {
     Fail((request.input + " is a folder, not an upload file").c_str(),
          ConvertReport::kCannotOpenInput);
-    return summary_;
+    return false;
   }
   // An output must never take the place of the upload, which may be a deployment's only copy,
   // nor of another output.
@@ -185,7 +142,7 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
                            {{"tide file", request.tide}, {"wave burst file", request.wave}});
       !clash.empty()) {
     Fail(clash.c_str(), ConvertReport::kFileNamesInvalid);
-    return summary_;
+    return false;
   }
   // A calibration that cannot be read would turn every pressure into zero or nan.
   const int badSlot = coefficients.FirstUnreadableSlot();
@@ -196,22 +153,21 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
                coefficients.slots[static_cast<size_t>(badSlot)] + "\" is not a finite number)";
     ui_.Message(message, kConvertCaption, MsgIcon::Error, MsgButtons::Ok);
     Fail(nullptr, ConvertReport::kHeaderError);
-    return summary_;
+    return false;
   }
-  HexLineReader in;
-  if (!in.Open(request.input)) {
-    Fail(kMsgCannotOpenInput, ConvertReport::kCannotOpenInput);
-    return summary_;
-  }
+  return true;
+}
+
+bool CHexConverter::ReadHeader(HexLineReader& in, const ConvertRequest& request) {
   switch (decoder_.ScanHeader(in)) {
     case DecodeStatus::kOk:
       break;
     case DecodeStatus::kNoInstrument:
       Fail(kMsgNoInstrument, ConvertReport::kHeaderError);
-      return summary_;
+      return false;
     default:
       Fail(kMsgNoWaveSampling, ConvertReport::kHeaderError);
-      return summary_;
+      return false;
   }
   const HeaderState& h = decoder_.Header();
   summary_.family = h.family;
@@ -219,7 +175,7 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
   if (h.family == InstrumentFamily::kTidewell &&
       (request.startYear < kStartYearLowest || request.startYear > kStartYearHighest)) {
     Fail(StartYearOutOfRangeText(request.startYear).c_str(), ConvertReport::kFileNamesInvalid);
-    return summary_;
+    return false;
   }
   summary_.progressTotal = h.ProgressTotal();
   ui_.Status(kStatusConverting);
@@ -232,43 +188,60 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
     // wrong pressures: nothing is written.
     summary_.coefficientError = true;
     Fail(kMsgCoefficientError, ConvertReport::kHeaderError);
-    return summary_;
+    return false;
   }
   decoder_.FindDataMarker(in);
-
-  const bool bpr = h.family == InstrumentFamily::kTgr77Bpr;
-  if (bpr) {
-    const std::string ref = ReferencePath(request.tide);
-    if (std::string clash =
-            CheckOutputFiles({{"upload file", request.input}},
-                             {{"tide file", request.tide}, {"reference file", ref}});
+  if (h.family == InstrumentFamily::kTgr77Bpr) {
+    if (std::string clash = CheckOutputFiles(
+            {{"upload file", request.input}},
+            {{"tide file", request.tide}, {"reference file", ReferencePath(request.tide)}});
         !clash.empty()) {
       Fail(clash.c_str(), ConvertReport::kFileNamesInvalid);
-      return summary_;
+      return false;
     }
   }
-  // The outputs are written beside their places and replace the previous files together, only
-  // when the conversion is complete: a stop or a failure leaves the previous files as they were.
-  OutputSet outputs;
-  FileSink sink;
+  return true;
+}
+
+bool CHexConverter::OpenOutputs(const ConvertRequest& request, OutputSet& outputs,
+                                ConvertFileSink& sink) {
+  const bool bpr = decoder_.Header().family == InstrumentFamily::kTgr77Bpr;
   bool opened = sink.tide.Open(outputs.Add(request.tide));
   if (opened && !bpr) opened = sink.wave.Open(outputs.Add(request.wave));
   if (opened && bpr) {
     summary_.referencePath = ReferencePath(request.tide);
-    const std::string temp = outputs.Add(summary_.referencePath);
-    sink.ref = temp.empty() ? nullptr : std::fopen(temp.c_str(), "wb");
-    opened = sink.ref != nullptr;
+    opened = sink.reference.Open(outputs.Add(summary_.referencePath));
   }
   if (!opened) {
     sink.tide.Close();
     sink.wave.Close();
-    sink.CloseReference();
+    sink.reference.Close();
     summary_.referencePath.clear();
     Fail(kMsgCannotOpenOutput, ConvertReport::kCannotOpenOutput);
+  }
+  return opened;
+}
+
+ConvertSummary CHexConverter::Run(const ConvertRequest& request,
+                                  const CoefficientFile& coefficients) {
+  summary_ = ConvertSummary();
+  decoder_.Reset(coefficients, request.startYear, request.modes);
+  if (!CheckRequest(request, coefficients)) return summary_;
+  HexLineReader in;
+  if (!in.Open(request.input)) {
+    Fail(kMsgCannotOpenInput, ConvertReport::kCannotOpenInput);
     return summary_;
   }
+  if (!ReadHeader(in, request)) return summary_;
+
+  // The outputs are written beside their places and replace the previous files together, only
+  // when the conversion is complete: a stop or a failure leaves the previous files as they were.
+  OutputSet outputs;
+  ConvertFileSink sink;
+  if (!OpenOutputs(request, outputs, sink)) return summary_;
+  const HeaderState& h = decoder_.Header();
   bool written = true;
-  if (h.family == InstrumentFamily::kTgr41plus) written = sink.wave.WriteIdentification();
+  if (h.family == InstrumentFamily::kTgr41plus) written = sink.WriteWaveIdentification();
   decoder_.ReadStartLines(in);
   if (decoder_.ApplyWaveRateFix()) {
     summary_.waveRateCorrected = true;
@@ -283,9 +256,10 @@ ConvertSummary CHexConverter::Run(const ConvertRequest& request,
   }
   in.Close();
   // Every file is closed on every path; a failed close (a full disk) is a failed write.
+  const bool bpr = h.family == InstrumentFamily::kTgr77Bpr;
   bool closed = sink.tide.Close();
   closed = (bpr || sink.wave.Close()) && closed;
-  closed = sink.CloseReference() && closed;
+  closed = sink.reference.Close() && closed;
 
   summary_.tideRecords = decoder_.TideRecords();
   summary_.referenceRecords = decoder_.ReferenceRecords();

@@ -12,6 +12,10 @@
 
 namespace tidora {
 
+class ConvertFileSink;
+class HexLineReader;
+class OutputSet;
+
 // One conversion of an upload file into a tide file, a wave burst file and, for the TGR 77 BPR,
 // a reference file. The work runs on a worker thread; everything a person sees goes through
 // the interaction (message boxes, status line, progress), and a dialog can follow the run
@@ -88,6 +92,10 @@ class CHexConverter {
   // Tells when what the data held differs from the counts the header states (a cut upload).
   void WarnAboutCounts();
   ConvertSummary Run(const ConvertRequest& request, const CoefficientFile& coefficients);
+  // The steps of a run; each false one has shown its failure.
+  bool CheckRequest(const ConvertRequest& request, const CoefficientFile& coefficients);
+  bool ReadHeader(HexLineReader& in, const ConvertRequest& request);
+  bool OpenOutputs(const ConvertRequest& request, OutputSet& outputs, ConvertFileSink& sink);
 
   Interaction& ui_;
   std::function<void(ConvertReport)> onReport_;

@@ -131,8 +131,15 @@ class CHexDecoder {
   DecodeStatus Tgr41plusLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
   DecodeStatus Tgr41plusBurst(HexLineReader& in, ConvertSink& sink);
   DecodeStatus Tgr77Line(std::string_view line, ConvertSink& sink);
+  // The tsunami demonstration's record: counts of the reference, pressure and temperature
+  // oscillators.
+  DecodeStatus Tgr77TsunamiRecord(const uint8_t* b, ConvertSink& sink);
   DecodeStatus TidewellLine(HexLineReader& in, std::string_view line, ConvertSink& sink);
-  bool ReadKey(HexLineReader& in, const char* key, double& value);
+  // A word of the older recorder's burst: its start time, temperature or packed samples.
+  void TidewellBurstWord(const uint8_t* b);
+  DecodeStatus TidewellTide(HexLineReader& in, const uint8_t* b, ConvertSink& sink);
+  // The coefficient lines after the status lines, by the table of what each recorder lists.
+  bool ReadCoefficientLines(HexLineReader& in);
   double ConductivitySlope() const;
   // Writes the older recorder's burst kept so far: its header, then its rows.
   bool FlushTidewellBurst(ConvertSink& sink);

@@ -56,6 +56,19 @@ inline uint8_t HexByte(std::string_view line, size_t i) {
   return static_cast<uint8_t>(hi * 16 + lo);
 }
 
+// Hexadecimal digits compare without regard to case, as they decode.
+inline char UpperHex(char c) {
+  return c >= 'a' && c <= 'f' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// The line's first `count` characters are all the hexadecimal digit c (either case).
+inline bool AllChars(std::string_view line, size_t count, char c) {
+  if (line.size() < count) return false;
+  for (size_t i = 0; i < count; ++i)
+    if (UpperHex(line[i]) != c) return false;
+  return true;
+}
+
 // Decodes the first n bytes of a line into out.
 void DecodeHexBytes(std::string_view line, uint8_t* out, size_t n);
 

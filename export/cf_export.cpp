@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 
 #include "datafile/dump.h"
 #include "datafile/tgr41file.h"
 #include "export/export_parts.h"
+#include "platform/output_files.h"
 
 namespace tidora {
 namespace {
@@ -56,11 +56,6 @@ std::string IsoTime(std::time_t t) {
   std::snprintf(text, sizeof text, "%04d-%02d-%02dT%02d:%02d:%02dZ", utc.tm_year + 1900,
                 utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec);
   return text;
-}
-
-// A name beside the output that no other file has: netCDF creates it only when it is new.
-std::string TemporaryBeside(const std::string& output, int attempt) {
-  return output + ".part" + std::to_string(attempt);
 }
 
 }  // namespace
@@ -224,20 +219,13 @@ bool ExportToNetcdf(const std::vector<std::string>& inputs, const std::string& o
     return false;
   }
 
-  std::error_code ec;
-  std::string temporary;
+  // The export is written beside the output and takes its place only when it is complete.
+  OutputSet outputs;
+  const std::string temporary = outputs.Add(output);
   NcFile nc;
-  for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
-    std::string candidate = TemporaryBeside(output, attempt);
-    if (std::filesystem::exists(candidate, ec)) continue;
-    if (!nc.Create(candidate)) {
-      error = output + ": cannot be written (" + nc.Error() + ")";
-      return false;
-    }
-    temporary = candidate;
-  }
-  if (temporary.empty()) {
-    error = output + ": no free temporary name beside it";
+  if (temporary.empty() || !nc.Create(temporary)) {
+    error =
+        output + ": cannot be written (" + (temporary.empty() ? outputs.Error() : nc.Error()) + ")";
     return false;
   }
 
@@ -255,12 +243,9 @@ bool ExportToNetcdf(const std::vector<std::string>& inputs, const std::string& o
   for (OpenedSource& s : sources) s.reader->CloseFile();
   const bool closed = nc.Close();
   if (error.empty()) error = nc.Error();
-  if (ok && closed) {
-    std::filesystem::rename(temporary, output, ec);
-    if (!ec) return true;
-    error = output + ": cannot be replaced: " + ec.message();
-  }
-  std::filesystem::remove(temporary, ec);
+  if (!ok || !closed) return false;
+  if (outputs.Commit()) return true;
+  error = output + ": cannot be replaced: " + outputs.Error();
   return false;
 }
 

@@ -46,7 +46,7 @@ bool NcFile::Create(const std::string& path) {
   path_ = path;
   error_.clear();
   // Our own fill values are declared per variable; pre-filling every chunk would only cost time.
-  if (!Check(nc_create(path.c_str(), NC_NETCDF4 | NC_NOCLOBBER, &id_), "cannot be created")) {
+  if (!Check(nc_create(path.c_str(), NC_NETCDF4 | NC_CLOBBER, &id_), "cannot be created")) {
     id_ = -1;
     return false;
   }

@@ -21,7 +21,7 @@ class NcFile {
   NcFile(const NcFile&) = delete;
   NcFile& operator=(const NcFile&) = delete;
 
-  // Creates a new netCDF-4 file; fails when the path exists.
+  // Creates a netCDF-4 file, replacing what is at the path (the caller's temporary file).
   bool Create(const std::string& path);
   // Closes the file; false when anything failed since Create (this close included).
   bool Close();

@@ -1,10 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
 #include "convert/hex_decoder.h"
 #include "convert/hex_lines.h"
+#include "convert/tests/variants.h"
+#include "sim/upload.h"
 
 namespace tidora {
 namespace {
@@ -204,6 +210,99 @@ TEST(Coefficients, KeyMismatchIsAnError) {
   EXPECT_FALSE(d.ReadCoefficients(in));
   EXPECT_EQ(d.Coefficients().quartz.C1, 5);  // read before the bad line
   EXPECT_EQ(d.Header().recordLength, 25);    // the layout is still known
+}
+
+// Where each key's value belongs.
+double KeyValue(const HeaderCoefficients& c, const std::string& key) {
+  const QuartzCoefficients& q = c.quartz;
+  const StrainGaugeCoefficients& g = c.strain;
+  const std::map<std::string, double> fields = {{"U0", q.U0},
+                                                {"Y1", q.Y1},
+                                                {"Y2", q.Y2},
+                                                {"Y3", q.Y3},
+                                                {"C1", q.C1},
+                                                {"C2", q.C2},
+                                                {"C3", q.C3},
+                                                {"D1", q.D1},
+                                                {"D2", q.D2},
+                                                {"T1", q.T1},
+                                                {"T2", q.T2},
+                                                {"T3", q.T3},
+                                                {"T4", q.T4},
+                                                {"T5", q.T5},
+                                                {"PA0", g.PA0},
+                                                {"PA1", g.PA1},
+                                                {"PA2", g.PA2},
+                                                {"PTCA0", g.PTCA0},
+                                                {"PTCA1", g.PTCA1},
+                                                {"PTCA2", g.PTCA2},
+                                                {"PTCB0", g.PTCB0},
+                                                {"PTCB1", g.PTCB1},
+                                                {"PTCB2", g.PTCB2},
+                                                {"PTEMPA0", g.PTEMPA0},
+                                                {"PTEMPA1", g.PTEMPA1},
+                                                {"PTEMPA2", g.PTEMPA2},
+                                                {"M", c.M},
+                                                {"B", c.B},
+                                                {"OFFSET", c.offset},
+                                                {"FRA0", c.fra[0]},
+                                                {"FRA1", c.fra[1]},
+                                                {"FRA2", c.fra[2]},
+                                                {"FRA3", c.fra[3]},
+                                                {"FRA4", c.fra[4]},
+                                                {"FRA5", c.fra[5]},
+                                                {"FRA6", c.fra[6]},
+                                                {"TA0", c.ta[0]},
+                                                {"TA1", c.ta[1]},
+                                                {"TA2", c.ta[2]},
+                                                {"TA3", c.ta[3]},
+                                                {"CG", c.cond.G},
+                                                {"CH", c.cond.H},
+                                                {"CI", c.cond.I},
+                                                {"CJ", c.cond.J},
+                                                {"CTCOR", c.cond.CTcor},
+                                                {"CPCOR", c.cond.CPcor},
+                                                {"CSLOPE", c.cslope},
+                                                {"AI", c.AI},
+                                                {"XI", c.XI}};
+  auto it = fields.find(key);
+  return it == fields.end() ? std::nan("") : it->second;
+}
+
+// Every coefficient line of every family and variant lands in its own field, and a line
+// whose key is not the one expected there stops the reading.
+TEST(Coefficients, EveryListedKeyLandsInItsFieldAndAWrongKeyStops) {
+  for (const testing::Variant& v : testing::Variants()) {
+    SCOPED_TRACE(v.name);
+    const std::string text = sim::UploadFileText(sim::Simulate(v.options), "/tmp/a.hex");
+    auto read = [&](const std::string& upload, HeaderCoefficients& out) {
+      HexLineReader in;
+      in.OpenMemory(upload);
+      CHexDecoder d;
+      d.Reset(DefaultCoefficientsAtStart(), 2000, {});
+      EXPECT_EQ(d.ScanHeader(in), DecodeStatus::kOk);
+      const bool ok = d.ReadCoefficients(in);
+      out = d.Coefficients();
+      return ok;
+    };
+    HeaderCoefficients c;
+    ASSERT_TRUE(read(text, c));
+    // "*" and four characters, then "KEY = value".
+    const std::regex keyLine(R"(\n\*.{4}([A-Z][A-Z0-9]*) = ([^\r\n]+))");
+    int keys = 0;
+    for (std::sregex_iterator m(text.begin(), text.end(), keyLine), end; m != end; ++m) {
+      const std::string key = (*m)[1];
+      if (std::isnan(KeyValue(c, key))) continue;  // a status line of the same shape
+      SCOPED_TRACE(key);
+      ++keys;
+      EXPECT_EQ(KeyValue(c, key), std::strtod((*m)[2].str().c_str(), nullptr));
+      std::string renamed = text;
+      renamed.replace(static_cast<size_t>(m->position(1)), key.size(), "QQ");
+      HeaderCoefficients ignored;
+      EXPECT_FALSE(read(renamed, ignored));
+    }
+    EXPECT_GE(keys, 14);
+  }
 }
 
 TEST(OutputSwitches, FormsAndOrder) {

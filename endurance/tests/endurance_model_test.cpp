@@ -5,10 +5,17 @@
 namespace tidora::endurance {
 namespace {
 
-TEST(EnduranceModel, ConstantsKeepTheirFullPrecision) {
-  EXPECT_EQ(kLithiumEnergyJ, 550.8 * 3600);
-  EXPECT_NEAR(kAlkalineSelfDischargeJPerDay, 88.027397260274, 1e-9);
-  EXPECT_NEAR(kLithiumSelfDischargeJPerDay, 162.976438356164, 1e-9);
+// With no load a battery lasts as long as its self-discharge lets it: 5 % of the alkaline
+// pack a year is 20 years, 3 % of the lithium pack 33 1/3 years. Under a steady 1 W
+// (86400 J a day) the 550.8 Wh lithium pack lasts 550.8 / 24 days before self-discharge.
+TEST(EnduranceModel, BatteryFiguresFollowTheirRatedEnergyAndSelfDischarge) {
+  EXPECT_NEAR(AlkalineEnduranceDays(0), 20 * 365.0, 1e-9);
+  EXPECT_NEAR(LithiumEnduranceDays(0), 365.0 / 0.03, 1e-9);
+  EXPECT_NEAR(LithiumEnduranceDaysWithoutSelfDischarge(86400), 550.8 / 24, 1e-12);
+  // Under 1 W the self-discharge still counts: 22.9068 days of lithium, and the 178.5 Wh
+  // alkaline pack lasts 7.4299 days.
+  EXPECT_NEAR(LithiumEnduranceDays(86400), 22.90679, 5e-6);
+  EXPECT_NEAR(AlkalineEnduranceDays(86400), 7.42993, 5e-6);
 }
 
 // The recorder family's published planning figures: 15-minute tides, a burst every 4 tide

@@ -275,6 +275,25 @@ TEST(ExportBursts, ABurstLongerThanTheFirstFailsAndLeavesTheOldOutput) {
   EXPECT_NE(testing::ReadFile(nc), "old");
 }
 
+// An output named through a link is written to the link's target, which keeps its
+// permissions; the link stays a link.
+TEST(ExportFiles, AnOutputNamedThroughALinkReplacesTheTarget) {
+  TempDir dir;
+  const std::string wb = dir.file("b.wb"), target = dir.file("kept.nc"), link = dir.file("l.nc");
+  WriteBursts(wb, 3);
+  testing::WriteFile(target, "old");
+  std::filesystem::permissions(target, std::filesystem::perms::owner_read |
+                                           std::filesystem::perms::owner_write |
+                                           std::filesystem::perms::group_read);
+  std::filesystem::create_symlink("kept.nc", link);
+  Export({wb}, link);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_NE(testing::ReadFile(target), "old");
+  EXPECT_EQ(std::filesystem::status(target).permissions() & std::filesystem::perms::all,
+            std::filesystem::perms::owner_read | std::filesystem::perms::owner_write |
+                std::filesystem::perms::group_read);
+}
+
 TEST(ExportFiles, BadInputsGiveTheDataFileLibrarysMessages) {
   TempDir dir;
   std::string error;
