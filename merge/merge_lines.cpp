@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 
+#include "datafile/calendar.h"
 #include "datafile/textio.h"
 
 namespace tidora {
@@ -35,22 +36,6 @@ bool ReadTextLine(std::FILE* f, std::string& line, bool* cut) {
 }
 
 namespace {
-
-// Days from 1970-01-01 to a Gregorian date; any month and day, in 64 bits so that no input
-// can overflow.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  // Months outside 1..12 roll into the neighbouring years.
-  int64_t m0 = m - 1;
-  y += m0 >= 0 ? m0 / 12 : -((11 - m0) / 12);
-  m0 -= (m0 >= 0 ? m0 / 12 : -((11 - m0) / 12)) * 12;
-  m = m0 + 1;
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
 
 const int64_t kOriginDays = DaysFromCivil(1989, 1, 1);
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "platform/interaction.h"
 #include "postproc/page.h"
@@ -140,6 +141,21 @@ TEST_F(MergeRun, InterpolatesAcrossTheLeapDayAndReadsTwoDigitYears) {
   ASSERT_EQ(Run(4), 0);
   std::vector<double> expected{5.5, 5, 4.5, 4};
   EXPECT_EQ(Values(), expected);
+}
+
+TEST_F(MergeRun, TheLastSecondOfFebruaryIsOneSecondFromTheNextDay) {
+  // The second before, at and after 28 February 23:59:59, in a leap year and in a year that
+  // is none: each step is one second whether the next day is 29 February or 1 March.
+  settings.convertToWaterDepth = 0;
+  for (auto [year, nextMonth, nextDay] : {std::tuple{2004, 2, 29}, std::tuple{2100, 3, 1}}) {
+    testing::WriteFile(baro, BaroLine({2, 28, year, 23, 59, 58}, 14.0) +
+                                 BaroLine({nextMonth, nextDay, year, 0, 0, 0}, 16.0));
+    WriteTide({{{2, 28, year, 23, 59, 58}, 30},
+               {{2, 28, year, 23, 59, 59}, 30},
+               {{nextMonth, nextDay, year, 0, 0, 0}, 30}});
+    ASSERT_EQ(Run(3), 0) << year;
+    EXPECT_EQ(Values(), (std::vector<double>{16, 15, 14})) << year;
+  }
 }
 
 TEST_F(MergeRun, MillibarsAndWaterDepth) {
