@@ -43,24 +43,30 @@ int LinesOfBurst(CTGR41File& reader, const std::vector<int>& vars, int count) {
   }
 }
 
-std::string FormatValue(const DataArrays& data, int id, size_t index) {
+// The CSV text of a value, appended to `out`.
+void AppendValue(std::string& out, const DataArrays& data, int id, size_t index) {
   double v = data.Get(id, index);
-  if (id == kVarDateTime) return FormatDataDateTime(CalendarTime(v));
-  std::string text;
-  if (DataArrays::IsTimeId(id)) {
-    // Times within a burst are multiples of the sample period: to the microsecond, without
-    // the binary noise of the multiplication (3 x 0.1 s reads "0.3").
-    AppendFixed(text, v, 1, 6);
-    if (text.find('.') != std::string::npos) {
-      while (text.back() == '0') text.pop_back();
-      if (text.back() == '.') text.pop_back();
-    }
-    if (text == "-0") text = "0";
-  } else {
-    AppendShortest(text, static_cast<float>(v));
+  if (id == kVarDateTime) {
+    AppendDataDateTime(out, CalendarTime(v));
+    return;
   }
-  return text;
+  if (!DataArrays::IsTimeId(id)) {
+    AppendShortest(out, static_cast<float>(v));
+    return;
+  }
+  // Times within a burst are multiples of the sample period: to the microsecond, without
+  // the binary noise of the multiplication (3 x 0.1 s reads "0.3").
+  const size_t start = out.size();
+  AppendFixed(out, v, 1, 6);
+  if (out.find('.', start) != std::string::npos) {
+    while (out.back() == '0') out.pop_back();
+    if (out.back() == '.') out.pop_back();
+  }
+  if (out.compare(start, std::string::npos, "-0") == 0) out.replace(start, 2, "0");
 }
+
+// CSV text is handed to the stream in pieces of about this size.
+constexpr size_t kCsvChunk = 1 << 20;
 
 }  // namespace
 
@@ -204,16 +210,18 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
   DataArrays data;
   for (int id : vars) data.Want(id);
   long written = 0;
-  std::string line;
+  std::string text;
   auto emit = [&](size_t index, size_t perBurstIndex) {
-    line.clear();
     for (size_t i = 0; i < vars.size(); ++i) {
-      if (i) line += ',';
+      if (i) text += ',';
       size_t at = IsPerBurstValue(fileId, vars[i]) ? perBurstIndex : index;
-      line += FormatValue(data, vars[i], at);
+      AppendValue(text, data, vars[i], at);
     }
-    line += "\r\n";
-    out << line;
+    text += "\r\n";
+    if (text.size() >= kCsvChunk) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
     ++written;
   };
   int count = 0;
@@ -229,6 +237,7 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
         emit(static_cast<size_t>(i), 0);
     }
   }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
   const std::string dataError = reader->GetDataError();
   reader->CloseFile();
   out.flush();

@@ -18,6 +18,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The output is written in pieces of about this size.
+constexpr size_t kOutputChunk = 1 << 20;
+
 // Far beyond any pressure in psi or millibars (the converter's own limit is 99999.9999): such a
 // value, or nan or inf, would only turn the correction into inf or nan.
 bool IsUsablePressure(double p) {
@@ -60,10 +63,10 @@ CBaroMerge::~CBaroMerge() {
 }
 
 void CBaroMerge::CloseFiles() {
-  for (std::FILE** f : {&tide_, &baro_, &temp_}) {
-    if (*f) std::fclose(*f);
-    *f = nullptr;
-  }
+  tide_.Close();
+  baro_.Close();
+  if (temp_) std::fclose(temp_);
+  temp_ = nullptr;
 }
 
 void CBaroMerge::Warn(const std::string& text, const char* caption) {
@@ -111,13 +114,11 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
 }
 
 bool CBaroMerge::OpenInputs() {
-  baro_ = std::fopen(baroPath_.c_str(), "rb");
-  if (!baro_) {
+  if (!baro_.Open(baroPath_)) {
     Warn(baroPath_ + " could not be opened.", kInputErrorCaption);
     return false;
   }
-  tide_ = std::fopen(tidePath_.c_str(), "rb");
-  if (!tide_) {
+  if (!tide_.Open(tidePath_)) {
     Warn(tidePath_ + " could not be opened.", kInputErrorCaption);
     return false;
   }
@@ -134,7 +135,7 @@ bool CBaroMerge::ReadTideHeader(std::string& first) {
   tideLineNumber_ = 1;
   switch (ClassifyTideFirstLine(first)) {
     case TideFirstLine::kData:
-      std::rewind(tide_);
+      tide_.Rewind();
       tideLineNumber_ = 0;
       break;
     case TideFirstLine::kPsia:
@@ -165,9 +166,7 @@ bool CBaroMerge::StartOutput(const std::string& first) {
     Warn(outputPath_ + " could not be created.", kOutputErrorCaption);
     return false;
   }
-  const std::string header =
-      MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()) + "\r\n";
-  std::fwrite(header.data(), 1, header.size(), temp_);
+  out_ = MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()) + "\r\n";
   return true;
 }
 
@@ -181,7 +180,7 @@ bool CBaroMerge::NextTideLine(std::string& line) {
     TideLineError("is longer than 127 characters.");
     return false;
   }
-  if (!HoldsPressureField(line)) {
+  if (!LocatePressureField(line, fieldStart_, fieldEnd_)) {
     TideLineError("is too short to hold a pressure value.");
     return false;
   }
@@ -230,7 +229,7 @@ CBaroMerge::Outcome CBaroMerge::MergeTideLines() {
   // a line the data file library passed over must not cut the file short when the output
   // replaces it. Blank lines carry nothing and are left out.
   const long step = scanCount_ / 100 > 1 ? scanCount_ / 100 : 1;
-  std::string line, out;
+  std::string line;
   for (long i = 0;; ++i) {
     if (i % step == 0) {
       if (stop_ && stop_->StopRequested()) return Outcome::kStopped;
@@ -239,9 +238,9 @@ CBaroMerge::Outcome CBaroMerge::MergeTideLines() {
     }
     if (!NextTideLine(line)) break;
     const double b = BaroAt(tideSample_.Seconds());
-    out.clear();
-    RewriteTideLine(line, CorrectedValue(settings_, tideSample_.pressure, b), out);
-    std::fwrite(out.data(), 1, out.size(), temp_);
+    RewriteTideLine(line, fieldStart_, fieldEnd_,
+                    CorrectedValue(settings_, tideSample_.pressure, b), out_);
+    if (out_.size() >= kOutputChunk) WriteOut();
     ++linesWritten_;
   }
   if (tideLineFailed_) return Outcome::kError;
@@ -252,7 +251,13 @@ CBaroMerge::Outcome CBaroMerge::MergeTideLines() {
   return Outcome::kDone;
 }
 
+void CBaroMerge::WriteOut() {
+  std::fwrite(out_.data(), 1, out_.size(), temp_);
+  out_.clear();
+}
+
 CBaroMerge::Outcome CBaroMerge::FinishOutput() {
+  WriteOut();
   const bool writeFailed = std::fflush(temp_) != 0 || std::ferror(temp_) != 0;
   const bool closeFailed = std::fclose(temp_) != 0;
   temp_ = nullptr;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datafile/physical_constants.h"
+#include "datafile/textio.h"
 #include "merge/merge_lines.h"
 #include "merge/merge_settings.h"
 #include "platform/output_files.h"
@@ -68,6 +69,7 @@ class CBaroMerge {
   bool ReadTideHeader(std::string& first);
   bool StartOutput(const std::string& first);
   Outcome MergeTideLines();
+  void WriteOut();
   Outcome FinishOutput();
   // The next non-blank tide line, parsed into tideSample_; false at the end of the file and
   // after a line that cannot be merged (then tideLineFailed_ is set).
@@ -90,10 +92,12 @@ class CBaroMerge {
   CPostProcPage* page_;
   ProcessControl* stop_;
   std::string tidePath_, baroPath_, tempPath_;
-  std::FILE* tide_ = nullptr;
-  std::FILE* baro_ = nullptr;
+  TextLineReader tide_;
+  TextLineReader baro_;
   std::FILE* temp_ = nullptr;
-  OutputSet output_;  // the temporary file, renamed into place by a whole run
+  std::string out_;                       // output not yet written
+  size_t fieldStart_ = 0, fieldEnd_ = 0;  // the pressure field of the tide line read
+  OutputSet output_;                      // the temporary file, renamed into place by a whole run
   // Fields a line does not supply keep the previous line's values.
   BaroReading baroReading_;
   TideSample tideSample_;
