@@ -5,6 +5,7 @@
 
 #include "datafile/textio.h"
 #include "datafile/tgr41file.h"
+#include "datafile/tidfile.h"
 #include "datafile/wavefiles.h"
 #include "datafile/writers.h"
 #include "outside/utility.h"
@@ -138,8 +139,11 @@ std::vector<int> DefaultDumpVariables(CTGR41File& reader) {
   return ids;
 }
 
-std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
-                                         Interaction* ui, int* rowsOut, int* nSubTitlesOut) {
+namespace {
+
+// OpenDataFile; with readOnce a tide file is looked at only up to its first record.
+std::unique_ptr<CTGR41File> OpenReader(const std::string& path, std::string& error, Interaction* ui,
+                                       int* rowsOut, int* nSubTitlesOut, bool readOnce) {
   int fileId = FileIdFromExtension(path);
   std::string ext;
   ExtractExtension(path, ext);
@@ -166,6 +170,7 @@ std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& e
     error = path + ": cannot be opened";
     return nullptr;
   }
+  if (auto* tide = dynamic_cast<CTidFile*>(reader.get())) tide->StopInfoAtFirstRecord(readOnce);
   int nSubTitles = 0;
   const int rows = reader->ReadFileInfo(path, nSubTitles);
   if (rowsOut) *rowsOut = rows;
@@ -176,6 +181,13 @@ std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& e
     return nullptr;
   }
   return reader;
+}
+
+}  // namespace
+
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
+                                         Interaction* ui, int* rowsOut, int* nSubTitlesOut) {
+  return OpenReader(path, error, ui, rowsOut, nSubTitlesOut, false);
 }
 
 bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, const std::string& path,
@@ -197,7 +209,8 @@ bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, cons
 
 bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
                      std::string& error, long maxRows) {
-  std::unique_ptr<CTGR41File> reader = OpenDataFile(path, error);
+  // The dump reads the file through once: no rows are counted beforehand.
+  std::unique_ptr<CTGR41File> reader = OpenReader(path, error, nullptr, nullptr, nullptr, true);
   if (!reader) return false;
   const int fileId = reader->GetFileID();
   std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;

@@ -54,8 +54,11 @@ bool TextLineReader::ReadUpToLineEnd(std::string& line, size_t maxChars, bool& c
     if (pos_ >= len_ && !Fill()) break;
     const char* start = buffer_.data() + pos_;
     const size_t avail = len_ - pos_;
-    size_t take = 0;
-    while (take < avail && start[take] != '\n' && start[take] != '\r') ++take;
+    // The first line feed, and a carriage return before it, by the library's fast search.
+    const void* lf = std::memchr(start, '\n', avail);
+    size_t take = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) : avail;
+    if (const void* cr = std::memchr(start, '\r', take))
+      take = static_cast<size_t>(static_cast<const char*>(cr) - start);
     any = true;
     const size_t room = line.size() < maxChars ? maxChars - line.size() : 0;
     if (take > room) cut = true;
@@ -135,9 +138,15 @@ bool FieldScanner::Long(long& value) {
   const char* s = SignedDigits(negative);
   if (!s) return false;
   unsigned long magnitude = 0;
-  auto [next, ec] = std::from_chars(s, end_, magnitude);
+  bool tooLarge = false;
+  const char* next = s;
+  for (; next < end_ && *next >= '0' && *next <= '9'; ++next) {
+    const unsigned long digit = static_cast<unsigned long>(*next - '0');
+    if (magnitude > (ULONG_MAX - digit) / 10) tooLarge = true;
+    magnitude = magnitude * 10 + digit;
+  }
   unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
-  if (ec != std::errc() || magnitude > limit) return false;
+  if (tooLarge || magnitude > limit) return false;
   value = negative ? static_cast<long>(0UL - magnitude) : static_cast<long>(magnitude);
   p_ = next;
   return true;

@@ -170,6 +170,7 @@ int CTidFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
     }
     lastRecord = r.record;
     ++recordLines;
+    if (infoToFirstRecord_) break;
   }
 
   // The record number on the last line counts the records; a file whose numbers start again

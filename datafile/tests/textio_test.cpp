@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -219,6 +220,31 @@ TEST(FixedFormatting, MatchesPrintfForMillionsOfValuesTiesAndNearTies) {
   for (double v : specials)
     for (auto [w, p] : kFixedFormats) EXPECT_TRUE(check(v, w, p)) << v << " " << w << "." << p;
   EXPECT_EQ(checked, 1000000);
+}
+
+}  // namespace
+}  // namespace tidora
+
+namespace tidora {
+namespace {
+
+TEST(FieldScanner, LongRefusesWhatNoLongHoldsAndStaysPut) {
+  long v = 7;
+  for (const char* text : {"9223372036854775808", "18446744073709551615", "18446744073709551616",
+                           "-9223372036854775809", "123456789012345678901234567890"}) {
+    FieldScanner s(text);
+    EXPECT_FALSE(s.Long(v)) << text;
+    EXPECT_EQ(s.Rest(), text);
+  }
+  EXPECT_EQ(v, 7);
+  FieldScanner edges(" 9223372036854775807 -9223372036854775808 +0042x");
+  ASSERT_TRUE(edges.Long(v));
+  EXPECT_EQ(v, LONG_MAX);
+  ASSERT_TRUE(edges.Long(v));
+  EXPECT_EQ(v, LONG_MIN);
+  ASSERT_TRUE(edges.Long(v));
+  EXPECT_EQ(v, 42);
+  EXPECT_EQ(edges.Rest(), "x");
 }
 
 }  // namespace
