@@ -5,7 +5,6 @@
 
 #include "bench/bench_support.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -125,19 +124,19 @@ class CountingBuffer : public std::streambuf {
 
 void BM_DumpTideFile(benchmark::State& state) {
   Files& f = TheFiles();
-  std::chrono::steady_clock::duration spent{};
+  bench::Stopwatch clock;
   CountingBuffer buffer;
   for (auto _ : state) {
     std::ostream out(&buffer);
     std::string error;
-    const auto start = std::chrono::steady_clock::now();
+    clock.Start();
     if (!DumpDataFileCsv(f.bigTid, {}, out, error)) {
       state.SkipWithError(error.c_str());
       break;
     }
-    spent += std::chrono::steady_clock::now() - start;
+    clock.Stop();
   }
-  const double seconds = std::chrono::duration<double>(spent).count();
+  const double seconds = clock.Seconds();
   state.SetItemsProcessed(state.iterations() * kDumpRecords);  // rows per second
   state.counters["csv_mb"] =
       static_cast<double>(buffer.bytes) / 1e6 / static_cast<double>(state.iterations());

@@ -7,7 +7,6 @@
 #include "bench/bench_support.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -67,18 +66,6 @@ MergeFiles& TheFiles() {
   return files;
 }
 
-// Wall seconds of the state's iterations, measured beside the benchmark's own clock.
-class Stopwatch {
- public:
-  void Start() { start_ = std::chrono::steady_clock::now(); }
-  void Stop() { total_ += std::chrono::steady_clock::now() - start_; }
-  double Seconds() const { return std::chrono::duration<double>(total_).count(); }
-
- private:
-  std::chrono::steady_clock::time_point start_;
-  std::chrono::steady_clock::duration total_{};
-};
-
 long PeakMemoryKb() {
   rusage r{};
   getrusage(RUSAGE_SELF, &r);
@@ -93,7 +80,7 @@ void BM_MergeTideLines(benchmark::State& state) {
   tidora::CInteractionPage page(ui);
   tidora::ProcessControl stop;
   const long before = PeakMemoryKb();
-  Stopwatch clock;
+  bench::Stopwatch clock;
   long written = 0;
   for (auto _ : state) {
     ui.Clear();
@@ -122,7 +109,7 @@ void BM_MergeCommand(benchmark::State& state) {
   MergeFiles& files = TheFiles();
   tidora::ScriptedInteraction ui;
   ui.defaultAnswer = tidora::MsgAnswer::Yes;
-  Stopwatch clock;
+  bench::Stopwatch clock;
   long written = 0;
   for (auto _ : state) {
     clock.Start();
@@ -148,6 +135,6 @@ void BM_MergeCommand(benchmark::State& state) {
   state.counters["x_plain_read"] = clock.Seconds() / static_cast<double>(state.iterations()) /
                                    bench::PlainReadSeconds(files.tide);
 }
-BENCHMARK(BM_MergeCommand)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MergeCommand)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 
 }  // namespace
