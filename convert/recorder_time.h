@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "datafile/calendar.h"
+
 namespace tidora {
 
 // The recorders' time bases.
@@ -11,7 +13,7 @@ std::tm Time2000ToTm(double seconds);
 double TmToTime2000(const std::tm& t);
 
 // The older recorder: seconds since 1989-01-01 00:00:00 in 365-day years.
-inline constexpr double kTidewellYearSeconds = 31536000.0;
+inline constexpr double kTidewellYearSeconds = static_cast<double>(kRecorderYearSeconds);
 // Raw times below this count from the start of the start year.
 inline constexpr double kTidewellRawLimit = 63000000.0;
 
@@ -19,9 +21,9 @@ inline constexpr double kTidewellRawLimit = 63000000.0;
 // up to the start year (none when the start year is before 1990).
 double TidewellAdjustRawTime(double raw, int startYear);
 
-// Date of a time in the 1989-based calendar. The recorder's clock knows no leap days: when the
-// end of February 28 of a leap year (1996 to 2032) lies between the run's start time and the
-// time, one day is taken off and February 28 shows as February 29.
+// Date of a time in the 1989-based calendar (see RecorderTime): the recorder's clock knows no
+// leap days, so a time after the last second of 28 February of a leap year the run lived
+// through is dated a day earlier, and the recorder's 28 February shows as 29 February.
 std::tm TidewellTimeToTm(double seconds, double runStart);
 
 }  // namespace tidora

@@ -5,6 +5,7 @@
 
 #include "datafile/textio.h"
 #include "datafile/tgr41file.h"
+#include "datafile/tidfile.h"
 #include "datafile/wavefiles.h"
 #include "datafile/writers.h"
 #include "outside/utility.h"
@@ -43,24 +44,30 @@ int LinesOfBurst(CTGR41File& reader, const std::vector<int>& vars, int count) {
   }
 }
 
-std::string FormatValue(const DataArrays& data, int id, size_t index) {
+// The CSV text of a value, appended to `out`.
+void AppendValue(std::string& out, const DataArrays& data, int id, size_t index) {
   double v = data.Get(id, index);
-  if (id == kVarDateTime) return FormatDataDateTime(CalendarTime(v));
-  std::string text;
-  if (DataArrays::IsTimeId(id)) {
-    // Times within a burst are multiples of the sample period: to the microsecond, without
-    // the binary noise of the multiplication (3 x 0.1 s reads "0.3").
-    AppendFixed(text, v, 1, 6);
-    if (text.find('.') != std::string::npos) {
-      while (text.back() == '0') text.pop_back();
-      if (text.back() == '.') text.pop_back();
-    }
-    if (text == "-0") text = "0";
-  } else {
-    AppendShortest(text, static_cast<float>(v));
+  if (id == kVarDateTime) {
+    AppendDataDateTime(out, CalendarTime(v));
+    return;
   }
-  return text;
+  if (!DataArrays::IsTimeId(id)) {
+    AppendShortest(out, static_cast<float>(v));
+    return;
+  }
+  // Times within a burst are multiples of the sample period: to the microsecond, without
+  // the binary noise of the multiplication (3 x 0.1 s reads "0.3").
+  const size_t start = out.size();
+  AppendFixed(out, v, 1, 6);
+  if (out.find('.', start) != std::string::npos) {
+    while (out.back() == '0') out.pop_back();
+    if (out.back() == '.') out.pop_back();
+  }
+  if (out.compare(start, std::string::npos, "-0") == 0) out.replace(start, 2, "0");
 }
+
+// CSV text is handed to the stream in pieces of about this size.
+constexpr size_t kCsvChunk = 1 << 20;
 
 }  // namespace
 
@@ -132,8 +139,11 @@ std::vector<int> DefaultDumpVariables(CTGR41File& reader) {
   return ids;
 }
 
-std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
-                                         Interaction* ui, int* rowsOut, int* nSubTitlesOut) {
+namespace {
+
+// OpenDataFile; with readOnce a tide file is looked at only up to its first record.
+std::unique_ptr<CTGR41File> OpenReader(const std::string& path, std::string& error, Interaction* ui,
+                                       int* rowsOut, int* nSubTitlesOut, bool readOnce) {
   int fileId = FileIdFromExtension(path);
   std::string ext;
   ExtractExtension(path, ext);
@@ -160,6 +170,7 @@ std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& e
     error = path + ": cannot be opened";
     return nullptr;
   }
+  if (auto* tide = dynamic_cast<CTidFile*>(reader.get())) tide->StopInfoAtFirstRecord(readOnce);
   int nSubTitles = 0;
   const int rows = reader->ReadFileInfo(path, nSubTitles);
   if (rowsOut) *rowsOut = rows;
@@ -170,6 +181,13 @@ std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& e
     return nullptr;
   }
   return reader;
+}
+
+}  // namespace
+
+std::unique_ptr<CTGR41File> OpenDataFile(const std::string& path, std::string& error,
+                                         Interaction* ui, int* rowsOut, int* nSubTitlesOut) {
+  return OpenReader(path, error, ui, rowsOut, nSubTitlesOut, false);
 }
 
 bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, const std::string& path,
@@ -191,7 +209,8 @@ bool CheckVariablesInFile(CTGR41File& reader, const std::vector<int>& vars, cons
 
 bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested, std::ostream& out,
                      std::string& error, long maxRows) {
-  std::unique_ptr<CTGR41File> reader = OpenDataFile(path, error);
+  // The dump reads the file through once: no rows are counted beforehand.
+  std::unique_ptr<CTGR41File> reader = OpenReader(path, error, nullptr, nullptr, nullptr, true);
   if (!reader) return false;
   const int fileId = reader->GetFileID();
   std::vector<int> vars = requested.empty() ? DefaultDumpVariables(*reader) : requested;
@@ -204,16 +223,18 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
   DataArrays data;
   for (int id : vars) data.Want(id);
   long written = 0;
-  std::string line;
+  std::string text;
   auto emit = [&](size_t index, size_t perBurstIndex) {
-    line.clear();
     for (size_t i = 0; i < vars.size(); ++i) {
-      if (i) line += ',';
+      if (i) text += ',';
       size_t at = IsPerBurstValue(fileId, vars[i]) ? perBurstIndex : index;
-      line += FormatValue(data, vars[i], at);
+      AppendValue(text, data, vars[i], at);
     }
-    line += "\r\n";
-    out << line;
+    text += "\r\n";
+    if (text.size() >= kCsvChunk) {
+      out.write(text.data(), static_cast<std::streamsize>(text.size()));
+      text.clear();
+    }
     ++written;
   };
   int count = 0;
@@ -229,6 +250,7 @@ bool DumpDataFileCsv(const std::string& path, const std::vector<int>& requested,
         emit(static_cast<size_t>(i), 0);
     }
   }
+  out.write(text.data(), static_cast<std::streamsize>(text.size()));
   const std::string dataError = reader->GetDataError();
   reader->CloseFile();
   out.flush();

@@ -45,26 +45,50 @@ bool TextLineReader::Fill() {
   return true;
 }
 
-bool TextLineReader::ReadLine(std::string& line, size_t maxChars) {
+bool TextLineReader::ReadUpToLineEnd(std::string& line, size_t maxChars, bool& cr, bool& cut) {
   line.clear();
+  cr = cut = false;
   if (!file_) return false;
   bool any = false;
   for (;;) {
     if (pos_ >= len_ && !Fill()) break;
     const char* start = buffer_.data() + pos_;
     const size_t avail = len_ - pos_;
-    size_t take = 0;
-    while (take < avail && start[take] != '\n' && start[take] != '\r') ++take;
+    // The first line feed, and a carriage return before it, by the library's fast search.
+    const void* lf = std::memchr(start, '\n', avail);
+    size_t take = lf ? static_cast<size_t>(static_cast<const char*>(lf) - start) : avail;
+    if (const void* cr = std::memchr(start, '\r', take))
+      take = static_cast<size_t>(static_cast<const char*>(cr) - start);
     any = true;
-    if (line.size() < maxChars) line.append(start, std::min(take, maxChars - line.size()));
+    const size_t room = line.size() < maxChars ? maxChars - line.size() : 0;
+    if (take > room) cut = true;
+    line.append(start, std::min(take, room));
     pos_ += take;
     if (take == avail) continue;
     // LF, CR LF and a lone CR all end a line.
-    const bool cr = buffer_[pos_] == '\r';
+    cr = buffer_[pos_] == '\r';
     ++pos_;
     if (cr && (pos_ < len_ || Fill()) && buffer_[pos_] == '\n') ++pos_;
     break;
   }
+  return any;
+}
+
+bool TextLineReader::ReadLine(std::string& line, size_t maxChars) {
+  bool cr, cut;
+  return ReadUpToLineEnd(line, maxChars, cr, cut);
+}
+
+bool TextLineReader::ReadLineKeepingCr(std::string& line, size_t maxChars, bool* cut) {
+  bool cr, passed;
+  const bool any = ReadUpToLineEnd(line, maxChars, cr, passed);
+  if (cr) {
+    if (line.size() < maxChars)
+      line.push_back('\r');
+    else
+      passed = true;
+  }
+  if (cut) *cut = passed;
   return any;
 }
 
@@ -79,10 +103,6 @@ bool TextLineReader::Seek(int64_t position) {
   pos_ = len_ = 0;
   atEnd_ = false;
   return true;
-}
-
-bool IsBlankChar(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 bool IsBlankLine(std::string_view line) {
@@ -118,9 +138,15 @@ bool FieldScanner::Long(long& value) {
   const char* s = SignedDigits(negative);
   if (!s) return false;
   unsigned long magnitude = 0;
-  auto [next, ec] = std::from_chars(s, end_, magnitude);
+  bool tooLarge = false;
+  const char* next = s;
+  for (; next < end_ && *next >= '0' && *next <= '9'; ++next) {
+    const unsigned long digit = static_cast<unsigned long>(*next - '0');
+    if (magnitude > (ULONG_MAX - digit) / 10) tooLarge = true;
+    magnitude = magnitude * 10 + digit;
+  }
   unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
-  if (ec != std::errc() || magnitude > limit) return false;
+  if (tooLarge || magnitude > limit) return false;
   value = negative ? static_cast<long>(0UL - magnitude) : static_cast<long>(magnitude);
   p_ = next;
   return true;
@@ -255,7 +281,45 @@ bool ParseWholeNumber(std::string_view text, long& value) {
   return true;
 }
 
+namespace {
+
+constexpr uint64_t kPowersOfTen[] = {
+    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ULL};
+
+// "%<width>.<precision>f" of a value whose rounding is plain to see: the value scaled by
+// 10^precision is below 2^52 and not within a few units in its last place of a half, so that
+// the scaled double and the exact binary value round to the same integer. False (nothing
+// appended) for every other value: a near tie, NaN, an infinity, a huge value.
+bool AppendFixedFast(std::string& out, double value, int width, int precision) {
+  if (precision < 0 || precision > 10 || !std::isfinite(value)) return false;
+  const bool negative = std::signbit(value);
+  const double scaled = std::fabs(value) * static_cast<double>(kPowersOfTen[precision]);
+  if (!(scaled < 4503599627370496.0)) return false;  // 2^52
+  const double whole = std::floor(scaled);
+  const double margin = 4 * (std::nextafter(scaled, HUGE_VAL) - scaled);
+  if (std::fabs(scaled - whole - 0.5) <= margin) return false;
+  const uint64_t n = static_cast<uint64_t>(whole) + (scaled - whole > 0.5 ? 1 : 0);
+  char buf[40];
+  char* end = buf + sizeof buf;
+  char* p = end;
+  uint64_t integral = n / kPowersOfTen[precision], fraction = n % kPowersOfTen[precision];
+  for (int i = 0; i < precision; ++i, fraction /= 10) *--p = static_cast<char>('0' + fraction % 10);
+  if (precision > 0) *--p = '.';
+  do {
+    *--p = static_cast<char>('0' + integral % 10);
+    integral /= 10;
+  } while (integral);
+  if (negative) *--p = '-';
+  const size_t len = static_cast<size_t>(end - p);
+  if (static_cast<int>(len) < width) out.append(static_cast<size_t>(width) - len, ' ');
+  out.append(p, len);
+  return true;
+}
+
+}  // namespace
+
 void AppendFixed(std::string& out, double value, int width, int precision) {
+  if (AppendFixedFast(out, value, width, precision)) return;
   char buf[512];
   auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
   size_t n = res.ec == std::errc() ? static_cast<size_t>(res.ptr - buf) : 0;

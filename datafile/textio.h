@@ -32,6 +32,10 @@ class TextLineReader {
   // Reads the next line without its end (LF, CR LF or a lone CR), keeping at most `maxChars`
   // characters and passing over the rest of a longer line. False at the end of the file.
   bool ReadLine(std::string& line, size_t maxChars = kMaxLineChars);
+  // The same, but a carriage return that ends the line (alone or before a line feed) stays
+  // part of it as its last character when there is room for it; `cut` (when given) tells
+  // whether characters were passed over.
+  bool ReadLineKeepingCr(std::string& line, size_t maxChars, bool* cut = nullptr);
   // Byte position of the next character to be read.
   int64_t Tell() const { return bufferStart_ + static_cast<int64_t>(pos_); }
   // Moves to a byte position (past the end is allowed: reading then finds the end).
@@ -40,6 +44,9 @@ class TextLineReader {
 
  private:
   bool Fill();
+  // Reads up to the line end (see ReadLine); `cr` tells whether a carriage return ended the
+  // line, `cut` whether characters were passed over.
+  bool ReadUpToLineEnd(std::string& line, size_t maxChars, bool& cr, bool& cut);
 
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
@@ -75,7 +82,9 @@ class FieldScanner {
   const char* end_;
 };
 
-bool IsBlankChar(char c);
+inline bool IsBlankChar(char c) {
+  return c == ' ' || (c >= '\t' && c <= '\r');  // blank, tab, LF, VT, FF, CR
+}
 // True when the line holds nothing but white space.
 bool IsBlankLine(std::string_view line);
 // First blank-separated word of a line (empty when there is none).

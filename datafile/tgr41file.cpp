@@ -7,71 +7,12 @@
 #include <new>
 #include <typeinfo>
 
+#include "datafile/calendar.h"
 #include "outside/utility.h"
 
 namespace tidora {
 namespace {
 
-// Days from 1970-01-01 to a date of the proleptic Gregorian calendar.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  // Months outside 1..12 carry into the year, as mktime does.
-  int64_t m0 = m - 1;
-  y += m0 >= 0 ? m0 / 12 : -((11 - m0) / 12);
-  m = m0 - 12 * (m0 >= 0 ? m0 / 12 : -((11 - m0) / 12)) + 1;
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
-
-void CivilFromDays(int64_t z, int64_t& y, int& m, int& d) {
-  z += 719468;
-  const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-  const int64_t doe = z - era * 146097;
-  const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-  y = yoe + era * 400;
-  const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-  const int64_t mp = (5 * doy + 2) / 153;
-  d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-  m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-  y += m <= 2;
-}
-
-// Whole seconds of a time value, kept within some 300 000 years so that every later step
-// stays inside its integer type.
-int64_t WholeSeconds(double t) {
-  if (!std::isfinite(t)) return 0;
-  t = std::clamp(t, -1e13, 1e13);
-  return static_cast<int64_t>(std::floor(t));
-}
-
-int64_t FloorDiv(int64_t a, int64_t b) {
-  return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-// Fills a tm from seconds counted from the start of the day `epochDays` (days from 1970).
-void FillGregorian(int64_t seconds, int64_t epochDays, std::tm* out) {
-  int64_t days = FloorDiv(seconds, 86400);
-  int64_t rem = seconds - days * 86400;
-  int64_t y;
-  int m, d;
-  CivilFromDays(epochDays + days, y, m, d);
-  *out = std::tm{};
-  out->tm_sec = static_cast<int>(rem % 60);
-  out->tm_min = static_cast<int>(rem / 60 % 60);
-  out->tm_hour = static_cast<int>(rem / 3600);
-  out->tm_mday = d;
-  out->tm_mon = m - 1;
-  out->tm_year = static_cast<int>(y - 1900);
-  int64_t absDays = epochDays + days;
-  out->tm_wday = static_cast<int>(((absDays % 7) + 11) % 7);  // 1970-01-01 was a Thursday
-  out->tm_yday = static_cast<int>(absDays - DaysFromCivil(y, 1, 1));
-}
-
-constexpr int kDaysBeforeMonth[12] = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-constexpr int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
 constexpr int kMaxSubTitles = 1 << 22;
 
 }  // namespace
@@ -131,17 +72,12 @@ double CalendarSeconds(const std::tm& t) {
 }
 
 std::tm CalendarTime(double seconds) {
-  std::tm t{};
-  FillGregorian(WholeSeconds(seconds), 0, &t);
-  return t;
+  return GregorianTime(WholeSeconds(seconds), 0);
 }
 
 // ---- CTGR41File ----
 
-CTGR41File::CTGR41File() {
-  for (size_t i = 0; i < leapInstants_.size(); ++i)
-    leapInstants_[i] = DateTimeToSec(1996 + 4 * static_cast<int>(i), 2, 28, 23, 59, 59);
-}
+CTGR41File::CTGR41File() = default;
 
 CTGR41File::~CTGR41File() = default;
 
@@ -256,72 +192,21 @@ void CTGR41File::SetSubTitle(int i, const std::string& text) {
 
 unsigned long CTGR41File::DateTimeToSec(int year, int month, int day, int hour, int minute,
                                         int second) {
-  int64_t s = year >= 1990 ? (int64_t{year} - 1989) * 31536000 : 0;
-  int64_t days = (month >= 1 && month <= 12) ? kDaysBeforeMonth[month - 1] : (month > 12 ? 365 : 0);
-  days += int64_t{day} - 1;
-  s += days * 86400 + int64_t{hour} * 3600 + int64_t{minute} * 60 + second;
-  return static_cast<unsigned long>(s);
+  return static_cast<unsigned long>(RecorderSeconds(year, month, day, hour, minute, second));
 }
 
 bool CTGR41File::IsLeapYear(unsigned long t) const {
-  // The instant itself is the last second of February 28: only later times have passed the
-  // leap day.
-  for (unsigned long instant : leapInstants_)
-    if (static_cast<double>(instant) >= startTime_ && instant < t) return true;
-  return false;
+  return RecorderLeapDayPassed(static_cast<int64_t>(t), startTime_);
 }
 
 void CTGR41File::AddP41Time(double t, std::tm* out) const {
   if (!out) return;
-  if (timeFrom2000_) {
-    FillGregorian(WholeSeconds(t), DaysFromCivil(2000, 1, 1), out);
-    return;
-  }
-  int64_t whole = std::max<int64_t>(0, WholeSeconds(t));
-  unsigned long ut = static_cast<unsigned long>(whole);
-  bool dayTaken = false;
-  if (IsLeapYear(ut) && ut >= 86400) {
-    ut -= 86400;
-    dayTaken = true;
-  }
-  // Add to the base with carries; February always has 28 days in this calendar.
-  unsigned long total = ut + static_cast<unsigned long>(baseSec_) +
-                        static_cast<unsigned long>(baseMin_) * 60 +
-                        static_cast<unsigned long>(baseHour_) * 3600;
-  int sec = static_cast<int>(total % 60);
-  total /= 60;
-  int min = static_cast<int>(total % 60);
-  total /= 60;
-  int hour = static_cast<int>(total % 24);
-  unsigned long days = total / 24 + static_cast<unsigned long>(baseDay_ - 1);
-  int64_t year = baseYear_;
-  int mon = baseMonth_;
-  // Whole years first (365 days from any month start back to the same month), then months.
-  year += static_cast<int64_t>(days / 365);
-  days %= 365;
-  while (days >= static_cast<unsigned long>(kDaysInMonth[mon])) {
-    days -= static_cast<unsigned long>(kDaysInMonth[mon]);
-    if (++mon == 12) {
-      mon = 0;
-      ++year;
-    }
-  }
-  int mday = static_cast<int>(days) + 1;
-  if (dayTaken && (year + 1900) % 4 == 0 && mon == 1 && mday == 28) mday = 29;
-  *out = std::tm{};
-  out->tm_sec = sec;
-  out->tm_min = min;
-  out->tm_hour = hour;
-  out->tm_mday = mday;
-  out->tm_mon = mon;
-  out->tm_year = static_cast<int>(year);
-  int64_t absDays = DaysFromCivil(year + 1900, mon + 1, mday);
-  out->tm_wday = static_cast<int>(((absDays % 7) + 11) % 7);
-  out->tm_yday = static_cast<int>(absDays - DaysFromCivil(year + 1900, 1, 1));
+  *out = timeFrom2000_ ? GregorianTime(WholeSeconds(t), DaysFromCivil(2000, 1, 1))
+                       : RecorderTime(t, startTime_);
 }
 
 void CTGR41File::SecToTm(double t, std::tm* out) {
-  if (out) FillGregorian(WholeSeconds(t), DaysFromCivil(1989, 1, 1), out);
+  if (out) *out = GregorianTime(WholeSeconds(t), DaysFromCivil(1989, 1, 1));
 }
 
 // ---- Object helpers ----

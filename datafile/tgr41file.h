@@ -249,10 +249,7 @@ class CTGR41File {
   int nSubTitles_ = 0;
   bool subTitlesMade_ = false;
   std::vector<std::string> subTitles_;  // grows as subtitles are set, up to nSubTitles_
-  // TIDEWELL calendar base: 1989-01-01 00:00:00.
-  int baseSec_ = 0, baseMin_ = 0, baseHour_ = 0, baseDay_ = 1, baseMonth_ = 0, baseYear_ = 89;
   double startTime_ = 0;
-  std::array<unsigned long, 10> leapInstants_{};
   bool timeFrom2000_ = false;
   Interaction* ui_ = nullptr;
   std::string dataError_;

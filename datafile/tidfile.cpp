@@ -28,15 +28,28 @@ constexpr int kOfferedDensities[4] = {kVarSigmaTheta, kVarSigmaT, kVarSigma1, kV
 
 }  // namespace
 
-TideRecord ParseTideRecord(std::string_view line) {
-  TideRecord r;
-  FieldScanner s(line);
+namespace {
+
+// The record number, date and time of a record line: the number of those fields read (7 for
+// all of them), as scanf counts.
+int ScanRecordAndTime(FieldScanner& s, TideRecord& r) {
   int n = 0;
-  if (!s.Int(r.record)) return r;
+  if (!s.Int(r.record)) return n;
   ++n;
   if (s.Int(r.month) && ++n && s.Literal('/') && s.Int(r.day) && ++n && s.Literal('/') &&
       s.Int(r.year) && ++n && s.Int(r.hour) && ++n && s.Literal(':') && s.Int(r.minute) && ++n &&
-      s.Literal(':') && s.Int(r.second) && ++n) {
+      s.Literal(':') && s.Int(r.second))
+    ++n;
+  return n;
+}
+
+}  // namespace
+
+TideRecord ParseTideRecord(std::string_view line) {
+  TideRecord r;
+  FieldScanner s(line);
+  int n = ScanRecordAndTime(s, r);
+  if (n == 7) {
     for (double& v : r.values) {
       if (!s.Double(v)) break;
       ++n;
@@ -125,7 +138,14 @@ int CTidFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
     int64_t at = file_.Tell();
     if (!ReadLine(line)) break;
     if (IsBlankLine(line)) continue;
-    TideRecord r = ParseTideRecord(line);
+    TideRecord r;
+    if (first || !layoutKnown) {
+      r = ParseTideRecord(line);
+    } else {
+      // Once the columns are known only the record number and the time count.
+      FieldScanner s(line);
+      r.fields = ScanRecordAndTime(s, r);
+    }
     if (first) {
       first = false;
       dataStart_ = at;
@@ -150,6 +170,7 @@ int CTidFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
     }
     lastRecord = r.record;
     ++recordLines;
+    if (infoToFirstRecord_) break;
   }
 
   // The record number on the last line counts the records; a file whose numbers start again

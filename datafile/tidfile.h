@@ -40,6 +40,10 @@ class CTidFile : public CTGR41File {
   int GetNumXDataColumns() override;
   int GetAvailableXVariableNames(std::vector<std::string>& names) override;
   int ReadFileInfo(const std::string& path, int& nSubTitles) override;
+  // For a caller that reads the file through once: ReadFileInfo then stops at the first record,
+  // when the columns are known, and returns a row count that is only told apart from 0 (the
+  // file holds no record).
+  void StopInfoAtFirstRecord(bool yes) { infoToFirstRecord_ = yes; }
   // Reads the next record. Blank and unreadable lines are passed over. Returns the number of
   // variables the record provides (date/time, the value columns and, when the file offers
   // them, the five densities), 0 at the end of the file; `count` grows by one.
@@ -64,6 +68,7 @@ class CTidFile : public CTGR41File {
   int64_t dataStart_ = 0;
   bool hasPrevious_ = false;
   double previousTime_ = 0;
+  bool infoToFirstRecord_ = false;
 };
 
 }  // namespace tidora

@@ -7,10 +7,38 @@
 namespace tidora {
 
 std::string FormatDataDateTime(const std::tm& t) {
-  char buf[80];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
-                t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
-  return buf;
+  std::string text;
+  AppendDataDateTime(text, t);
+  return text;
+}
+
+void AppendDataDateTime(std::string& out, const std::tm& t) {
+  const long long fields[6] = {t.tm_mon + 1LL, t.tm_mday, t.tm_year + 1900LL,
+                               t.tm_hour,      t.tm_min,  t.tm_sec};
+  bool plain = fields[2] >= 0 && fields[2] <= 9999;
+  for (int i : {0, 1, 3, 4, 5}) plain = plain && fields[i] >= 0 && fields[i] <= 99;
+  if (!plain) {
+    // A field printf would widen or sign.
+    char buf[80];
+    std::snprintf(buf, sizeof buf, "%02lld/%02lld/%04lld %02lld:%02lld:%02lld", fields[0],
+                  fields[1], fields[2], fields[3], fields[4], fields[5]);
+    out += buf;
+    return;
+  }
+  char text[19] = {'0', '0', '/', '0', '0', '/', '0', '0', '0', '0',
+                   ' ', '0', '0', ':', '0', '0', ':', '0', '0'};
+  auto two = [&](int at, long long v) {
+    text[at] = static_cast<char>('0' + v / 10);
+    text[at + 1] = static_cast<char>('0' + v % 10);
+  };
+  two(0, fields[0]);
+  two(3, fields[1]);
+  two(6, fields[2] / 100);
+  two(8, fields[2] % 100);
+  two(11, fields[3]);
+  two(14, fields[4]);
+  two(17, fields[5]);
+  out.append(text, sizeof text);
 }
 
 DataFileOutput::~DataFileOutput() {
@@ -49,7 +77,7 @@ std::string TideFileWriter::Record(long recordNumber, const std::tm& t, double p
   char head[32];
   std::snprintf(head, sizeof head, "%6ld   ", recordNumber);
   std::string line = head;
-  line += FormatDataDateTime(t);
+  AppendDataDateTime(line, t);
   AppendFixed(line, pressure, 11, 4);
   AppendFixed(line, temperature, 11, tempDecimals < 0 ? 0 : tempDecimals);
   return line;

@@ -11,6 +11,8 @@ namespace tidora {
 
 // "%02d/%02d/%04d %02d:%02d:%02d" (month/day/year hour:minute:second).
 std::string FormatDataDateTime(const std::tm& t);
+// The same appended to `out`.
+void AppendDataDateTime(std::string& out, const std::tm& t);
 
 // Shared by the two writers: an output file that remembers whether any write failed.
 class DataFileOutput {

@@ -1,12 +1,12 @@
 #include "merge/baro_merge.h"
 
-#include <cctype>
 #include <cmath>
 #include <filesystem>
 #include <system_error>
 
 #include <unistd.h>
 
+#include "datafile/textio.h"
 #include "merge/selection.h"
 #include "outside/utility.h"
 #include "platform/interaction.h"
@@ -18,16 +18,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The output is written in pieces of about this size.
+constexpr size_t kOutputChunk = 1 << 20;
+
 // Far beyond any pressure in psi or millibars (the converter's own limit is 99999.9999): such a
 // value, or nan or inf, would only turn the correction into inf or nan.
 bool IsUsablePressure(double p) {
   return std::isfinite(p) && std::fabs(p) <= 1e6;
-}
-
-bool IsBlankLine(const std::string& line) {
-  for (char c : line)
-    if (!std::isspace(static_cast<unsigned char>(c))) return false;
-  return true;
 }
 
 }  // namespace
@@ -66,10 +63,10 @@ CBaroMerge::~CBaroMerge() {
 }
 
 void CBaroMerge::CloseFiles() {
-  for (std::FILE** f : {&tide_, &baro_, &temp_}) {
-    if (*f) std::fclose(*f);
-    *f = nullptr;
-  }
+  tide_.Close();
+  baro_.Close();
+  if (temp_) std::fclose(temp_);
+  temp_ = nullptr;
 }
 
 void CBaroMerge::Warn(const std::string& text, const char* caption) {
@@ -110,71 +107,124 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
     page_->ProgressPos(0);
     page_->StatusText(kMergingStatus);
   }
+  std::string first;
+  if (!OpenInputs() || !ReadTideHeader(first) || !StartOutput(first)) return Outcome::kError;
+  const Outcome merged = MergeTideLines();
+  return merged == Outcome::kDone ? FinishOutput() : merged;
+}
 
-  baro_ = std::fopen(baroPath_.c_str(), "rb");
-  if (!baro_) {
+bool CBaroMerge::OpenInputs() {
+  if (!baro_.Open(baroPath_)) {
     Warn(baroPath_ + " could not be opened.", kInputErrorCaption);
-    return Outcome::kError;
+    return false;
   }
-  tide_ = std::fopen(tidePath_.c_str(), "rb");
-  if (!tide_) {
+  if (!tide_.Open(tidePath_)) {
     Warn(tidePath_ + " could not be opened.", kInputErrorCaption);
-    return Outcome::kError;
+    return false;
   }
   std::error_code ec;
   outputExisted_ = fs::exists(outputPath_, ec);
+  return true;
+}
 
-  std::string first;
+bool CBaroMerge::ReadTideHeader(std::string& first) {
   if (!ReadTextLine(tide_, first)) {
     Warn("No data in file: " + tidePath_, kInputErrorCaption);
-    return Outcome::kError;
+    return false;
   }
-  long lineNumber = 1;  // of the tide file's last line read
+  tideLineNumber_ = 1;
   switch (ClassifyTideFirstLine(first)) {
     case TideFirstLine::kData:
-      std::rewind(tide_);
-      lineNumber = 0;
+      tide_.Rewind();
+      tideLineNumber_ = 0;
       break;
     case TideFirstLine::kPsia:
       break;
     case TideFirstLine::kPsi:
       Warn("Barometric pressure has already been removed from " + tidePath_, kUnableCaption);
-      return Outcome::kError;
+      return false;
     case TideFirstLine::kOther:
       Warn("Cannot run Merge on " + tidePath_ +
                " because Pressure is not among the selected vaiables in " + tidePath_,
            kUnableCaption);
-      return Outcome::kError;
+      return false;
   }
-
   // Without scans there is nothing to merge, and a header alone must never take the place of
   // a tide file.
   if (scanCount_ <= 0) {
     Warn("No data in file: " + tidePath_, kInputErrorCaption);
-    return Outcome::kError;
+    return false;
   }
+  return true;
+}
 
+bool CBaroMerge::StartOutput(const std::string& first) {
   // A fresh temporary file beside the output, never a name an input or another file has.
   tempPath_ = output_.Add(outputPath_);
   temp_ = tempPath_.empty() ? nullptr : std::fopen(tempPath_.c_str(), "wb");
   if (!temp_) {
     Warn(outputPath_ + " could not be created.", kOutputErrorCaption);
-    return Outcome::kError;
+    return false;
   }
-  std::string out = MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()) + "\r\n";
-  std::fwrite(out.data(), 1, out.size(), temp_);
+  out_ = MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()) + "\r\n";
+  return true;
+}
 
-  double t0, p0;
-  if (!ReadBaro(t0, p0)) {
-    Warn("No data in file: " + baroPath_ +
-             (baroLinesSkipped_ > 0
-                  ? " (" + std::to_string(baroLinesSkipped_) + " lines are no readings)"
-                  : std::string()),
-         kInputErrorCaption);
-    return Outcome::kError;
+bool CBaroMerge::NextTideLine(std::string& line) {
+  bool cut = false;
+  do {
+    if (!ReadTextLine(tide_, line, &cut)) return false;
+    ++tideLineNumber_;
+  } while (IsBlankLine(line));
+  if (cut || line.size() + 1 > kMaxTideLine) {
+    TideLineError("is longer than 127 characters.");
+    return false;
   }
-  double t1 = t0, p1 = p0;
+  if (!LocatePressureField(line, fieldStart_, fieldEnd_)) {
+    TideLineError("is too short to hold a pressure value.");
+    return false;
+  }
+  if (ParseTideLine(line, tideSample_) == 8 && !IsUsablePressure(tideSample_.pressure)) {
+    TideLineError("holds a pressure that is not a number from -1e6 to 1e6.");
+    return false;
+  }
+  return true;
+}
 
+void CBaroMerge::TideLineError(const std::string& what) {
+  tideLineFailed_ = true;
+  Warn("Line " + std::to_string(tideLineNumber_) + " of " + tidePath_ + " " + what,
+       kInputErrorCaption);
+}
+
+bool CBaroMerge::StartBaro() {
+  if (ReadBaro(baroBefore_.time, baroBefore_.pressure)) {
+    baroAfter_ = baroBefore_;
+    return true;
+  }
+  Warn("No data in file: " + baroPath_ +
+           (baroLinesSkipped_ > 0
+                ? " (" + std::to_string(baroLinesSkipped_) + " lines are no readings)"
+                : std::string()),
+       kInputErrorCaption);
+  return false;
+}
+
+double CBaroMerge::BaroAt(double t) {
+  if (t <= baroBefore_.time) return baroBefore_.pressure;
+  BaroPoint next;
+  while (baroAfter_.time < t && ReadBaro(next.time, next.pressure)) {
+    baroBefore_ = baroAfter_;
+    baroAfter_ = next;
+  }
+  if (baroAfter_.time <= t) return baroAfter_.pressure;
+  return baroBefore_.pressure + (t - baroBefore_.time) *
+                                    (baroAfter_.pressure - baroBefore_.pressure) /
+                                    (baroAfter_.time - baroBefore_.time);
+}
+
+CBaroMerge::Outcome CBaroMerge::MergeTideLines() {
+  if (!StartBaro()) return Outcome::kError;
   // The scan count paces the progress, but every data line to the end of the file is merged:
   // a line the data file library passed over must not cut the file short when the output
   // replaces it. Blank lines carry nothing and are left out.
@@ -186,57 +236,28 @@ CBaroMerge::Outcome CBaroMerge::Merge() {
       if (page_)
         page_->ProgressPos(static_cast<int>(i < scanCount_ ? 100LL * i / scanCount_ : 100));
     }
-    bool cut = false;
-    do {
-      if (!ReadTextLine(tide_, line, &cut)) {
-        line.clear();
-        break;
-      }
-      ++lineNumber;
-    } while (IsBlankLine(line));
-    if (line.empty()) break;
-    if (cut || line.size() + 1 > kMaxTideLine) {
-      Warn("Line " + std::to_string(lineNumber) + " of " + tidePath_ +
-               " is longer than 127 characters.",
-           kInputErrorCaption);
-      return Outcome::kError;
-    }
-    if (!HoldsPressureField(line)) {
-      Warn("Line " + std::to_string(lineNumber) + " of " + tidePath_ +
-               " is too short to hold a pressure value.",
-           kInputErrorCaption);
-      return Outcome::kError;
-    }
-    if (ParseTideLine(line, tideSample_) == 8 && !IsUsablePressure(tideSample_.pressure)) {
-      Warn("Line " + std::to_string(lineNumber) + " of " + tidePath_ +
-               " holds a pressure that is not a number from -1e6 to 1e6.",
-           kInputErrorCaption);
-      return Outcome::kError;
-    }
-    const double t = tideSample_.Seconds();
-    double b;
-    if (t <= t0) {
-      b = p0;
-    } else {
-      double tn, pn;
-      while (t1 < t && ReadBaro(tn, pn)) {
-        t0 = t1;
-        p0 = p1;
-        t1 = tn;
-        p1 = pn;
-      }
-      b = t1 > t ? p0 + (t - t0) * (p1 - p0) / (t1 - t0) : p1;
-    }
-    out.clear();
-    RewriteTideLine(line, CorrectedValue(settings_, tideSample_.pressure, b), out);
-    std::fwrite(out.data(), 1, out.size(), temp_);
+    if (!NextTideLine(line)) break;
+    const double b = BaroAt(tideSample_.Seconds());
+    RewriteTideLine(line, fieldStart_, fieldEnd_,
+                    CorrectedValue(settings_, tideSample_.pressure, b), out_);
+    if (out_.size() >= kOutputChunk) WriteOut();
     ++linesWritten_;
   }
-
+  if (tideLineFailed_) return Outcome::kError;
   if (linesWritten_ == 0) {
     Warn("No data in file: " + tidePath_, kInputErrorCaption);
     return Outcome::kError;
   }
+  return Outcome::kDone;
+}
+
+void CBaroMerge::WriteOut() {
+  std::fwrite(out_.data(), 1, out_.size(), temp_);
+  out_.clear();
+}
+
+CBaroMerge::Outcome CBaroMerge::FinishOutput() {
+  WriteOut();
   const bool writeFailed = std::fflush(temp_) != 0 || std::ferror(temp_) != 0;
   const bool closeFailed = std::fclose(temp_) != 0;
   temp_ = nullptr;

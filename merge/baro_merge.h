@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "datafile/physical_constants.h"
+#include "datafile/textio.h"
 #include "merge/merge_lines.h"
 #include "merge/merge_settings.h"
 #include "platform/output_files.h"
@@ -17,7 +19,6 @@ class CPostProcPage;
 
 // Constants of the correction.
 inline constexpr double kMillibarsToPsi = 0.01450377;
-inline constexpr double kPascalsPerPsi = 6894.757;
 
 // Texts of the merge run.
 inline constexpr const char* kMergingStatus = "Merging Data...";
@@ -60,7 +61,25 @@ class CBaroMerge {
   bool OutputExisted() const { return outputExisted_; }
 
  private:
+  // The steps of a run; each that fails has shown its message.
   Outcome Merge();
+  bool OpenInputs();
+  // Reads the tide file's first line (the output's header follows from it) and leaves the
+  // file at its first data line.
+  bool ReadTideHeader(std::string& first);
+  bool StartOutput(const std::string& first);
+  Outcome MergeTideLines();
+  void WriteOut();
+  Outcome FinishOutput();
+  // The next non-blank tide line, parsed into tideSample_; false at the end of the file and
+  // after a line that cannot be merged (then tideLineFailed_ is set).
+  bool NextTideLine(std::string& line);
+  void TideLineError(const std::string& what);
+  // Reads the first barometric reading; false (with the message) when there is none.
+  bool StartBaro();
+  // The barometric pressure at tide time t: the first reading before the first, the last one
+  // after the last, linearly interpolated between the two around t.
+  double BaroAt(double t);
   void CloseFiles();
   bool ReadBaro(double& t, double& p);
   void Warn(const std::string& text, const char* caption);
@@ -73,13 +92,21 @@ class CBaroMerge {
   CPostProcPage* page_;
   ProcessControl* stop_;
   std::string tidePath_, baroPath_, tempPath_;
-  std::FILE* tide_ = nullptr;
-  std::FILE* baro_ = nullptr;
+  TextLineReader tide_;
+  TextLineReader baro_;
   std::FILE* temp_ = nullptr;
-  OutputSet output_;  // the temporary file, renamed into place by a whole run
+  std::string out_;                       // output not yet written
+  size_t fieldStart_ = 0, fieldEnd_ = 0;  // the pressure field of the tide line read
+  OutputSet output_;                      // the temporary file, renamed into place by a whole run
   // Fields a line does not supply keep the previous line's values.
   BaroReading baroReading_;
   TideSample tideSample_;
+  struct BaroPoint {
+    double time = 0, pressure = 0;
+  };
+  BaroPoint baroBefore_, baroAfter_;  // the readings around the tide time
+  long tideLineNumber_ = 0;           // of the tide file's last line read
+  bool tideLineFailed_ = false;
   bool outputExisted_ = false;
   long linesWritten_ = 0;
   long baroLinesSkipped_ = 0;

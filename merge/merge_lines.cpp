@@ -4,53 +4,16 @@
 #include <cctype>
 #include <cstdint>
 
+#include "datafile/calendar.h"
 #include "datafile/textio.h"
 
 namespace tidora {
 
-bool ReadTextLine(std::FILE* f, std::string& line, bool* cut) {
-  line.clear();
-  if (cut) *cut = false;
-  int c = getc_unlocked(f);
-  if (c == EOF) return false;
-  auto keep = [&](int ch) {
-    if (line.size() < kMaxTextLine) {
-      line.push_back(static_cast<char>(ch));
-    } else if (cut) {
-      *cut = true;
-    }
-  };
-  while (c != EOF && c != '\n') {
-    keep(c);
-    if (c == '\r') {
-      // A lone carriage return ends a line too; it stays part of the line as before a line
-      // feed, so the rewritten line ends in CR LF.
-      int next = getc_unlocked(f);
-      if (next != '\n' && next != EOF) ungetc(next, f);
-      break;
-    }
-    c = getc_unlocked(f);
-  }
-  return true;
+bool ReadTextLine(TextLineReader& in, std::string& line, bool* cut) {
+  return in.ReadLineKeepingCr(line, kMaxTextLine, cut);
 }
 
 namespace {
-
-// Days from 1970-01-01 to a Gregorian date; any month and day, in 64 bits so that no input
-// can overflow.
-int64_t DaysFromCivil(int64_t y, int64_t m, int64_t d) {
-  // Months outside 1..12 roll into the neighbouring years.
-  int64_t m0 = m - 1;
-  y += m0 >= 0 ? m0 / 12 : -((11 - m0) / 12);
-  m0 -= (m0 >= 0 ? m0 / 12 : -((11 - m0) / 12)) * 12;
-  m = m0 + 1;
-  y -= m <= 2;
-  const int64_t era = (y >= 0 ? y : y - 399) / 400;
-  const int64_t yoe = y - era * 400;
-  const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-  const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-  return era * 146097 + doe - 719468;
-}
 
 const int64_t kOriginDays = DaysFromCivil(1989, 1, 1);
 
@@ -176,23 +139,31 @@ size_t PressureFieldStart(const std::string& line) {
   return line.size() >= 27 && line[26] == ' ' ? 26 : 28;
 }
 
-bool HoldsPressureField(const std::string& line) {
-  size_t start, end;
+bool LocatePressureField(const std::string& line, size_t& start, size_t& end) {
   // "%11.4f" never writes less; a narrower pressure with more columns behind it (a hand-edited
   // line) is still that word, and only that word is replaced.
   if (FindPressureField(line, start, end)) return end - start >= 11 || WordFollows(line, end);
+  start = line.size() >= 27 && line[26] == ' ' ? 26 : 28;
+  end = start + 11;
   size_t n = line.size();
   if (n > 0 && line[n - 1] == '\r') --n;
-  return n >= PressureFieldStart(line) + 11;
+  return n >= end;
+}
+
+bool HoldsPressureField(const std::string& line) {
+  size_t start, end;
+  return LocatePressureField(line, start, end);
 }
 
 void RewriteTideLine(const std::string& line, double value, std::string& out) {
-  size_t k, end;
-  if (!FindPressureField(line, k, end)) {
-    k = PressureFieldStart(line);
-    end = k + 11;
-  }
-  out.append(line, 0, k);
+  size_t start, end;
+  LocatePressureField(line, start, end);
+  RewriteTideLine(line, start, end, value, out);
+}
+
+void RewriteTideLine(const std::string& line, size_t start, size_t end, double value,
+                     std::string& out) {
+  out.append(line, 0, start);
   AppendFixed(out, value, 11, 4);
   if (line.size() > end) out.append(line, end, std::string::npos);
   out.push_back('\n');

@@ -1,7 +1,8 @@
 #pragma once
 
-#include <cstdio>
 #include <string>
+
+#include "datafile/textio.h"
 
 namespace tidora {
 
@@ -14,10 +15,10 @@ inline constexpr size_t kMaxTideLine = 127;
 
 // Reads one line up to and including its line end, at most kMaxTextLine characters, and
 // drops the line feed; a carriage return, before a line feed or alone as the line end, stays
-// part of the line. A line longer
-// than the limit is cut: the rest of it up to its line feed is skipped and `cut` is set, so a
-// long line never turns into two. Returns false only at end of file.
-bool ReadTextLine(std::FILE* f, std::string& line, bool* cut = nullptr);
+// part of the line. A line longer than the limit is cut: the rest of it up to its line end is
+// skipped and `cut` is set, so a long line never turns into two. Returns false only at end of
+// file.
+bool ReadTextLine(TextLineReader& in, std::string& line, bool* cut = nullptr);
 
 // ---- Time scale ----
 
@@ -67,10 +68,15 @@ std::string MergeHeaderLine(bool waterDepth, size_t firstLineLength);
 size_t PressureFieldStart(const std::string& line);
 // Whether the line holds the whole pressure field (a trailing carriage return not counted).
 bool HoldsPressureField(const std::string& line);
+// The same, telling where the field lies: from `start` up to `end` (RewriteTideLine's field).
+bool LocatePressureField(const std::string& line, size_t& start, size_t& end);
 // Appends the line to `out` with its pressure field (from the end of the time to the end of
 // the number after it; 11 characters in the fixed columns) replaced by value ("%11.4f") and
 // a line feed; every other character, a carriage return included, is kept. The line must
 // hold the pressure field.
 void RewriteTideLine(const std::string& line, double value, std::string& out);
+// The same with the field located by LocatePressureField.
+void RewriteTideLine(const std::string& line, size_t start, size_t end, double value,
+                     std::string& out);
 
 }  // namespace tidora

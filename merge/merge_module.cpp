@@ -112,12 +112,15 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
                              [](const std::string& n) { return !IsBarometricName(n); });
     if (tide != setup.inputFiles.end()) page->ProcessingFile(0, *tide);
   }
-  // The scan count comes from the data file library's reading of the tide file; the
-  // barometric file has no reader. The records themselves are not kept: the merge streams.
+  // The scan count comes from the data file library's reading of the tide file when the
+  // inputs were opened (read again only when that found none); the barometric file has no
+  // reader. The records themselves are not kept: the merge streams.
   bool readFailed = false;
   for (auto& m : inputs_) {
     if (!m->Reader()) continue;
-    if (!m->ReadInfo()) {
+    if (m->IsTideFile() && m->Rows() > 0) {
+      scanCount_ = m->Rows();
+    } else if (!m->ReadInfo()) {
       ui_.Message(m->Path() + " could not be read.", kInputErrorCaption, MsgIcon::Warning,
                   MsgButtons::Ok);
       readFailed = true;

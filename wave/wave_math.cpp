@@ -1,5 +1,6 @@
 #include "wave/wave_math.h"
 
+#include "datafile/calendar.h"
 #include "datafile/tgr41file.h"
 
 #include <cmath>
@@ -269,64 +270,18 @@ void WaveStatistics(const double* x, int m, double dt, int a, WaveStatisticsReco
 
 namespace {
 
-const int kDaysInMonth[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-
-std::string DateText(int month, int day, int year, int hour, int minute) {
+std::string DateText(const std::tm& t) {
   char buf[64];
-  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d", month, day, year, hour, minute);
+  std::snprintf(buf, sizeof buf, "%02d/%02d/%04d %02d:%02d", t.tm_mon + 1, t.tm_mday,
+                t.tm_year + 1900, t.tm_hour, t.tm_min);
   return buf;
-}
-
-// Seconds of a date in the 1989-based calendar of 365-day years.
-uint32_t RecorderCalendarSeconds(int year, int month, int day, int hour, int minute, int second) {
-  uint32_t days = 0;
-  for (int i = 0; i < month - 1; ++i) days += kDaysInMonth[i];
-  days += day - 1;
-  uint32_t s = year >= 1990 ? uint32_t(year - 1989) * 31536000u : 0u;
-  return s + days * 86400u + uint32_t(hour) * 3600u + uint32_t(minute) * 60u + uint32_t(second);
 }
 
 }  // namespace
 
 std::string BurstDateText(uint32_t s, bool from2000, uint32_t firstStart) {
-  const int hour = int(s % 86400 / 3600), minute = int(s % 3600 / 60);
-  uint32_t days = s / 86400;
-  if (from2000) {
-    int year = 2000 + 4 * int(days / 1461);
-    uint32_t d = days % 1461;
-    if (d >= 366) {
-      d -= 366;
-      year += 1 + int(d / 365);
-      d %= 365;
-    }
-    int month = 0;
-    for (;; ++month) {
-      const uint32_t len = kDaysInMonth[month] + (month == 1 && year % 4 == 0 ? 1 : 0);
-      if (d < len || month == 11) break;
-      d -= len;
-    }
-    return DateText(month + 1, int(d) + 1, year, hour, minute);
-  }
-  bool dayTaken = false;
-  for (int year = 1996; year <= 2032; year += 4) {
-    const uint32_t leap = RecorderCalendarSeconds(year, 2, 28, 23, 59, 59);
-    if (leap >= firstStart && leap <= s) {
-      dayTaken = true;
-      break;
-    }
-  }
-  if (dayTaken) {
-    s -= 86400;
-    days = s / 86400;
-  }
-  const int hh = int(s % 86400 / 3600), mm = int(s % 3600 / 60);
-  int year = 1989 + int(days / 365);
-  uint32_t d = days % 365;
-  int month = 0;
-  while (month < 11 && d >= uint32_t(kDaysInMonth[month])) d -= kDaysInMonth[month++];
-  int day = int(d) + 1;
-  if (dayTaken && year % 4 == 0 && month == 1 && day == 28) day = 29;
-  return DateText(month + 1, day, year, hh, mm);
+  static const int64_t kDays2000 = DaysFromCivil(2000, 1, 1);
+  return DateText(from2000 ? GregorianTime(s, kDays2000) : RecorderTime(s, firstStart));
 }
 
 }  // namespace tidora

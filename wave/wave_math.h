@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <string>
 
+#include "datafile/physical_constants.h"
+
 namespace tidora {
 
 // Constants of the wave analysis, written once.
 inline constexpr double kAtmosphericPsi = 14.7;
-inline constexpr double kPascalsPerPsi = 6894.757;
 inline constexpr double kStandardGravity = 9.80665;
 inline constexpr double kHannPowerFactor = 1.632993161855452;  // sqrt(8/3)
 inline constexpr double kPi = 3.141592653589793;

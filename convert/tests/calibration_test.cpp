@@ -4,6 +4,7 @@
 
 #include "convert/calibration.h"
 #include "convert/recorder_time.h"
+#include "datafile/writers.h"
 
 namespace tidora {
 namespace {
@@ -129,6 +130,22 @@ TEST(RecorderTime, Calendar2000) {
   EXPECT_EQ(t.tm_mon, 1);
   EXPECT_EQ(t.tm_mday, 7);
   EXPECT_EQ(TmToTime2000(Time2000ToTm(123456789.0)), 123456789.0);
+}
+
+TEST(RecorderTime, TidewellLeapInstantIsStillTheTwentyEighth) {
+  // The last second of 28 February 2000 as the recorder's clock counts it.
+  const double instant = 11 * kTidewellYearSeconds + 59 * 86400.0 - 1;
+  const double start = instant - 30 * 86400.0;
+  auto text = [&](double t) {
+    std::tm tm = TidewellTimeToTm(t, start);
+    return FormatDataDateTime(tm);
+  };
+  EXPECT_EQ(text(instant - 1), "02/28/2000 23:59:58");
+  EXPECT_EQ(text(instant), "02/28/2000 23:59:59");
+  EXPECT_EQ(text(instant + 0.5), "02/28/2000 23:59:59");  // a fraction of the same second
+  EXPECT_EQ(text(instant + 1), "02/29/2000 00:00:00");
+  EXPECT_EQ(text(instant + 86400), "02/29/2000 23:59:59");
+  EXPECT_EQ(text(instant + 86401), "03/01/2000 00:00:00");
 }
 
 TEST(RecorderTime, TidewellCalendar) {

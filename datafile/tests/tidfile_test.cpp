@@ -199,6 +199,31 @@ TEST(TideFile, MergedMetersFileOffersDepthAndNoDensities) {
   EXPECT_TRUE(d.values[kVarSigmaTheta].empty());
 }
 
+TEST(TideFile, InfoToTheFirstRecordKnowsTheColumnsAndReadsEveryRecord) {
+  testing::TempDir dir;
+  std::string path = dir.file("m.tid");
+  testing::WriteFile(path,
+                     "  PSIA\r\n\r\n"
+                     "  damaged line\r\n"
+                     "     7   01/02/2003 04:05:06    10.1234     12.500    4.20000     34.500\r\n"
+                     "     8   01/02/2003 04:15:06    10.2234     12.400    4.21000     34.600\r\n"
+                     "     9   01/02/2003 04:25:06    10.3234     12.300    4.22000     34.700\r\n");
+  CTidFile f;
+  f.StopInfoAtFirstRecord(true);
+  int nSub = 0, count = 0;
+  EXPECT_GT(f.ReadFileInfo(path, nSub), 0);
+  EXPECT_EQ(f.GetNumValueColumns(), 4);
+  EXPECT_TRUE(f.OffersDensities());
+  DataArrays d = WantAll();
+  for (int row = 0; f.ReadData(d, row, count); ++row) {
+  }
+  EXPECT_EQ(count, 3);
+  EXPECT_EQ(d.values[kVarPressure], (std::vector<float>{10.1234f, 10.2234f, 10.3234f}));
+  // A file without records still has none.
+  testing::WriteFile(path, "  PSIA\r\n  no record\r\n");
+  EXPECT_EQ(f.ReadFileInfo(path, nSub), 0);
+}
+
 TEST(TideFile, PsiUnitLineMeansGaugePressure) {
   testing::TempDir dir;
   std::string path = dir.file("g.tid");

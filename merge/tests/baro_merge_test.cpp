@@ -5,8 +5,11 @@
 #include "postproc/tests/suspend_check.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <sstream>
+#include <tuple>
 
 #include "platform/interaction.h"
 #include "postproc/page.h"
@@ -141,6 +144,45 @@ TEST_F(MergeRun, InterpolatesAcrossTheLeapDayAndReadsTwoDigitYears) {
   ASSERT_EQ(Run(4), 0);
   std::vector<double> expected{5.5, 5, 4.5, 4};
   EXPECT_EQ(Values(), expected);
+}
+
+TEST_F(MergeRun, TheLastSecondOfFebruaryIsOneSecondFromTheNextDay) {
+  // The second before, at and after 28 February 23:59:59, in a leap year and in a year that
+  // is none: each step is one second whether the next day is 29 February or 1 March.
+  settings.convertToWaterDepth = 0;
+  for (auto [year, nextMonth, nextDay] : {std::tuple{2004, 2, 29}, std::tuple{2100, 3, 1}}) {
+    testing::WriteFile(baro, BaroLine({2, 28, year, 23, 59, 58}, 14.0) +
+                                 BaroLine({nextMonth, nextDay, year, 0, 0, 0}, 16.0));
+    WriteTide({{{2, 28, year, 23, 59, 58}, 30},
+               {{2, 28, year, 23, 59, 59}, 30},
+               {{nextMonth, nextDay, year, 0, 0, 0}, 30}});
+    ASSERT_EQ(Run(3), 0) << year;
+    EXPECT_EQ(Values(), (std::vector<double>{16, 15, 14})) << year;
+  }
+}
+
+TEST_F(MergeRun, OutputEqualsThePrintfTextOfEveryCorrectedValue) {
+  // Pressures with exact binary ties after the correction (k/16 less 1/32), near ties and any
+  // values, as psi and as meters; every byte of the output against printf's.
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int> sixteenths(-1600, 16000), tenThousandths(-99999, 999999);
+  for (int depth : {0, 1}) {
+    settings.convertToWaterDepth = depth;
+    testing::WriteFile(baro, "1/1/2005 0:00:00 0.03125\n");
+    std::string text, want = (depth ? kMetersHeader : kPsiHeader) + "\r\n";
+    for (int i = 0; i < 3000; ++i) {
+      const double p = i % 2 ? sixteenths(rng) / 16.0 : tenThousandths(rng) / 1e4;
+      const std::string line = TideLine(i + 1, {1, 1, 2005, 0, i / 60 % 60, i % 60}, p);
+      text += line;
+      const double read = std::strtod(line.substr(28, 11).c_str(), nullptr);
+      char value[64];
+      std::snprintf(value, sizeof value, "%11.4f", CorrectedValue(settings, read, 0.03125));
+      want += line.substr(0, 28) + value + line.substr(39, line.size() - 40) + "\n";
+    }
+    testing::WriteFile(tide, text);
+    ASSERT_EQ(Run(3000), 0);
+    EXPECT_EQ(testing::ReadFile(out), want) << depth;
+  }
 }
 
 TEST_F(MergeRun, MillibarsAndWaterDepth) {

@@ -36,8 +36,8 @@ TEST(ReadTextLine, DropsTheLineFeedKeepsTheCarriageReturnAndCutsLongLines) {
   std::string path = dir.file("lines.txt");
   std::string longLine(400, 'x');
   testing::WriteFile(path, "one\r\ntwo\n\n" + longLine + "\nafter\nlast");
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
+  TextLineReader f;
+  ASSERT_TRUE(f.Open(path));
   std::string line;
   bool cut = true;
   ASSERT_TRUE(ReadTextLine(f, line, &cut));
@@ -55,18 +55,16 @@ TEST(ReadTextLine, DropsTheLineFeedKeepsTheCarriageReturnAndCutsLongLines) {
   ASSERT_TRUE(ReadTextLine(f, line));
   EXPECT_EQ(line, "last");  // no line feed at the end: nothing is lost
   EXPECT_FALSE(ReadTextLine(f, line));
-  std::fclose(f);
 }
 
 TEST(ReadTextLine, ALoneCarriageReturnEndsALine) {
   testing::TempDir dir;
   std::string path = dir.file("cr.txt");
   testing::WriteFile(path, "one\rtwo\r\rthree\r\nfour\nfive\r");
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  ASSERT_NE(f, nullptr);
+  TextLineReader f;
+  ASSERT_TRUE(f.Open(path));
   std::vector<std::string> lines;
   for (std::string line; ReadTextLine(f, line);) lines.push_back(line);
-  std::fclose(f);
   EXPECT_EQ(lines, (std::vector<std::string>{"one\r", "two\r", "\r", "three\r", "four", "five\r"}));
 }
 

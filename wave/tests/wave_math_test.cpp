@@ -279,5 +279,25 @@ TEST(BurstDate, BothCalendars) {
   EXPECT_EQ(BurstDateText(march2000, false, march2000), "03/01/2000 00:00");
 }
 
+TEST(BurstDate, RecorderLeapInstantIsStillTheTwentyEighth) {
+  // The recorder's clock reads 28 February 23:59:59 at the instant itself; only the seconds
+  // after it are a day ahead of the true date.
+  const uint32_t instant = 11u * 31536000u + 59u * 86400u - 1u;  // 2000-02-28 23:59:59
+  const uint32_t start = instant - 86400u * 30;
+  EXPECT_EQ(BurstDateText(instant - 60, false, start), "02/28/2000 23:58");
+  EXPECT_EQ(BurstDateText(instant, false, start), "02/28/2000 23:59");
+  EXPECT_EQ(BurstDateText(instant + 1, false, start), "02/29/2000 00:00");
+  EXPECT_EQ(BurstDateText(instant + 61, false, start), "02/29/2000 00:01");
+  // A run that starts at the instant lives through the leap day too.
+  EXPECT_EQ(BurstDateText(instant + 1, false, instant), "02/29/2000 00:00");
+}
+
+TEST(BurstDate, TimesFrom2000KnowThat2100IsNoLeapYear) {
+  const uint32_t feb28of2100 = 86400u * (25u * 1461u + 58u);  // 25 four-year cycles
+  EXPECT_EQ(BurstDateText(feb28of2100 + 86399u, true, 0), "02/28/2100 23:59");
+  EXPECT_EQ(BurstDateText(feb28of2100 + 86400u, true, 0), "03/01/2100 00:00");
+  EXPECT_EQ(BurstDateText(4294967295u, true, 0), "02/07/2136 06:28");
+}
+
 }  // namespace
 }  // namespace tidora
