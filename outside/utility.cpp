@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "platform/interaction.h"
@@ -127,6 +128,13 @@ void SetExtension(std::string& path, const std::string& ext) {
 void RemoveExtension(std::string& path) {
   size_t dot = ExtensionDot(path);
   if (dot != std::string::npos) path.erase(dot);
+}
+
+std::string FullPath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
 }
 
 int IsFile(const std::string& path) {

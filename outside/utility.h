@@ -23,6 +23,9 @@ void ExtractExtension(const std::string& path, std::string& out);
 void SetExtension(std::string& path, const std::string& ext);
 // Drops the extension and its dot.
 void RemoveExtension(std::string& path);
+// The absolute, normalised path ("a/../b" folded); the path itself when it cannot be made
+// absolute, and empty for an empty path.
+std::string FullPath(const std::string& path);
 int IsFile(const std::string& path);
 int IsDirectory(const std::string& path);
 
