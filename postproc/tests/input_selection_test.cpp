@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/interaction.h"
-
 namespace tidora {
 namespace {
 
@@ -45,20 +43,12 @@ TEST(InputSelection, ModulesParameteriseCountKindsRootsAndSpelling) {
             "Invalid Selection: Need both");
 }
 
-TEST(InputSelection, TakingSortsByFileNameAndShowsTheRefusal) {
-  ScriptedInteraction ui;
+TEST(InputSelection, SortedByFileNameNotDirectory) {
   std::vector<std::string> names{"/z/b.wts", "/a/b.was", "/m/B.txt"};
-  InputSelectionRules rules;
-  ASSERT_TRUE(TakeInputSelection(names, rules, ui));
-  // By the name, not the directory; capitals first.
+  SortInputNames(names);
+  // Capitals first.
   EXPECT_EQ(names, (std::vector<std::string>{"/m/B.txt", "/a/b.was", "/z/b.wts"}));
-  EXPECT_TRUE(ui.Messages().empty());
-
-  names = {"b.tid", "a.tid"};
-  EXPECT_FALSE(TakeInputSelection(names, rules, ui));
-  ASSERT_EQ(ui.Messages().size(), 1u);
-  EXPECT_EQ(ui.Messages()[0].caption, "Duplicate Extensions Found");
-  EXPECT_EQ(ui.Messages()[0].icon, MsgIcon::Error);
+  EXPECT_EQ(TextOf(CheckInputSelection(names, InputSelectionRules())), "");
 }
 
 TEST(InputSelection, RepeatedExtensionIsSpeltAsTheEarlierName) {
