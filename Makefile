@@ -3,7 +3,7 @@ JOBS ?= 2
 DEMO_DIR ?= build/demo
 FUZZ_SECONDS ?= 20
 
-.PHONY: all deps build asan demo test test-default test-asan bench fuzz format clean screenshots package
+.PHONY: all deps build asan tsan demo test test-default test-asan bench fuzz format clean screenshots package
 
 all: build
 
@@ -30,6 +30,13 @@ test-asan: asan
 
 test: test-default test-asan
 
+# The core libraries' processing tests under the thread sanitizer (the windows and the serial
+# line tests are left out: Qt and the pseudo-terminals are not built for it).
+tsan: deps
+	cmake --preset tsan >/dev/null
+	cmake --build --preset tsan -j$(JOBS)
+	ctest --preset tsan
+
 bench: build
 	@for b in build/bin/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2 || exit 1; done
 
@@ -55,4 +62,4 @@ format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
 
 clean:
-	rm -rf build build-asan build-fuzz
+	rm -rf build build-asan build-tsan build-fuzz

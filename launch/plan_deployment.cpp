@@ -22,10 +22,6 @@ constexpr const char* kKeyEstimatesPerBand = "SpectralEstimatesPerBand";
 constexpr const char* kKeySampleInterval = "SampleInterval";
 constexpr const char* kKeySamplesPerBurst = "NumberofPointsPerWaveBurst";
 
-std::string Format(const char* format, double value) {
-  return FormatC(format, value);
-}
-
 // A setting's text as a number: the leading number, 0 when there is none or it is not finite.
 double SettingToDouble(std::string text) {
   if (text.size() > kSettingTextLimit) text.resize(kSettingTextLimit);
@@ -116,9 +112,9 @@ std::vector<std::string> PlanResultLines(const DeploymentPlan& plan) {
   std::vector<std::string> lines;
   std::snprintf(buf, sizeof buf, "%d Bands Calculated", plan.numBands);
   lines.emplace_back(buf);
-  lines.push_back("Band Width (Hz): " + Format("%6.4f", plan.bandWidth));
-  lines.push_back("Frequency Span (Hz): " + Format("%6.4f", plan.firstBandCentre) + " - " +
-                  Format("%6.4f", plan.lastBandCentre));
+  lines.push_back("Band Width (Hz): " + FormatC("%6.4f", plan.bandWidth));
+  lines.push_back("Frequency Span (Hz): " + FormatC("%6.4f", plan.firstBandCentre) + " - " +
+                  FormatC("%6.4f", plan.lastBandCentre));
   return lines;
 }
 
@@ -151,14 +147,14 @@ DeploymentPlan ReadPlanSettings() {
 
 bool WritePlanSettings(const DeploymentPlan& plan, const std::string& iniFile) {
   bool ok =
-      WriteProfileString(kPlanSection, kKeyWaterDepth, Format("%f", plan.waterDepth), iniFile);
-  ok = WriteProfileString(kPlanSection, kKeyInstrumentHeight, Format("%f", plan.instrumentHeight),
+      WriteProfileString(kPlanSection, kKeyWaterDepth, FormatC("%f", plan.waterDepth), iniFile);
+  ok = WriteProfileString(kPlanSection, kKeyInstrumentHeight, FormatC("%f", plan.instrumentHeight),
                           iniFile) &&
        ok;
   ok = WriteProfileString(kPlanSection, kKeyEstimatesPerBand, std::to_string(plan.estimatesPerBand),
                           iniFile) &&
        ok;
-  ok = WriteProfileString(kPlanSection, kKeySampleInterval, Format("%f", plan.samplePeriod),
+  ok = WriteProfileString(kPlanSection, kKeySampleInterval, FormatC("%f", plan.samplePeriod),
                           iniFile) &&
        ok;
   ok = WriteProfileString(kPlanSection, kKeySamplesPerBurst, std::to_string(plan.samplesPerBurst),

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/interaction.h"
+#include "postproc/input_selection.h"
 
 namespace tidora {
 
@@ -17,15 +18,8 @@ inline constexpr const char* kMergeInputLabel = "Select one (.TID) and one (.BP)
 inline constexpr const char* kMergeOutputFilter = "Output File ()|*.tid||";
 inline constexpr const char* kMergeDefaultSetupName = "Baroblend.psa";
 
-// A message box the selection gives instead of taking the names.
-struct SelectionMessage {
-  std::string text;
-  std::string caption;
-  MsgIcon icon = MsgIcon::Error;
-};
-
-// Sorts file names by their character codes.
-void SortInputNames(std::vector<std::string>& names);
+// One tide file and one barometric file, of any root names.
+const InputSelectionRules& MergeSelectionRules();
 
 // Checks sorted names (without directory): fewer than two names, two with one extension,
 // or a selection that is not one tide file and one barometric file is refused with the

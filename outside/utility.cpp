@@ -1,12 +1,13 @@
 #include "outside/utility.h"
 
+#include <sys/stat.h>
 #include <cctype>
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
 
 #include "platform/interaction.h"
 #include "platform/settings_dir.h"
@@ -14,7 +15,9 @@
 namespace tidora {
 namespace {
 
-size_t LastSeparator(const std::string& path) { return path.find_last_of('/'); }
+size_t LastSeparator(const std::string& path) {
+  return path.find_last_of('/');
+}
 
 // Position of the extension's dot in the file-name part, or npos.
 size_t ExtensionDot(const std::string& path) {
@@ -57,11 +60,16 @@ bool ParseInt(const std::string& text, int& out) {
 template <typename T>
 bool InRange(T value, int mode, T bound) {
   switch (mode) {
-    case kRangeAbove: return value > bound;
-    case kRangeNotBelow: return value >= bound;
-    case kRangeNotAbove: return value <= bound;
-    case kRangeBelow: return value < bound;
-    default: return true;
+    case kRangeAbove:
+      return value > bound;
+    case kRangeNotBelow:
+      return value >= bound;
+    case kRangeNotAbove:
+      return value <= bound;
+    case kRangeBelow:
+      return value < bound;
+    default:
+      return true;
   }
 }
 
@@ -122,22 +130,11 @@ void RemoveExtension(std::string& path) {
   if (dot != std::string::npos) path.erase(dot);
 }
 
-int FixPath(std::string& path) {
-  size_t b = 0, e = path.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(path[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(path[e - 1]))) --e;
-  std::string p = path.substr(b, e - b);
-  if (p.size() >= 2 && p.front() == '"' && p.back() == '"') p = p.substr(1, p.size() - 2);
-  for (char& c : p)
-    if (c == '\\') c = '/';
-  std::string folded;
-  for (char c : p)
-    if (!(c == '/' && !folded.empty() && folded.back() == '/')) folded += c;
-  if (folded.size() >= 2 && folded[0] == '~' && folded[1] == '/') {
-    if (const char* home = std::getenv("HOME")) folded = std::string(home) + folded.substr(1);
-  }
-  path = folded;
-  return path.empty() ? 0 : 1;
+std::string FullPath(const std::string& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const std::filesystem::path full = std::filesystem::absolute(path, ec);
+  return ec ? path : full.lexically_normal().string();
 }
 
 int IsFile(const std::string& path) {
@@ -149,8 +146,6 @@ int IsDirectory(const std::string& path) {
   struct stat st {};
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
-
-int IsPathValid(const std::string& path) { return IsFile(path) || IsDirectory(path); }
 
 int EditToDouble(const EditField& field, double& out, const char* message, Interaction* ui) {
   return EditToDoubleTest(field, out, message, kRangeNone, 0.0, ui);
@@ -188,11 +183,8 @@ void DoubleToEdit(double value, EditField& field, const char* format, int, int) 
   field.SetText(buf);
 }
 
-void IntToEdit(int value, EditField& field) { field.SetText(std::to_string(value)); }
-
-void FillCombo(ComboList& list, const std::vector<std::string>& items, int count) {
-  size_t n = count < 0 ? 0 : std::min(items.size(), static_cast<size_t>(count));
-  list.SetItems(std::vector<std::string>(items.begin(), items.begin() + static_cast<long>(n)));
+void IntToEdit(int value, EditField& field) {
+  field.SetText(std::to_string(value));
 }
 
 std::string TimeToDateTimeStr(const std::tm& t) {
@@ -203,15 +195,15 @@ std::string TimeToDateTimeStr(const std::tm& t) {
   return buf;
 }
 
-std::string TimeToDateTimeStr(std::time_t seconds) { return TimeToDateTimeStr(Broken(seconds)); }
+std::string TimeToDateTimeStr(std::time_t seconds) {
+  return TimeToDateTimeStr(Broken(seconds));
+}
 
 std::string TimeToTimeOnlyStr(const std::tm& t) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", t.tm_hour, t.tm_min, t.tm_sec);
   return buf;
 }
-
-std::string TimeToTimeOnlyStr(std::time_t seconds) { return TimeToTimeOnlyStr(Broken(seconds)); }
 
 void WriteString(const std::string& key, const std::string& value, std::ostream& out) {
   out << key << '=' << value << "\r\n";
@@ -233,7 +225,9 @@ void WriteDoubleString(const std::string& key, double value, std::ostream& out) 
 
 namespace BRUtility {
 
-std::string CDiagnostics::LogPath() { return SettingsFile("TidoraWaves.log"); }
+std::string CDiagnostics::LogPath() {
+  return SettingsFile("TidoraWaves.log");
+}
 
 int CDiagnostics::Log(const std::string& message, int level) {
   std::FILE* f = std::fopen(LogPath().c_str(), "ab");

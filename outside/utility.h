@@ -9,7 +9,7 @@ namespace tidora {
 
 class Interaction;
 
-// ---- Paths. The separator is "/"; FixPath turns typed backslashes into it. ----
+// ---- Paths. The separator is "/". ----
 
 // Directory part of the path. flag 1 keeps the trailing "/", flag 0 drops it (the root stays
 // "/"). Returns nonzero when the path has a directory part.
@@ -23,14 +23,13 @@ void ExtractExtension(const std::string& path, std::string& out);
 void SetExtension(std::string& path, const std::string& ext);
 // Drops the extension and its dot.
 void RemoveExtension(std::string& path);
-// Normalises a typed path: blanks and enclosing quotes trimmed, "\" to "/", doubled
-// separators folded, a leading "~/" expanded. Nonzero when a path remains.
-int FixPath(std::string& path);
+// The absolute, normalised path ("a/../b" folded); the path itself when it cannot be made
+// absolute, and empty for an empty path.
+std::string FullPath(const std::string& path);
 int IsFile(const std::string& path);
 int IsDirectory(const std::string& path);
-int IsPathValid(const std::string& path);
 
-// ---- Edit fields and drop-down lists: the few operations the suite needs of them. ----
+// ---- Edit fields: the few operations the suite needs of them. ----
 
 class EditField {
  public:
@@ -49,12 +48,6 @@ class TextField : public EditField {
 
  private:
   std::string text_;
-};
-
-class ComboList {
- public:
-  virtual ~ComboList() = default;
-  virtual void SetItems(const std::vector<std::string>& items) = 0;
 };
 
 // Parse a field. Nonzero on success; on failure `out` and the field keep their values, and
@@ -80,7 +73,6 @@ int EditToIntTest(const EditField& field, int& out, const char* message, int mod
 
 void DoubleToEdit(double value, EditField& field, const char* format, int = -1, int = -1);
 void IntToEdit(int value, EditField& field);
-void FillCombo(ComboList& list, const std::vector<std::string>& items, int count);
 
 // ---- Time texts. A calendar time here is a broken-down date without time zone. ----
 
@@ -89,7 +81,6 @@ std::string TimeToDateTimeStr(const std::tm& t);
 std::string TimeToDateTimeStr(std::time_t seconds);  // seconds read as UTC
 // "hh:mm:ss".
 std::string TimeToTimeOnlyStr(const std::tm& t);
-std::string TimeToTimeOnlyStr(std::time_t seconds);
 
 // ---- Program setup file entries: "key=value" and CR LF. ----
 

@@ -3,7 +3,6 @@
 #include <array>
 #include <cstdlib>
 
-#include "datafile/dump.h"
 #include "datafile/tgr41file.h"
 
 namespace tidora {
@@ -63,15 +62,10 @@ const char* PlotKindLabel(int kind) {
   return kind >= 0 && kind < kNumPlotKinds ? kKindLabels[kind] : "";
 }
 
-std::string PlotVariableListText(const std::vector<int>& ids) {
-  std::string text;
-  for (size_t i = 0; i < ids.size(); ++i) text += (i ? "," : "") + std::to_string(ids[i]);
-  return text;
-}
-
 std::span<const SettingDecl<CPlotSetup>> CPlotSetup::Settings() {
   using S = CPlotSetup;
-  static const std::array<SettingDecl<S>, 15> table = {
+  // The variables and the title come last in the file.
+  static const std::array<SettingDecl<S>, 17> table = {
       IntSetting<S>(kKeyPlotKind, &S::plotKind, kPlotNatural, "Plot kind", kRangeNotBelow, 0),
       IntSetting<S>(kKeyXVariable, &S::xVariable, kVarDateTime,
                     "X variable (4 Date/Time, 2 Burst)"),
@@ -90,70 +84,19 @@ std::span<const SettingDecl<CPlotSetup>> CPlotSetup::Settings() {
       IntSetting<S>(kKeyPictureWidth, &S::pictureWidth, 1000, "Picture width", kRangeNotBelow, 16),
       IntSetting<S>(kKeyPictureHeight, &S::pictureHeight, 600, "Picture height", kRangeNotBelow,
                     16),
+      VariableListSetting<S>(kKeyPlotVariables, &S::variables, "Variables (ids)"),
+      TextSetting<S>(kKeyPlotTitle, &S::title, "Title"),
   };
   return table;
 }
 
-void CPlotSetup::ResetModule() {
-  CTableSetup<CPlotSetup>::ResetModule();
-  variables.clear();
-  title.clear();
-}
-
-void CPlotSetup::WriteModuleSection(std::ostream& out) const {
-  CTableSetup<CPlotSetup>::WriteModuleSection(out);
-  WriteString(SetupKeyName(kKeyPlotVariables), PlotVariableListText(variables), out);
-  WriteString(SetupKeyName(kKeyPlotTitle), title, out);
-}
-
 void CPlotSetup::ReadModuleKey(int keyId, const std::string& value) {
-  if (keyId == kKeyPlotVariables) {
-    std::vector<int> ids;
-    std::string error;
-    // A list that does not read stays as it was: a damaged file must not pick other columns.
-    if (value.empty())
-      variables.clear();
-    else if (ParseVariableList(value, ids, error) && ids.size() <= kMaxPlotVariables)
-      variables = ids;
-    return;
-  }
-  if (keyId == kKeyPlotTitle) {
-    title = value;
-    return;
-  }
   PlotSettings before = *this;
   CTableSetup<CPlotSetup>::ReadModuleKey(keyId, value);
   if (!CheckPlotValue(*this).empty()) static_cast<PlotSettings&>(*this) = before;
 }
 
-bool CPlotSetup::ModuleEqual(const CPostProcSetup& other) const {
-  const auto* o = dynamic_cast<const CPlotSetup*>(&other);
-  return o && CTableSetup<CPlotSetup>::ModuleEqual(other) && variables == o->variables &&
-         title == o->title;
-}
-
 std::string CPlotSetup::AssignModuleSetting(const std::string& key, const std::string& value) {
-  const int id = SetupKeyId(key);
-  if (id == kKeyPlotTitle) {
-    // One line: a line end would end the key in the setup file.
-    title = value;
-    for (char& c : title)
-      if (c == '\r' || c == '\n') c = ' ';
-    return {};
-  }
-  if (id == kKeyPlotVariables) {
-    std::vector<int> ids;
-    std::string error;
-    if (!value.empty() && !ParseVariableList(value, ids, error)) return key + ": " + error;
-    for (int v : ids) {
-      std::string name;
-      if (!GetDataNameFromID(name, v))
-        return key + ": unknown variable id " + std::to_string(v) + " (ids are 0 to 33)";
-    }
-    if (ids.size() > kMaxPlotVariables) return key + ": at most 17 variables";
-    variables = ids;
-    return {};
-  }
   PlotSettings before = *this;
   std::string error = CTableSetup<CPlotSetup>::AssignModuleSetting(key, value);
   if (error.empty()) error = CheckPlotValue(*this);
@@ -162,13 +105,6 @@ std::string CPlotSetup::AssignModuleSetting(const std::string& key, const std::s
     return error.find(key) == 0 ? error : key + ": " + error;
   }
   return {};
-}
-
-std::vector<std::string> CPlotSetup::ModuleKeyNames() const {
-  std::vector<std::string> names = CTableSetup<CPlotSetup>::ModuleKeyNames();
-  names.push_back(SetupKeyName(kKeyPlotVariables));
-  names.push_back(SetupKeyName(kKeyPlotTitle));
-  return names;
 }
 
 }  // namespace tidora

@@ -41,13 +41,10 @@ struct PlotSettings {
   int confidenceBand = 1;
   int pictureWidth = 1000;
   int pictureHeight = 600;
-  // Held outside the numeric table: the variables (empty: each file's defaults) and the title
-  // (empty: made from the files).
-  std::vector<int> variables;
-  std::string title;
+  std::vector<int> variables;  // empty: each file's defaults
+  std::string title;           // empty: made from the files
 };
 
-inline constexpr int kMaxPlotVariables = 17;  // the variable selection's rows
 inline constexpr int kMaxPictureSide = 10000;
 
 class CPlotSetup : public CTableSetup<CPlotSetup>, public PlotSettings {
@@ -59,20 +56,14 @@ class CPlotSetup : public CTableSetup<CPlotSetup>, public PlotSettings {
   std::string DefaultFileName() const override { return "PlotData.psa"; }
   static std::span<const SettingDecl<CPlotSetup>> Settings();
 
-  // The table's keys, then the variable list and the title.
-  void ResetModule() override;
-  void WriteModuleSection(std::ostream& out) const override;
+  // The table's reading and typing, with the rules that tie a value to the plot kinds and the
+  // picture: a value that breaks them is not taken.
   void ReadModuleKey(int keyId, const std::string& value) override;
-  bool ModuleEqual(const CPostProcSetup& other) const override;
   std::string AssignModuleSetting(const std::string& key, const std::string& value) override;
-  std::vector<std::string> ModuleKeyNames() const override;
 
   PlotSettings& Plot() { return *this; }
   const PlotSettings& Plot() const { return *this; }
 };
-
-// "19,27" for the list; empty for none.
-std::string PlotVariableListText(const std::vector<int>& ids);
 
 }  // namespace tidora
 

@@ -1,10 +1,17 @@
 #include "postproc/page.h"
 
-#include <cstdio>
-
+#include "datafile/textio.h"
 #include "platform/interaction.h"
 
 namespace tidora {
+
+std::string ProcessingFileText(int index, int fileCount, const std::string& name) {
+  return FormatC("Processing %d/%d: %s...", index + 1, fileCount, name.c_str());
+}
+
+std::string ProcessingStoppedText(int index, int fileCount, const std::string& name) {
+  return FormatC("Processing stopped, %d/%d: %s", index + 1, fileCount, name.c_str());
+}
 
 void CInteractionPage::ProgressRange(int low, int high) {
   ui_.ProgressRange(low, high);
@@ -30,19 +37,15 @@ void CInteractionPage::ProcessingComplete() {
 
 void CInteractionPage::ProcessingFile(int index, const std::string& name) {
   ui_.ProgressPos(0);
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "Processing %d/%d: ", index + 1, fileCount_);
-  ui_.Status(buf + name + "...");
+  ui_.Status(ProcessingFileText(index, fileCount_, name));
   percent_ = "0%";
 }
 
 void CInteractionPage::ProcessingStopped(int index) {
   percent_.clear();
   inputsEnabled_ = true;
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "Processing stopped, %d/%d: ", index + 1, fileCount_);
   std::string name = index >= 0 && index < static_cast<int>(names_.size()) ? names_[index] : "";
-  finalStatus_ = buf + name;
+  finalStatus_ = ProcessingStoppedText(index, fileCount_, name);
   ui_.Status("Stopping processing.  Please wait.");
 }
 

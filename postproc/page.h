@@ -33,6 +33,11 @@ class CPostProcPage {
   virtual void ProcessPendingMessages() {}
 };
 
+// The status texts of a file being processed and of a stopped run ("Processing 2/3: a.wb...",
+// "Processing stopped, 2/3: a.wb"); index counts from 0.
+std::string ProcessingFileText(int index, int fileCount, const std::string& name);
+std::string ProcessingStoppedText(int index, int fileCount, const std::string& name);
+
 // A page without a window: the page's texts go to the interaction's status line and progress
 // (command line, tests). It keeps the page's state as the window would.
 class CInteractionPage : public CPostProcPage {

@@ -105,11 +105,7 @@ void CPostProc::StopProcess() {
   control_.Stop();
   for (int i = 0; i < 20; ++i) {
     if (page_) page_->ProcessPendingMessages();
-    if (WaitForThread(waitStep_)) {
-      DebugOutput("WaitForSingleObject returned WAIT_OBJECT_0 in CPostProc::StopProcess()\n");
-      return;
-    }
-    DebugOutput("WaitForSingleObject returned WAIT_TIMEOUT in CPostProc::StopProcess()\n");
+    if (WaitForThread(waitStep_)) return;
   }
   // A thread cannot be killed safely here; it keeps the stop flag and is waited for when the
   // module goes away. The user is told to close the window.

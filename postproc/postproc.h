@@ -141,8 +141,6 @@ class CPostProc {
   virtual bool MayReplaceInput(const std::string&) const { return false; }
   // The filter of the "Enter a New Output File Name" dialog of the overwrite prompt.
   virtual FileFilter OutputFileFilter() const { return {"Output File ()", {"*.rpt"}}; }
-  // Lines for a developer's debugger; nothing a user sees.
-  virtual void DebugOutput(const std::string&) {}
 
   std::unique_ptr<CPostProcSetup> setup_;
   Interaction& ui_;

@@ -18,86 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const kKeyNames[kNumSetupKeys] = {
-    "PostProcPsu",
-    "ServerName",
-    "InputDir",
-    "InputFileArray",
-    "OutputDir",
-    "NameAppend",
-    "OutputFile",
-    "LastProcessed",
-    "TabulonPsu",
-    "SelectedColumnItems",
-    "ColumnSeparator",
-    "JulianDaysConvFmt",
-    "LabelDataColumns",
-    "OutputHeaderInfo",
-    "BaroblendPsu",
-    "BarometricPressureUnits",
-    "Gravity",
-    "AverageDensity",
-    "ConvertToWaterDepth",
-    "SwellcalcWPsu",
-    "OutputSurfaceWT",
-    "OutputFFTtoWSS",
-    "MinimumAllowableAttenuation",
-    "ChiSquaredConfPercent",
-    "WaterTemperature",
-    "AverageSalinity",
-    "NumberSpectralEstimates",
-    "Height",
-    "MinimumPeriod",
-    "MaximumPeriod",
-    "HanningWindowCutoff",
-    "UseFilterCutoff",
-    "FilterCutoff",
-    "ProcessBurstsToEnd",
-    "burstsToProcess",
-    "skipAtStart",
-    "PlotDataPsu",
-    "PlotKind",
-    "PlotVariables",
-    "XVariable",
-    "FirstBurst",
-    "LastBurst",
-    "PlotTitle",
-    "AutoScaleX",
-    "XMinimum",
-    "XMaximum",
-    "AutoScaleY",
-    "YMinimum",
-    "YMaximum",
-    "LogFrequencyAxis",
-    "LogEnergyAxis",
-    "ShowConfidenceBand",
-    "PictureWidth",
-    "PictureHeight",
-};
-
-const char* const kTitles[kNumModules] = {
-    "1  Plot Data",
-    "2  Create Reports",
-    "3  Merge Barometric Pressure",
-    "4  Process Wave Burst Data",
-};
-
 const char* const kErrorCaption = "Program Setup File Error";
-
-std::string Format(const char* fmt, const std::string& a) {
-  std::string out(a.size() + 256, '\0');
-  int n = std::snprintf(out.data(), out.size(), fmt, a.c_str());
-  out.resize(n > 0 ? static_cast<size_t>(n) : 0);
-  return out;
-}
-
-std::string FullPath(const std::string& path) {
-  if (path.empty()) return path;
-  std::error_code ec;
-  fs::path p = fs::absolute(path, ec);
-  if (ec) return path;
-  return p.lexically_normal().string();
-}
 
 std::string WorkingDirectory() {
   std::error_code ec;
@@ -122,152 +43,11 @@ bool SplitKeyLine(const std::string& line, int& id, std::string& value) {
 // The module whose title line this is, compared without regard to case; -1 for none.
 int TitleModule(const std::string& line) {
   for (int i = 0; i < kNumModules; ++i)
-    if (strcasecmp(line.c_str(), kTitles[i]) == 0) return i;
+    if (strcasecmp(line.c_str(), ModuleTitle(i)) == 0) return i;
   return -1;
 }
 
 }  // namespace
-
-const char* SetupKeyName(int id) {
-  return id >= 0 && id < kNumSetupKeys ? kKeyNames[id] : nullptr;
-}
-
-int SetupKeyId(const std::string& name) {
-  for (int i = 0; i < kNumSetupKeys; ++i)
-    if (name == kKeyNames[i]) return i;
-  return -1;
-}
-
-int SectionOfKey(int id) {
-  if (id < 0 || id >= kNumSetupKeys) return -1;
-  if (id >= kKeyPlotDataPsu) return kKeyPlotDataPsu;
-  if (id >= kKeySwellcalcWPsu) return kKeySwellcalcWPsu;
-  if (id >= kKeyBaroblendPsu) return kKeyBaroblendPsu;
-  if (id >= kKeyTabulonPsu) return kKeyTabulonPsu;
-  return kKeyPostProcPsu;
-}
-
-const char* ModuleTitle(int index) {
-  return index >= 0 && index < kNumModules ? kTitles[index] : "";
-}
-
-std::string ModuleDisplayName(int index) {
-  std::string title = ModuleTitle(index);
-  return title.size() > 3 ? title.substr(3) : std::string();
-}
-
-int ModuleSectionKey(int index) {
-  switch (index) {
-    case kReportModule:
-      return kKeyTabulonPsu;
-    case kMergeModule:
-      return kKeyBaroblendPsu;
-    case kWaveModule:
-      return kKeySwellcalcWPsu;
-    case kPlotModule:
-      return kKeyPlotDataPsu;
-    default:
-      return -1;
-  }
-}
-
-std::string CheckRange(RangeRule rule, double value) {
-  std::string b;
-  AppendShortest(b, rule.bound);
-  switch (rule.mode) {
-    case kRangeAbove:
-      if (!(value > rule.bound)) return "must be greater than " + b;
-      break;
-    case kRangeNotBelow:
-      if (!(value >= rule.bound)) return "must not be less than " + b;
-      break;
-    case kRangeNotAbove:
-      if (!(value <= rule.bound)) return "must not be greater than " + b;
-      break;
-    case kRangeBelow:
-      if (!(value < rule.bound)) return "must be less than " + b;
-      break;
-    default:
-      break;
-  }
-  return {};
-}
-
-std::string CheckSettingText(SettingType type, RangeMode mode, double bound,
-                             const std::string& text, double& value) {
-  // Numbers are read without regard to the locale; blanks may lead, nothing may follow.
-  FieldScanner s(text);
-  bool whole;
-  if (type == SettingType::kDouble) {
-    value = 0;
-    whole = s.Double(value) && s.Rest().empty();
-  } else {
-    long v = 0;
-    whole = s.Long(v) && s.Rest().empty();
-    if (whole && (v < -2147483647L || v > 2147483647L)) return "\"" + text + "\" is out of range";
-    value = static_cast<double>(v);
-  }
-  if (text.empty() || !whole)
-    return "\"" + text + "\" is not " +
-           (type == SettingType::kDouble ? "a number" : "a whole number");
-  if (!std::isfinite(value)) return "\"" + text + "\" is not a finite number";
-  if (type == SettingType::kFlag && value != 0 && value != 1) return "must be 0 or 1";
-  return CheckRange({mode, bound}, value);
-}
-
-std::string DescribeRejectedSetting(int keyId, double value, const std::string& why) {
-  std::string text = SetupKeyName(keyId) ? SetupKeyName(keyId) : "?";
-  text += " = ";
-  AppendShortest(text, value);
-  return text + ": " + why;
-}
-
-std::string SlotsText(const SettingSlots& slots) {
-  std::string text;
-  for (int id : slots) {
-    if (id < 0) break;
-    if (!text.empty()) text += ',';
-    text += std::to_string(id);
-  }
-  return text;
-}
-
-namespace {
-std::vector<std::string> SplitList(const std::string& text) {
-  std::vector<std::string> pieces;
-  if (text.empty()) return pieces;
-  size_t start = 0;
-  for (;;) {
-    const size_t comma = text.find(',', start);
-    pieces.push_back(text.substr(start, comma == std::string::npos ? comma : comma - start));
-    if (comma == std::string::npos) return pieces;
-    start = comma + 1;
-  }
-}
-}  // namespace
-
-void ReadSlots(SettingSlots& slots, const std::string& text) {
-  // The whole list is replaced: slots a shorter list leaves behind must not keep old values.
-  slots.fill(-1);
-  const std::vector<std::string> pieces = SplitList(text);
-  for (size_t i = 0; i < pieces.size() && i < slots.size(); ++i)
-    slots[i] = std::atoi(pieces[i].c_str());
-}
-
-std::string CheckSlotsText(const std::string& text, SettingSlots& slots) {
-  const std::vector<std::string> pieces = SplitList(text);
-  if (pieces.size() > slots.size()) return "at most " + std::to_string(slots.size()) + " items";
-  SettingSlots taken;
-  taken.fill(-1);
-  for (size_t i = 0; i < pieces.size(); ++i) {
-    double v = 0;
-    std::string err = CheckSettingText(SettingType::kInt, kRangeNotBelow, 0, pieces[i], v);
-    if (!err.empty()) return err;
-    taken[i] = static_cast<int>(v);
-  }
-  slots = taken;
-  return {};
-}
 
 // ---- SetupLineReader ----
 
@@ -334,7 +114,7 @@ int CPostProcSetup::Save(const std::string& path, Interaction& ui) {
   if (!WriteFileAtomically(path, out.str(), &why)) {
     // A device or a folder is left as it is, and the person is told what it is.
     ui.Message(NonRegularKind(path).empty()
-                   ? Format("%s cannot be opened for writing, contact Brennic.", path)
+                   ? FormatC("%s cannot be opened for writing, contact Brennic.", path.c_str())
                    : why,
                kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
     return 0;
@@ -379,8 +159,9 @@ CPostProcSetup::ParseResult CPostProcSetup::Parse(std::istream& in, int* otherMo
 
 int CPostProcSetup::Load(const std::string& path, int flag, Interaction& ui) {
   ResetAll();
-  std::string openFailure = flag ? Format("%s cannot be opened for reading, contact Brennic.", path)
-                                 : Format("Cannot read %s.", path);
+  std::string openFailure =
+      flag ? FormatC("%s cannot be opened for reading, contact Brennic.", path.c_str())
+           : FormatC("Cannot read %s.", path.c_str());
   std::ifstream in(path, std::ios::binary);
   if (!in || IsDirectory(path)) {
     ui.Message(openFailure, kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
@@ -391,21 +172,21 @@ int CPostProcSetup::Load(const std::string& path, int flag, Interaction& ui) {
   if (r != ParseResult::kOk) {
     ResetAll();
     if (r == ParseResult::kNoTitle)
-      ui.Message(Format("Cannot read %s.", path), kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
+      ui.Message(FormatC("Cannot read %s.", path.c_str()), kErrorCaption, MsgIcon::Warning,
+                 MsgButtons::Ok);
     else if (r == ParseResult::kUnknownTitle)
       ui.Message(openFailure, kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
     else if (r == ParseResult::kBadValue)
       // Running on a default in place of the value asked for would give wrong numbers.
-      ui.Message(Format("%s holds settings that cannot be used:\n", path) + rejected_,
+      ui.Message(FormatC("%s holds settings that cannot be used:\n", path.c_str()) + rejected_,
                  kErrorCaption, MsgIcon::Warning, MsgButtons::Ok);
     else
-      ui.Message(Format("%s is a program setup file for the ", path) + ModuleDisplayName(other) +
-                     " program.",
+      ui.Message(FormatC("%s is a program setup file for the ", path.c_str()) +
+                     ModuleDisplayName(other) + " program.",
                  "Wrong Type of Program Setup File", MsgIcon::Warning, MsgButtons::Ok);
     return 0;
   }
   setupPath = path;
-  inputDirReplaced = false;
   return 1;
 }
 
@@ -555,7 +336,7 @@ int RunStartUpSequence(CPostProcSetup& setup, const ModulePreferences& prefs, In
   if (!loaded) {
     setup.ResetAll();
     if (!setup.Save(path, ui)) return 0;
-    ui.Message(Format("A default program setup file has been created:\n\n%s.", path),
+    ui.Message(FormatC("A default program setup file has been created:\n\n%s.", path.c_str()),
                "Default program settup file", MsgIcon::Information, MsgButtons::Ok);
   }
   setup.setupPath = FullPath(setup.setupPath);

@@ -86,8 +86,6 @@ class CPostProcSetup {
   int lastProcessed = 0;
   // Current program setup file path; set by Load and Save.
   std::string setupPath;
-  // Set when the input directory was replaced by the fallback directory; cleared by Load.
-  bool inputDirReplaced = false;
 
  protected:
   CPostProcSetup() = default;

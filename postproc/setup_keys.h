@@ -7,6 +7,7 @@
 #include <ostream>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "datafile/textio.h"
 #include "outside/utility.h"
@@ -47,7 +48,8 @@ int ModuleSectionKey(int index);
 // ---- Declared settings: one table per module drives the .psa section, comparison, the
 // command line's KEY=VALUE and the settings page. ----
 
-enum class SettingType { kFlag, kInt, kDouble, kList };
+// kText: one line of text. kVariableList: data variable identifiers, as many as kListSlots.
+enum class SettingType { kFlag, kInt, kDouble, kList, kText, kVariableList };
 
 // A list setting: whole numbers in fixed slots, an empty slot holding -1; the list ends at the
 // first negative slot. Saved as the numbers up to there joined by ",".
@@ -89,7 +91,9 @@ struct SettingDecl {
   // comes from (typed, setup file, settings page), because the analyses divide by and
   // iterate on them.
   RangeRule lowest{}, highest{};
-  std::optional<double> marker{};  // a value with a meaning of its own, taken as it is
+  std::optional<double> marker{};           // a value with a meaning of its own, taken as it is
+  std::string S::*textField = nullptr;      // kText
+  std::vector<int> S::*idsField = nullptr;  // kVariableList
 
   SettingDecl Limits(RangeRule low, RangeRule high = {}) const {
     SettingDecl d = *this;
@@ -124,7 +128,25 @@ SettingDecl<S> ListSetting(int key, SettingSlots S::*field, const char* label) {
   return {key, SettingType::kList, nullptr, nullptr, 0, kRangeNone, 0, label, field};
 }
 
-// The list's used slots: up to the first negative one.
+// One line of text, empty by default. A line end typed into it becomes a blank: it would end
+// the key in the setup file.
+template <class S>
+SettingDecl<S> TextSetting(int key, std::string S::*field, const char* label) {
+  SettingDecl<S> d{key, SettingType::kText, nullptr, nullptr, 0, kRangeNone, 0, label};
+  d.textField = field;
+  return d;
+}
+
+// Data variable identifiers in the order chosen, empty by default. A list in a setup file
+// that does not read leaves the setting as it was; a typed one must name known variables.
+template <class S>
+SettingDecl<S> VariableListSetting(int key, std::vector<int> S::*field, const char* label) {
+  SettingDecl<S> d{key, SettingType::kVariableList, nullptr, nullptr, 0, kRangeNone, 0, label};
+  d.idsField = field;
+  return d;
+}
+
+// The used slots of a list: up to the first negative one.
 std::string SlotsText(const SettingSlots& slots);
 // Fills the slots from the first with a list split at ","; the slots behind it are emptied and
 // numbers past the last slot dropped. A piece that is not a number reads as 0.
@@ -133,11 +155,25 @@ void ReadSlots(SettingSlots& slots, const std::string& text);
 // success (the slots set), else why not (the slots unchanged).
 std::string CheckSlotsText(const std::string& text, SettingSlots& slots);
 
+// "19,27" for a variable list; empty for none.
+std::string VariableListText(const std::vector<int>& ids);
+// A variable list of a setup file: an empty text empties it, a list that reads (at most
+// kListSlots numbers) replaces it, anything else leaves it as it was.
+void ReadVariableList(std::vector<int>& ids, const std::string& text);
+// A typed variable list: empty on success (the list set), else why not (the list unchanged).
+std::string CheckVariableListText(const std::string& text, std::vector<int>& ids);
+// The text as one line: CR and LF become blanks.
+std::string OneLine(std::string text);
+
 template <class S>
 void ResetSettings(S& s, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
     if (d.type == SettingType::kList)
       (s.*d.listField).fill(-1);
+    else if (d.type == SettingType::kText)
+      (s.*d.textField).clear();
+    else if (d.type == SettingType::kVariableList)
+      (s.*d.idsField).clear();
     else if (d.type == SettingType::kDouble)
       s.*d.doubleField = d.defaultValue;
     else
@@ -150,6 +186,10 @@ void WriteSettings(std::ostream& out, const S& s, std::span<const SettingDecl<S>
   for (const auto& d : table) {
     if (d.type == SettingType::kList)
       WriteString(SetupKeyName(d.keyId), SlotsText(s.*d.listField), out);
+    else if (d.type == SettingType::kText)
+      WriteString(SetupKeyName(d.keyId), s.*d.textField, out);
+    else if (d.type == SettingType::kVariableList)
+      WriteString(SetupKeyName(d.keyId), VariableListText(s.*d.idsField), out);
     else if (d.type == SettingType::kDouble)
       WriteDoubleString(SetupKeyName(d.keyId), s.*d.doubleField, out);
     else
@@ -164,11 +204,18 @@ const SettingDecl<S>* FindSetting(std::span<const SettingDecl<S>> table, int key
   return nullptr;
 }
 
+// True for the settings that hold one number (a flag, an int or a double).
+template <class S>
+bool IsNumberSetting(const SettingDecl<S>& d) {
+  return d.type == SettingType::kFlag || d.type == SettingType::kInt ||
+         d.type == SettingType::kDouble;
+}
+
 // Empty when a setting may hold the value, else why not: every value is finite, a flag is 0
 // or 1, an int fits, and the declared rule and limits hold.
 template <class S>
 std::string CheckSettingValue(const SettingDecl<S>& d, double value) {
-  if (d.type == SettingType::kList) return {};  // its pieces are checked as they are read
+  if (!IsNumberSetting(d)) return {};  // lists and texts are checked as they are read
   if (d.marker && value == *d.marker) return {};
   if (!std::isfinite(value)) return "must be a finite number";
   if (d.type == SettingType::kFlag && value != 0 && value != 1) return "must be 0 or 1";
@@ -183,7 +230,7 @@ std::string CheckSettingValue(const SettingDecl<S>& d, double value) {
 
 template <class S>
 double SettingValue(const S& s, const SettingDecl<S>& d) {
-  if (d.type == SettingType::kList) return 0;
+  if (!IsNumberSetting(d)) return 0;
   return d.type == SettingType::kDouble ? s.*d.doubleField : double(s.*d.intField);
 }
 
@@ -194,6 +241,14 @@ template <class S>
 std::string ReadSettingText(S& s, const SettingDecl<S>& d, const std::string& value) {
   if (d.type == SettingType::kList) {
     ReadSlots(s.*d.listField, value);
+    return {};
+  }
+  if (d.type == SettingType::kText) {
+    s.*d.textField = value;
+    return {};
+  }
+  if (d.type == SettingType::kVariableList) {
+    ReadVariableList(s.*d.idsField, value);
     return {};
   }
   double v;
@@ -229,6 +284,10 @@ bool SettingsEqual(const S& a, const S& b, std::span<const SettingDecl<S>> table
   for (const auto& d : table) {
     if (d.type == SettingType::kList) {
       if (a.*d.listField != b.*d.listField) return false;
+    } else if (d.type == SettingType::kText) {
+      if (a.*d.textField != b.*d.textField) return false;
+    } else if (d.type == SettingType::kVariableList) {
+      if (a.*d.idsField != b.*d.idsField) return false;
     } else if (d.type == SettingType::kDouble) {
       if (a.*d.doubleField != b.*d.doubleField) return false;
     } else if (a.*d.intField != b.*d.intField) {
@@ -244,6 +303,10 @@ void CopySettings(S& to, const S& from, std::span<const SettingDecl<S>> table) {
   for (const auto& d : table) {
     if (d.type == SettingType::kList)
       to.*d.listField = from.*d.listField;
+    else if (d.type == SettingType::kText)
+      to.*d.textField = from.*d.textField;
+    else if (d.type == SettingType::kVariableList)
+      to.*d.idsField = from.*d.idsField;
     else if (d.type == SettingType::kDouble)
       to.*d.doubleField = from.*d.doubleField;
     else
@@ -264,6 +327,14 @@ std::string AssignSetting(S& s, std::span<const SettingDecl<S>> table, const std
   if (!d) return "unknown setting \"" + key + "\"";
   if (d->type == SettingType::kList) {
     std::string err = CheckSlotsText(text, s.*d->listField);
+    return err.empty() ? err : key + ": " + err;
+  }
+  if (d->type == SettingType::kText) {
+    s.*d->textField = OneLine(text);
+    return {};
+  }
+  if (d->type == SettingType::kVariableList) {
+    std::string err = CheckVariableListText(text, s.*d->idsField);
     return err.empty() ? err : key + ": " + err;
   }
   double v = 0;

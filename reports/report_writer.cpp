@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
 #include "datafile/textio.h"
@@ -41,15 +40,6 @@ NumberForm FormOf(int id) {
     default:
       return NumberForm::kNone;
   }
-}
-
-// printf into a string; the patterns are the report's own.
-std::string Format(const char* pattern, ...) {
-  va_list args;
-  va_start(args, pattern);
-  std::string out = FormatCV(pattern, args);
-  va_end(args);
-  return out;
 }
 
 constexpr CReportWriter::Patterns kPatterns[] = {
@@ -126,7 +116,7 @@ std::string CReportWriter::Label(int id) const {
     label = "Time-jdays";
   else
     GetShortDataNameFromID(label, id);
-  return Format(patterns_.text, label.c_str());
+  return FormatC(patterns_.text, label.c_str());
 }
 
 std::string CReportWriter::TimeText(double t) const {
@@ -139,7 +129,7 @@ std::string CReportWriter::TimeText(double t) const {
     default: {
       // Days from 00:00:00 on 1 January of the time's own year, that day being day 1.
       const double yearStart = CalendarSeconds(int64_t{tm.tm_year} + 1900, 1, 1, 0, 0, 0);
-      return Format("%.6f", (t - yearStart) / 86400.0 + 1.0);
+      return FormatC("%.6f", (t - yearStart) / 86400.0 + 1.0);
     }
   }
 }
@@ -147,13 +137,13 @@ std::string CReportWriter::TimeText(double t) const {
 std::string CReportWriter::Field(int id, double value) const {
   switch (FormOf(id)) {
     case NumberForm::kTime:
-      return Format(patterns_.text, TimeText(value).c_str());
+      return FormatC(patterns_.text, TimeText(value).c_str());
     case NumberForm::kFixed3:
-      return Format(patterns_.fixed3, value);
+      return FormatC(patterns_.fixed3, value);
     case NumberForm::kWhole:
-      return Format(patterns_.whole, value);
+      return FormatC(patterns_.whole, value);
     case NumberForm::kExponent:
-      return Format(patterns_.exponent, value);
+      return FormatC(patterns_.exponent, value);
     default:
       return {};
   }
@@ -166,12 +156,12 @@ std::string CReportWriter::Render(const ReportTable& table) const {
     std::string root = table.header.inputPath;
     RemoveExtension(root);
     const ReportHeader& h = table.header;
-    out += Format("# filename = %s[.WAS, .WTS]\r\n", root.c_str());
-    out += Format("# wave integration time = %.2lf\r\n", h.integrationTime);
-    out += Format("# number of points in the burst = %d\r\n", h.points);
-    out +=
-        Format("# height of TGR 41 above the bottom = %.3lf\r\n", h.waterDepth - h.instrumentDepth);
-    out += Format("# density = %.3lf\r\n", h.density);
+    out += FormatC("# filename = %s[.WAS, .WTS]\r\n", root.c_str());
+    out += FormatC("# wave integration time = %.2lf\r\n", h.integrationTime);
+    out += FormatC("# number of points in the burst = %d\r\n", h.points);
+    out += FormatC("# height of TGR 41 above the bottom = %.3lf\r\n",
+                   h.waterDepth - h.instrumentDepth);
+    out += FormatC("# density = %.3lf\r\n", h.density);
   }
   const std::vector<int> used = settings_.UsedColumns();
   if (settings_.labelDataColumns)

@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 #include <cstdlib>
-#include <filesystem>
 
 #include "datafile/tgr41file.h"
 #include "datafile/wavefiles.h"
@@ -98,9 +97,7 @@ std::string CTabulon::PrepareReportRun(std::vector<std::string> paths, const std
     if (!TestFileName(p)) return p + " is not a .was or .wts file";
     if (!IsFile(p)) return p + ": no such file";
     // The report's header names the inputs by full path, as the window does.
-    std::error_code ec;
-    const std::filesystem::path full = std::filesystem::absolute(p, ec);
-    if (!ec) p = full.lexically_normal().string();
+    p = FullPath(p);
   }
   if (!CheckReportInputSelection(paths, ui_)) return "the input files were not taken";
   CPostProcSetup& s = *setup_;
@@ -210,15 +207,9 @@ int CTabulon::ProcessJob(CPostProcJob& job) {
   return ProcessFile(job);
 }
 
-int CTabulon::ProcessFile(CPostProcJob& job) {
-  outcome_ = Outcome::kNone;
-  reportPath_.clear();
-  ProcessControl& stop = Control();
-  CPostProcPage* page = job.page;
-  const CTabulon_Psu& psu = ReportSetup().Psu();
-
+std::optional<int> CTabulon::ChooseReportPath(const std::string& outputBase) {
   // The report path from the output naming: base up to its last dot, and the extension.
-  const std::string name = RunOutputs(job.outputBase).front().path;
+  const std::string name = RunOutputs(outputBase).front().path;
   const size_t dot = name.rfind('.');
   std::string base = name.substr(0, dot + 1);
   const std::string ext = name.substr(dot + 1);
@@ -242,19 +233,18 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
     outcome_ = Outcome::kWriteFailed;
     return 0;
   }
+  return std::nullopt;
+}
 
-  auto stopped = [&] {
-    if (!stop.StopRequested()) return false;
-    if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
-    if (page) page->ProcessingStopped(0);
-    return true;
-  };
-  if (page) {
-    page->StatusText("Preparing to process files.  Please wait.");
-    page->ProcessingStarted(static_cast<int>(inputs_.size()));
-    page->ProgressRange(0, 100);
-  }
-  std::vector<std::array<bool, kMaxDataTypes>> requested(inputs_.size());
+bool CTabulon::RunStopped(CPostProcPage* page) {
+  if (!Control().StopRequested()) return false;
+  if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
+  if (page) page->ProcessingStopped(0);
+  return true;
+}
+
+bool CTabulon::SaveRequestedColumns(CPostProcPage* page, Requested& requested) {
+  const CTabulon_Psu& psu = ReportSetup().Psu();
   std::vector<std::vector<std::string>> names(inputs_.size());
   for (size_t f = 0; f < inputs_.size(); ++f) {
     inputs_[f]->ResetTables();
@@ -262,7 +252,7 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
     names[f] = ColumnNamesOf(inputs_[f]->Reader());
   }
   for (int slot = 0; slot < CTabulon_Psu::kSlots; ++slot) {
-    if (stopped()) return 0;
+    if (RunStopped(page)) return false;
     if (page) page->ProgressPos(static_cast<int>(std::lround(slot * 100.0 / CTabulon_Psu::kSlots)));
     const int id = psu.columns[static_cast<size_t>(slot)];
     if (id < 0 || id >= kMaxDataTypes) continue;
@@ -272,13 +262,18 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
       for (int v = 0; v < kMaxDataTypes; ++v) {
         if (requested[f][v] && !before[v] && !inputs_[f]->SaveColumn(v, v == kVarDateTime, 1)) {
           outcome_ = Outcome::kReadFailed;
-          stop.Stop();
+          Control().Stop();
         }
       }
     }
   }
+  return true;
+}
+
+bool CTabulon::ReadInputs(CPostProcPage* page) {
+  ProcessControl& stop = Control();
   for (size_t f = 0; f < inputs_.size(); ++f) {
-    if (stopped()) return 0;
+    if (RunStopped(page)) return false;
     if (page) page->ProcessingFile(static_cast<int>(f), inputs_[f]->FileName());
     if (!inputs_[f]->Reader() || !inputs_[f]->ReadAllRecords(ui_, page, &stop) ||
         inputs_[f]->RecordsRead() == 0) {
@@ -286,14 +281,28 @@ int CTabulon::ProcessFile(CPostProcJob& job) {
       stop.Stop();
     }
   }
-  if (stopped()) return 0;
+  return !RunStopped(page);
+}
+
+int CTabulon::ProcessFile(CPostProcJob& job) {
+  outcome_ = Outcome::kNone;
+  reportPath_.clear();
+  if (std::optional<int> ended = ChooseReportPath(job.outputBase)) return *ended;
+  CPostProcPage* page = job.page;
+  if (page) {
+    page->StatusText("Preparing to process files.  Please wait.");
+    page->ProcessingStarted(static_cast<int>(inputs_.size()));
+    page->ProgressRange(0, 100);
+  }
+  Requested requested(inputs_.size());
+  if (!SaveRequestedColumns(page, requested) || !ReadInputs(page)) return 0;
 
   std::vector<ReportInput> read;
   for (size_t f = 0; f < inputs_.size(); ++f)
     read.push_back(InputFromManager(*inputs_[f], requested[f]));
   const ReportTable table = CombineReportInputs(read);
-  if (stopped()) return 0;
-  if (!CReportWriter(reportPath_, psu).Write(table, ui_)) {
+  if (RunStopped(page)) return 0;
+  if (!CReportWriter(reportPath_, ReportSetup().Psu()).Write(table, ui_)) {
     outcome_ = Outcome::kWriteFailed;
     return 0;
   }

@@ -3,11 +3,14 @@
 // The report module in the processing framework: its setup record (the framework's part and
 // the TabulonPsu section) and its job on the processing thread.
 
+#include <array>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "datafile/tgr41file.h"
 #include "postproc/postproc.h"
 #include "reports/report_writer.h"
 #include "reports/tabulon_psu.h"
@@ -70,6 +73,16 @@ class CTabulon : public CPostProc {
   FileFilter OutputFileFilter() const override { return {"Output File ()", {"*.r41"}}; }
 
  private:
+  using Requested = std::vector<std::array<bool, kMaxDataTypes>>;
+  // The report path and the overwrite question; the job's result when it ends here.
+  std::optional<int> ChooseReportPath(const std::string& outputBase);
+  // The columns each input is asked for, by the selected slots; false when stopped.
+  bool SaveRequestedColumns(CPostProcPage* page, Requested& requested);
+  // Every input read; false when stopped (or a read failed, which stops the run).
+  bool ReadInputs(CPostProcPage* page);
+  // The stop flag, seen by the page; a run that ends so keeps the outcome it already has.
+  bool RunStopped(CPostProcPage* page);
+
   Outcome outcome_ = Outcome::kNone;
   std::string reportPath_;
 };

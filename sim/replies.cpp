@@ -16,10 +16,6 @@ std::string Coefficient(const char* key, double value) {
   return FormatC("    %s %.12e\r\n", key, value);
 }
 
-std::string Format(const char* fmt, double a) {
-  return FormatC(fmt, a);
-}
-
 int BurstCount(const Deployment& d) {
   return static_cast<int>(d.bursts.size());
 }
@@ -46,14 +42,14 @@ std::string StatusReply(const Deployment& d) {
     s += Line(o.strainGauge ? "strain gauge pressure sensor, range = 300 psia"
                             : "quartz pressure sensor, range = 300 psia");
   s += Line(o.conductivity ? "conductivity = YES" : "conductivity = NO");
-  s += Line(Format("tide measurement interval = %.2f minutes", o.tideInterval / 60.0));
+  s += Line(FormatC("tide measurement interval = %.2f minutes", o.tideInterval / 60.0));
   if (o.family == Family::kTgr77Bpr) {
     s += Line("tide measurements = " + std::to_string(d.tides.size()));
     if (o.tsunami) s += Line("tsunami demo = ON");
   } else {
     s += Line("measure waves every " + std::to_string(o.burstEvery) + " tide samples");
     s += Line(std::to_string(o.samplesPerBurst) + " wave samples/burst at " +
-              Format("%.2f scans/sec", d.statedScanRate()));
+              FormatC("%.2f scans/sec", d.statedScanRate()));
     if (o.serial13186) {
       // This recorder counts its bursts as its measurements: the count comes first.
       s += Line("wave bursts = " + std::to_string(BurstCount(d)));

@@ -44,7 +44,42 @@ void CTGR41Dlg::BuildTGR41Dlg(int rows) {
   auto* layout = new QGridLayout(this);
   layout->setContentsMargins(DialogUnitsX(this, 8), DialogUnitsY(this, 6), DialogUnitsX(this, 8),
                              DialogUnitsY(this, 6));
+  const int gridWidth = BuildGrid(layout, rows);
+  layout->addLayout(
+      ButtonColumn({{CTGR41Selection::kIdAdd, "&Add", &CTGR41Selection::Add},
+                    {CTGR41Selection::kIdDelete, "&Delete", &CTGR41Selection::Delete},
+                    {CTGR41Selection::kIdInsert, "&Insert", &CTGR41Selection::Insert},
+                    {CTGR41Selection::kIdDeleteAll, "D&elete All", &CTGR41Selection::DeleteAll}}),
+      0, 1);
 
+  const int rowHeight = grid_->verticalHeader()->defaultSectionSize();
+  const int headingHeight = grid_->horizontalHeader()->sizeHint().height();
+  tree_ = new QTreeWidget(this);
+  SetControlId(tree_, CTGR41Selection::kIdTree);
+  tree_->setHeaderHidden(true);
+  tree_->setRootIsDecorated(true);  // buttons and lines at the root
+  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+  tree_->setMinimumWidth(std::max(gridWidth - DialogUnitsX(this, 40), DialogUnitsX(this, 80)));
+  tree_->setMinimumHeight(15 * rowHeight + headingHeight);
+  layout->addWidget(tree_, 0, 2);
+  layout->addLayout(
+      ButtonColumn({{CTGR41Selection::kIdShrinkAll, "&Shrink All", &CTGR41Selection::ShrinkAll},
+                    {CTGR41Selection::kIdExpandAll, "&Expand All", &CTGR41Selection::ExpandAll},
+                    {CTGR41Selection::kIdShrink, "S&hrink", &CTGR41Selection::Shrink},
+                    {CTGR41Selection::kIdExpand, "E&xpand", &CTGR41Selection::Expand}}),
+      0, 3);
+
+  QPushButton* ok = MakeButton(this, kIdOk, "OK");
+  QPushButton* cancel = MakeButton(this, kIdCancel, "Cancel");
+  ok->setDefault(true);
+  layout->addWidget(ok, 1, 2, Qt::AlignRight);
+  layout->addWidget(cancel, 1, 3);
+  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+  ConnectViews();
+}
+
+int CTGR41Dlg::BuildGrid(QGridLayout* layout, int rows) {
   grid_ = new QTableWidget(rows, 1, this);
   SetControlId(grid_, CTGR41Selection::kIdGrid);
   grid_->setHorizontalHeaderLabels({"Variable Name [unit]"});
@@ -79,51 +114,21 @@ void CTGR41Dlg::BuildTGR41Dlg(int rows) {
   grid_->setMinimumHeight(std::min(rows, kMaxVisibleRows) * rowHeight + headingHeight +
                           2 * grid_->frameWidth());
   layout->addWidget(grid_, 0, 0, 2, 1);
+  return gridWidth;
+}
 
-  auto* left = new QVBoxLayout;
-  QPushButton* add = MakeButton(this, CTGR41Selection::kIdAdd, "&Add");
-  QPushButton* del = MakeButton(this, CTGR41Selection::kIdDelete, "&Delete");
-  QPushButton* insert = MakeButton(this, CTGR41Selection::kIdInsert, "&Insert");
-  QPushButton* deleteAll = MakeButton(this, CTGR41Selection::kIdDeleteAll, "D&elete All");
-  for (QPushButton* b : {add, del, insert, deleteAll}) left->addWidget(b);
-  left->addStretch(1);
-  layout->addLayout(left, 0, 1);
+QVBoxLayout* CTGR41Dlg::ButtonColumn(std::initializer_list<Command> commands) {
+  auto* column = new QVBoxLayout;
+  for (const Command& c : commands) {
+    QPushButton* b = MakeButton(this, c.id, c.text);
+    connect(b, &QPushButton::clicked, this, [this, action = c.action] { Act(action); });
+    column->addWidget(b);
+  }
+  column->addStretch(1);
+  return column;
+}
 
-  tree_ = new QTreeWidget(this);
-  SetControlId(tree_, CTGR41Selection::kIdTree);
-  tree_->setHeaderHidden(true);
-  tree_->setRootIsDecorated(true);  // buttons and lines at the root
-  tree_->setSelectionMode(QAbstractItemView::SingleSelection);
-  tree_->setMinimumWidth(std::max(gridWidth - DialogUnitsX(this, 40), DialogUnitsX(this, 80)));
-  tree_->setMinimumHeight(15 * rowHeight + headingHeight);
-  layout->addWidget(tree_, 0, 2);
-
-  auto* right = new QVBoxLayout;
-  QPushButton* shrinkAll = MakeButton(this, CTGR41Selection::kIdShrinkAll, "&Shrink All");
-  QPushButton* expandAll = MakeButton(this, CTGR41Selection::kIdExpandAll, "&Expand All");
-  QPushButton* shrink = MakeButton(this, CTGR41Selection::kIdShrink, "S&hrink");
-  QPushButton* expand = MakeButton(this, CTGR41Selection::kIdExpand, "E&xpand");
-  for (QPushButton* b : {shrinkAll, expandAll, shrink, expand}) right->addWidget(b);
-  right->addStretch(1);
-  layout->addLayout(right, 0, 3);
-
-  QPushButton* ok = MakeButton(this, kIdOk, "OK");
-  QPushButton* cancel = MakeButton(this, kIdCancel, "Cancel");
-  ok->setDefault(true);
-  layout->addWidget(ok, 1, 2, Qt::AlignRight);
-  layout->addWidget(cancel, 1, 3);
-
-  connect(add, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::Add); });
-  connect(del, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::Delete); });
-  connect(insert, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::Insert); });
-  connect(deleteAll, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::DeleteAll); });
-  connect(shrinkAll, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::ShrinkAll); });
-  connect(expandAll, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::ExpandAll); });
-  connect(shrink, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::Shrink); });
-  connect(expand, &QPushButton::clicked, this, [this] { Act(&CTGR41Selection::Expand); });
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-
+void CTGR41Dlg::ConnectViews() {
   connect(grid_, &QTableWidget::currentCellChanged, this, [this](int row, int, int, int) {
     if (refreshing_ || row < 0) return;
     selection_.SetCurrentRow(row);

@@ -5,10 +5,14 @@
 // the module's selection class fills the tree.
 
 #include <QDialog>
+#include <initializer_list>
+#include <vector>
 
 #include "datafile/tgr41select.h"
 
+class QGridLayout;
 class QTableWidget;
+class QVBoxLayout;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -33,8 +37,19 @@ class CTGR41Dlg : public QDialog {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // A button of a button column and the selection's action it runs.
+  struct Command {
+    int id;
+    const char* text;
+    void (CTGR41Selection::*action)();
+  };
   // The grid, the two button columns, the tree and OK/Cancel.
   void BuildTGR41Dlg(int rows);
+  // The grid of `rows` rows, wide enough for every name the tree offers; its width.
+  int BuildGrid(QGridLayout* layout, int rows);
+  QVBoxLayout* ButtonColumn(std::initializer_list<Command> commands);
+  // The grid and the tree follow each other through the selection.
+  void ConnectViews();
   void FillTree();
   // Shows the selection's state: grid rows, current cell, expanded branches, selected item.
   void Refresh();

@@ -56,7 +56,8 @@ PlotDataPage::PlotDataPage(CPlotModule& module, Interaction& ui, QWidget* parent
   b.AddRow(b.Label(-1, "Title"), title_);
   int id = kIdPlotFirstSetting;
   for (const auto& d : CPlotSetup::Settings()) {
-    if (d.keyId == kKeyPlotKind || d.keyId == kKeyXVariable) continue;
+    // The kinds, the variables and the title have controls of their own, above.
+    if (d.keyId == kKeyPlotKind || d.keyId == kKeyXVariable || !IsNumberSetting(d)) continue;
     Field f{d.keyId};
     if (d.type == SettingType::kFlag) {
       f.check = b.Check(id++, d.label);
@@ -91,7 +92,7 @@ void PlotDataPage::Fill() {
   const CPlotSetup& s = module_.PlotSetup();
   kind_->setCurrentIndex(s.plotKind);
   xVariable_->setCurrentIndex(s.xVariable == kVarBurstNumber ? 1 : 0);
-  variables_->setText(QString::fromStdString(PlotVariableListText(s.variables)));
+  variables_->setText(QString::fromStdString(VariableListText(s.variables)));
   title_->setText(QString::fromStdString(s.title));
   for (const Field& f : fields_) {
     const auto* d = FindSetting<CPlotSetup>(CPlotSetup::Settings(), f.keyId);

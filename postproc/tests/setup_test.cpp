@@ -259,6 +259,73 @@ TEST(SetupFile, KeyValueAssignmentIsStrict) {
   EXPECT_EQ(CheckSettingText(SettingType::kInt, kRangeNotBelow, 0, "0", v), "");
 }
 
+// A setup with a text and a variable list, as a plot setup has.
+class TestTextSetup : public CTableSetup<TestTextSetup> {
+ public:
+  TestTextSetup() { ResetAll(); }
+  int ModuleIndex() const override { return kPlotModule; }
+  std::string DefaultFileName() const override { return "PlotData.psa"; }
+  static std::span<const SettingDecl<TestTextSetup>> Settings() {
+    using S = TestTextSetup;
+    static const std::array<SettingDecl<S>, 3> table = {
+        IntSetting<S>(37, &S::kind, 0, "kind"),
+        VariableListSetting<S>(38, &S::variables, "variables"),
+        TextSetting<S>(42, &S::title, "title"),
+    };
+    return table;
+  }
+  int kind = 0;
+  std::vector<int> variables;
+  std::string title;
+};
+
+TEST(SetupFile, TextAndVariableListSettings) {
+  TestTextSetup s;
+  s.variables = {19, 27};
+  s.title = "Bay, spring = 2";
+  std::ostringstream out;
+  s.WriteModuleSection(out);
+  EXPECT_EQ(out.str(), "PlotKind=0\r\nPlotVariables=19,27\r\nPlotTitle=Bay, spring = 2\r\n");
+
+  std::istringstream in(Psa("1  Plot Data", "[PlotDataPsu]\r\n" + out.str()));
+  TestTextSetup back;
+  ASSERT_EQ(back.Parse(in), CPostProcSetup::ParseResult::kOk);
+  EXPECT_TRUE(back.Equals(s));
+  EXPECT_EQ(back.title, s.title);
+  back.title = "other";
+  EXPECT_FALSE(back.Equals(s));
+  back.CopyModuleFrom(s);
+  EXPECT_TRUE(back.Equals(s));
+  back.ResetModule();
+  EXPECT_TRUE(back.variables.empty());
+  EXPECT_TRUE(back.title.empty());
+
+  // A list in a file that does not read is passed over without a refusal; an empty one empties.
+  back.ReadModuleKey(38, "19,27");
+  back.ReadModuleKey(38, "1,zz");
+  EXPECT_EQ(back.variables, (std::vector<int>{19, 27}));
+  back.ReadModuleKey(38, "");
+  EXPECT_TRUE(back.variables.empty());
+  EXPECT_TRUE(back.RejectedSettings().empty());
+}
+
+TEST(SetupFile, TypedTextsAndVariableListsAreChecked) {
+  TestTextSetup s;
+  EXPECT_EQ(s.AssignModuleSetting("PlotVariables", "19,27"), "");
+  EXPECT_EQ(s.AssignModuleSetting("PlotVariables", "19,34"),
+            "PlotVariables: unknown variable id 34 (ids are 0 to 33)");
+  EXPECT_NE(s.AssignModuleSetting("PlotVariables", "19,x"), "");
+  EXPECT_EQ(s.AssignModuleSetting("PlotVariables", "1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16,17,18"),
+            "PlotVariables: at most 17 variables");
+  EXPECT_EQ(s.variables, (std::vector<int>{19, 27}));
+  EXPECT_EQ(s.AssignModuleSetting("PlotVariables", ""), "");
+  EXPECT_TRUE(s.variables.empty());
+  EXPECT_EQ(s.AssignModuleSetting("PlotTitle", "a\rb\nc"), "");
+  EXPECT_EQ(s.title, "a b c");
+  // Neither is a number: the record's check passes them by.
+  EXPECT_EQ(s.CheckModuleSettings(), "");
+}
+
 class StartUp : public ::testing::Test {
  protected:
   TempHome home;

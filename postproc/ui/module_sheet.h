@@ -11,6 +11,7 @@
 
 #include "outside/utility.h"
 #include "platform/interaction.h"
+#include "postproc/input_selection.h"
 #include "postproc/page.h"
 #include "postproc/postproc.h"
 #include "postproc/setup.h"
@@ -22,6 +23,7 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 class QMenu;
+class QVBoxLayout;
 
 namespace tidora::ui {
 
@@ -108,9 +110,11 @@ struct ModuleSheetTexts {
   bool showOutputFile = false;
   // After an input selection, OutputFile becomes the first name's root followed by a dot.
   bool outputFileFromInput = false;
+  // The rules the chosen names are checked by when the module does not take them itself.
+  InputSelectionRules selectionRules;
   // A module with rules of its own for the chosen names (without directory): it checks them,
-  // shows its message, and takes them (selection, input managers, output name). The framework
-  // rules (one file per extension, one root name) apply when it is empty.
+  // shows its message, and takes them (selection, input managers, output name). The sheet
+  // checks them by `selectionRules` when it is empty.
   std::function<bool(std::vector<std::string>)> takeSelection;
 };
 
@@ -203,6 +207,13 @@ class ModuleSheet : public QDialog {
 
  private:
   void BuildFilePage(QWidget* page);
+  QWidget* BuildSetupGroup();
+  QWidget* BuildInputGroup();
+  QWidget* BuildOutputGroup();
+  void BuildProgressRows(QVBoxLayout* v, QWidget* page);
+  // A directory typed into the File Setup page, taken when it exists.
+  void TakeTypedInputDir();
+  void TakeTypedOutputDir();
   void BuildMenus();
   void FillControls();
   void TakeModulePages();
