@@ -137,20 +137,47 @@ class CWaveAnalysis {
 
  private:
   class OutFile;
+  // The text one burst adds to each output, every line already ending in CR LF.
+  struct BurstText {
+    std::string was, wts, rpt, wss, wt;
+  };
+  // Work arrays of a burst's analysis, reused from burst to burst.
+  struct BurstScratch {
+    std::vector<double> work;  // re, im pairs
+    std::vector<double> elevation;
+    int windowLength = 0;
+    std::vector<double> windowForward, windowRemoval;
+  };
+
   bool OpenOutputs();
   void CloseOutputs();
   void WriteReportHeader();
-  void WriteBurst(const WaveBurstResult& r);
+  // Appends one burst's text to the outputs.
+  void WriteBurst(const BurstText& text);
   bool StopRequested() const;
   void LimitIndexes(int halfLength, double recordLength, double h, double d, int& kLow, int& kHigh,
                     int& kMax, bool& passed) const;
-  // False, with the reason, when the burst cannot be analysed.
-  bool AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write, std::string& why);
+  // The summary's lines on the setup and the first burst, up to the band layout.
+  std::string SetupSummary() const;
+  // The frequency span of the run's bands into run_.
+  void FrequencySpan(int estimates, double recordLength);
+  // Analyses a burst, and formats its outputs into `text` when given. False, with the reason,
+  // when the burst cannot be analysed.
+  bool Analyse(const WaveBurst& burst, WaveBurstResult& r, BurstScratch& scratch, BurstText* text,
+               std::string& why) const;
+  // Filters the coefficients x of a record of length t and sums them into bands.
+  void Spectrum(WaveBurstResult& r, const double* x, int n, double t) const;
+  void FilterCoefficients(const WaveBurstResult& r, double* x, double t) const;
   // n: the burst's own samples (the rest of the r.m points is padding). False when the
   // elevation or its statistics are not finite.
-  bool SurfaceElevation(WaveBurstResult& r, int n, bool write);
+  bool SurfaceElevation(WaveBurstResult& r, int n, BurstScratch& scratch) const;
+  // The output text of an analysed burst.
+  void FormatCoefficients(const double* x, int m, BurstText& text) const;
+  void FormatSpectrum(const WaveBurstResult& r, BurstText& text) const;
+  void FormatSurface(const WaveBurstResult& r, const std::vector<double>& elevation,
+                     BurstText& text) const;
   // Hann weights over the n real samples (the padding is not windowed).
-  const std::vector<double>& Window(int n, bool removal);
+  static const std::vector<double>& Window(BurstScratch& scratch, int n, bool removal);
   static std::string BurstErrorText(int number, const std::string& why);
 
   const CWaveSetup& setup_;
@@ -165,10 +192,7 @@ class CWaveAnalysis {
   uint32_t firstStart_ = 0;
   bool keepResults_ = false;
   std::vector<WaveBurstResult> results_;
-  // Work arrays of a burst (re, im pairs), reused from burst to burst.
-  std::vector<double> work_, elevation_;
-  int windowLength_ = 0;
-  std::vector<double> windowForward_, windowRemoval_;
+  BurstScratch scratch_;
   OutFile* was_ = nullptr;
   OutFile* wts_ = nullptr;
   OutFile* rpt_ = nullptr;

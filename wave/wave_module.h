@@ -86,6 +86,12 @@ class CWaveModule : public CPostProc {
   int ProcessJob(CPostProcJob& job) override;
 
  private:
+  // Reads every input with a reader; `current` is the last one. False when the run ends there
+  // (stopped, or the reading failed).
+  bool ReadInputs(CPostProcPage* page, CTGR41FileManager*& current);
+  // Checks the setup on the input's bursts and runs them: ProcessJob's return.
+  int AnalyseInput(const CTGR41FileManager& input, CPostProcPage* page);
+
   Outcome outcome_ = Outcome::kNone;
   std::string lastBase_, summary_;
   bool keepResults_ = false;
