@@ -1,6 +1,7 @@
 #include "datafile/textio.h"
 
 #include <locale.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -68,6 +69,12 @@ bool TextLineReader::ReadLine(std::string& line, size_t maxChars) {
   return any;
 }
 
+int64_t TextLineReader::Size() const {
+  struct stat st;
+  if (!file_ || fstat(fileno(file_), &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
+}
+
 bool TextLineReader::Seek(int64_t position) {
   if (!file_ || position < 0) return false;
   if (position >= bufferStart_ && position <= bufferStart_ + static_cast<int64_t>(len_)) {
@@ -79,10 +86,6 @@ bool TextLineReader::Seek(int64_t position) {
   pos_ = len_ = 0;
   atEnd_ = false;
   return true;
-}
-
-bool IsBlankChar(char c) {
-  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
 bool IsBlankLine(std::string_view line) {

@@ -37,6 +37,8 @@ class TextLineReader {
   // Moves to a byte position (past the end is allowed: reading then finds the end).
   bool Seek(int64_t position);
   bool Rewind() { return Seek(0); }
+  // Bytes in the file, -1 when it cannot be told.
+  int64_t Size() const;
 
  private:
   bool Fill();
@@ -75,7 +77,10 @@ class FieldScanner {
   const char* end_;
 };
 
-bool IsBlankChar(char c);
+// White space as isspace sees it in the C locale; inline, for the readers call it for every byte.
+inline bool IsBlankChar(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 // True when the line holds nothing but white space.
 bool IsBlankLine(std::string_view line);
 // First blank-separated word of a line (empty when there is none).
