@@ -86,20 +86,15 @@ bool CWaveAnalysis::StopRequested() const {
   return stop_ && stop_->StopRequested();
 }
 
-void CWaveAnalysis::LimitIndexes(int half, double t, double h, double d, int& kLow, int& kHigh,
-                                 int& kMax, bool& passed) const {
+void CWaveAnalysis::LimitIndexes(HarmonicResponses& responses, int half, double t, int& kLow,
+                                 int& kHigh, int& kMax, bool& passed) const {
   kLow = 1;
   for (int k = 1; k <= half; ++k)
     if (t / k > setup_.maximumPeriod) kLow = k;
   kHigh = kMax = half;
-  passed = false;
-  for (int n = half; n >= 1; --n) {
-    if (PressureResponse(h, d, t / n) > run_.minAttenuation) {
-      kMax = n;
-      passed = true;
-      break;
-    }
-  }
+  const int highest = responses.HighestAbove(run_.minAttenuation);
+  passed = highest > 0;
+  if (passed) kMax = highest;
   if (kHigh > 0 && t / kHigh < setup_.minimumPeriod)
     kHigh = static_cast<int>(t / setup_.minimumPeriod);
 }
@@ -171,7 +166,9 @@ bool CWaveAnalysis::PrepareRun() {
   run_.bandWidth = nse / t;
   int kLow, kHigh, kMax;
   bool passed;
-  LimitIndexes(n / 2, t, run_.totalDepth, run_.depth, kLow, kHigh, kMax, passed);
+  HarmonicResponses responses;
+  responses.Reset(run_.totalDepth, run_.depth, t, n / 2);
+  LimitIndexes(responses, n / 2, t, kLow, kHigh, kMax, passed);
 
   std::string text = SetupSummary();
   if (!passed) {
@@ -271,7 +268,8 @@ bool CWaveAnalysis::Analyse(const WaveBurst& burst, WaveBurstResult& r, BurstScr
 
   const double t = m * dt;
   bool passed;
-  LimitIndexes(m / 2, t, r.totalDepth, r.depth, r.kLow, r.kHigh, r.kMax, passed);
+  scratch.responses.Reset(r.totalDepth, r.depth, t, m / 2);
+  LimitIndexes(scratch.responses, m / 2, t, r.kLow, r.kHigh, r.kMax, passed);
 
   // Hann window and pascals over the samples (the padding stays 0), then the transform.
   const std::vector<double>& window = Window(scratch, n, false);
@@ -351,12 +349,11 @@ void CWaveAnalysis::Spectrum(WaveBurstResult& r, const double* x, int n, double 
 
 bool CWaveAnalysis::SurfaceElevation(WaveBurstResult& r, int n, BurstScratch& scratch) const {
   const int m = r.m;
-  const double t = m * r.samplePeriod;
   const double rhoG = run_.rhoG;
   double* x = scratch.work.data();
   x[0] /= rhoG;
   for (int harmonic = 1; harmonic <= r.kMax; ++harmonic) {
-    const double divisor = PressureResponse(r.totalDepth, r.depth, t / harmonic) * rhoG;
+    const double divisor = scratch.responses.At(harmonic) * rhoG;
     x[2 * harmonic] /= divisor;
     x[2 * harmonic + 1] /= divisor;
     if (harmonic != m - harmonic) {

@@ -14,6 +14,10 @@
 namespace tidora {
 
 class Interaction;
+
+// Threads for the wave analysis of a run: TIDORA_WAVE_THREADS when set to a positive number,
+// otherwise one per processor.
+int WaveThreadCount();
 class CPostProcPage;
 class OutputSet;
 
@@ -132,11 +136,15 @@ class CWaveAnalysis {
   const std::vector<WaveBurstResult>& Results() const { return results_; }
   int BurstsDone() const { return static_cast<int>(results_.size()); }
   void KeepResults(bool keep) { keepResults_ = keep; }
+  // Threads that analyse bursts at once (1 by default: all in the calling thread). With more,
+  // the outputs are the same byte for byte; a stop then ends the run within a burst's time.
+  void SetThreads(int threads) { threads_ = threads > 1 ? threads : 1; }
   // Output names.
   std::string OutputName(const char* ext) const { return base_ + ext; }
 
  private:
   class OutFile;
+  class BurstPool;
   // The text one burst adds to each output, every line already ending in CR LF.
   struct BurstText {
     std::string was, wts, rpt, wss, wt;
@@ -147,6 +155,15 @@ class CWaveAnalysis {
     std::vector<double> elevation;
     int windowLength = 0;
     std::vector<double> windowForward, windowRemoval;
+    HarmonicResponses responses;
+  };
+  // What became of one burst of the run.
+  struct BurstOutcome {
+    enum State { kDone, kMissing, kRefused, kStopped } state = kDone;
+    int number = 0;
+    std::string why;  // kRefused
+    WaveBurstResult result;
+    BurstText text;
   };
 
   bool OpenOutputs();
@@ -155,8 +172,14 @@ class CWaveAnalysis {
   // Appends one burst's text to the outputs.
   void WriteBurst(const BurstText& text);
   bool StopRequested() const;
-  void LimitIndexes(int halfLength, double recordLength, double h, double d, int& kLow, int& kHigh,
-                    int& kMax, bool& passed) const;
+  // Runs the bursts in order, writing each; false when one was refused (the box was shown).
+  bool RunBursts(int count);
+  // Fetches and analyses burst u. A pooled burst first waits while the run is suspended and is
+  // not started after a stop.
+  void Produce(int u, BurstScratch& scratch, BurstOutcome& out, bool pooled) const;
+  // The harmonic limits of a record: `responses` are those of its harmonics 1 ... halfLength.
+  void LimitIndexes(HarmonicResponses& responses, int halfLength, double recordLength, int& kLow,
+                    int& kHigh, int& kMax, bool& passed) const;
   // The summary's lines on the setup and the first burst, up to the band layout.
   std::string SetupSummary() const;
   // The frequency span of the run's bands into run_.
@@ -191,6 +214,7 @@ class CWaveAnalysis {
   std::string summary_, sampleError_, dataError_;
   uint32_t firstStart_ = 0;
   bool keepResults_ = false;
+  int threads_ = 1;
   std::vector<WaveBurstResult> results_;
   BurstScratch scratch_;
   OutFile* was_ = nullptr;

@@ -156,6 +156,7 @@ int CWaveModule::AnalyseInput(const CTGR41FileManager& input, CPostProcPage* pag
   CManagerBursts bursts(input);
   CWaveAnalysis analysis(setup, bursts, lastBase_, ui_, page, &stop);
   analysis.KeepResults(keepResults_);
+  analysis.SetThreads(threads_ > 0 ? threads_ : WaveThreadCount());
   const int verdict = analysis.VerifySetup();
   summary_ = analysis.SummaryText();
   if (verdict == CWaveAnalysis::kVerifyAccepted) {

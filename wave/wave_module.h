@@ -68,6 +68,8 @@ class CWaveModule : public CPostProc {
   const std::string& LastOutputBase() const { return lastBase_; }
   const std::string& LastSummary() const { return summary_; }
   void KeepResults(bool keep) { keepResults_ = keep; }
+  // Threads of the analysis; 0 (the default) takes WaveThreadCount().
+  void SetThreads(int threads) { threads_ = threads; }
   // The files the last run wrote (B + "was", "wts", "rpt", and "wt", "wss" when asked).
   std::vector<std::string> OutputFiles() const;
   std::vector<RoleFile> RunOutputs(const std::string& base) const override;
@@ -95,6 +97,7 @@ class CWaveModule : public CPostProc {
   Outcome outcome_ = Outcome::kNone;
   std::string lastBase_, summary_;
   bool keepResults_ = false;
+  int threads_ = 0;
   std::vector<WaveBurstResult> results_;
 };
 

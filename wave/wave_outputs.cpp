@@ -135,37 +135,7 @@ int CWaveAnalysis::ProcessBursts() {
     if (wt_) wt_->Printf("TGR 41plus\n");
   }
   WriteReportHeader();
-
-  const int count = bursts_.BurstCount();
-  if (page_) {
-    page_->ProgressRange(0, 100);
-    page_->ProgressPos(0);
-    page_->ProcessingWaveData();
-  }
-  const int step = std::max(1, count / 100);
-  int position = 0;
-  bool refused = false;
-  WaveBurstResult r;
-  BurstText text;
-  for (int u = 0; u < count; ++u) {
-    if (u % step == 0) {
-      if (StopRequested()) break;
-      position = static_cast<int>(static_cast<long long>(u) * 100 / count);
-    }
-    if (page_) page_->ProgressPos(position);
-    WaveBurst burst;
-    if (!bursts_.GetBurst(u, burst)) break;
-    std::string why;
-    text = BurstText{};
-    if (!Analyse(burst, r, scratch_, &text, why)) {
-      ui_.Message(BurstErrorText(burst.number, why), kBurstErrorCaption, MsgIcon::Warning,
-                  MsgButtons::Ok);
-      refused = true;
-      break;
-    }
-    WriteBurst(text);
-    if (keepResults_) results_.push_back(r);
-  }
+  const bool refused = !RunBursts(bursts_.BurstCount());
 
   bool ok = true;
   for (OutFile* f : {was_, wts_, rpt_, wss_, wt_}) {
