@@ -281,7 +281,7 @@ bool CWaveAnalysis::Analyse(const WaveBurst& burst, WaveBurstResult& r, BurstScr
   if (text && wss_) FormatCoefficients(x, m, *text);
 
   FilterCoefficients(r, x, t);
-  Spectrum(r, x, n, t);
+  Spectrum(r, x, n, t, scratch.responses);
   if (!AllFinite({r.energy, r.peakPeriod, r.firstFrequency, r.meanPressure, r.totalDepth})) {
     why = "its spectrum is not finite (are its samples pressures?)";
     return false;
@@ -311,7 +311,8 @@ void CWaveAnalysis::FilterCoefficients(const WaveBurstResult& r, double* x, doub
   }
 }
 
-void CWaveAnalysis::Spectrum(WaveBurstResult& r, const double* x, int n, double t) const {
+void CWaveAnalysis::Spectrum(WaveBurstResult& r, const double* x, int n, double t,
+                             HarmonicResponses& responses) const {
   // Bands of nse harmonics, corrected for the pressure response at the band centre.
   const int m = r.m;
   const double rhoG = run_.rhoG;
@@ -332,7 +333,7 @@ void CWaveAnalysis::Spectrum(WaveBurstResult& r, const double* x, int n, double 
     centre /= nse;
     if (b == 0) r.firstFrequency = centre;
     const double period = 1 / centre;
-    const double k = PressureResponse(r.totalDepth, r.depth, period);
+    const double k = responses.AtPeriod(period);
     const double e = s / ((k * rhoG) * (k * rhoG));
     r.bandEnergy[b] = e;
     r.energy += e;

@@ -189,7 +189,8 @@ class CWaveAnalysis {
   bool Analyse(const WaveBurst& burst, WaveBurstResult& r, BurstScratch& scratch, BurstText* text,
                std::string& why) const;
   // Filters the coefficients x of a record of length t and sums them into bands.
-  void Spectrum(WaveBurstResult& r, const double* x, int n, double t) const;
+  void Spectrum(WaveBurstResult& r, const double* x, int n, double t,
+                HarmonicResponses& responses) const;
   void FilterCoefficients(const WaveBurstResult& r, double* x, double t) const;
   // n: the burst's own samples (the rest of the r.m points is padding). False when the
   // elevation or its statistics are not finite.

@@ -70,6 +70,15 @@ double HarmonicResponses::At(int n) {
   return values_[n];
 }
 
+double HarmonicResponses::AtPeriod(double period) {
+  const double harmonic = std::round(t_ / period);
+  if (harmonic >= 1 && harmonic <= half_) {
+    const int n = static_cast<int>(harmonic);
+    if (t_ / n == period) return At(n);
+  }
+  return PressureResponse(h_, d_, period);
+}
+
 bool HarmonicResponses::SurelyAtOrBelow(int n, double limit) const {
   // Any harmonic m >= n has a shorter period, so a wave number at or above the bound k of n;
   // the response falls as the wave number rises (and the deep-water form is never above the

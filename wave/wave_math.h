@@ -43,6 +43,9 @@ class HarmonicResponses {
  public:
   void Reset(double h, double d, double t, int half);
   double At(int n);
+  // PressureResponse at any period: a harmonic's own period (t / n, bit for bit) takes its
+  // solved value.
+  double AtPeriod(double period);
   // The highest harmonic whose response is above `limit`, 0 when none is. The response falls
   // as the harmonic rises, so the harmonics that a cheap bound proves to be at or below the
   // limit are passed over without a solve; the rest are looked at from the top down.

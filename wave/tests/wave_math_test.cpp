@@ -312,6 +312,17 @@ TEST(WaveMath, HighestHarmonicAboveALimitMatchesTheFullScan) {
       }
     }
   }
+  // Any period gives PressureResponse's value, a harmonic's own through its table entry.
+  HarmonicResponses r;
+  r.Reset(12, 10, 512, 256);
+  for (double period : {512.0 / 3, 512.0 / 3 * (1 + 1e-15), 100.0, 512.0 / 256, 1.0, 1e6}) {
+    const int before = r.Solves();
+    EXPECT_EQ(r.AtPeriod(period), PressureResponse(12, 10, period)) << period;
+    if (period == 512.0 / 3) {
+      EXPECT_EQ(r.Solves(), before + 1);
+    }
+  }
+  EXPECT_EQ(r.Solves(), 2);  // 512 / 3 and 512 / 256 only
   // The bound spares most of the solves above the limit.
   EXPECT_GT(fewer, cases / 4);
 }
