@@ -117,6 +117,15 @@ std::string CWaveAnalysis::SetupSummary() const {
   return text;
 }
 
+std::string CWaveAnalysis::BandLayoutText() const {
+  std::string text = "auto-spectrum:\n";
+  text += FormatC("    %d spectral estimates per band\n", setup_.numberSpectralEstimates);
+  text += FormatC("    %d bands calculated\n", run_.bands);
+  text += FormatC("    each band is %1.3f Hz wide\n", run_.bandWidth);
+  text += FormatC("    frequency span = %1.3f  to  %1.3f Hz\n", run_.fLow, run_.fHigh);
+  return text;
+}
+
 void CWaveAnalysis::FrequencySpan(int nse, double t) {
   run_.fLow = 0;
   run_.fHigh = 1000000;
@@ -189,11 +198,7 @@ bool CWaveAnalysis::PrepareRun() {
   }
   FrequencySpan(nse, t);
 
-  text += FormatC("auto-spectrum:\n    %d spectral estimates per band\n", nse);
-  text += FormatC("    %d bands calculated\n", run_.bands);
-  text += FormatC("    each band is %1.3f Hz wide\n", run_.bandWidth);
-  text += FormatC("    frequency span = %1.3f  to  %1.3f Hz\n", run_.fLow, run_.fHigh);
-  text += "\nIs Setup OK?";
+  text += BandLayoutText() + "\nIs Setup OK?";
   summary_ = text;
   prepared_ = true;
   return true;

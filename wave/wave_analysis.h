@@ -182,6 +182,8 @@ class CWaveAnalysis {
                     int& kHigh, int& kMax, bool& passed) const;
   // The summary's lines on the setup and the first burst, up to the band layout.
   std::string SetupSummary() const;
+  // The lines on the run's bands, shared by the summary and the report.
+  std::string BandLayoutText() const;
   // The frequency span of the run's bands into run_.
   void FrequencySpan(int estimates, double recordLength);
   // Analyses a burst, and formats its outputs into `text` when given. False, with the reason,

@@ -112,10 +112,7 @@ void CWaveAnalysis::WriteReportHeader() {
   r.Printf("    mean pressure = %1.3f psia\n", run_.meanPressure);
   r.Printf("    instrument depth = %1.3f meters\n", run_.depth);
   r.Printf("    total water depth = %1.3f meters\n", run_.totalDepth);
-  r.Printf("auto-spectrum:\n    %d spectral estimates per band\n", setup_.numberSpectralEstimates);
-  r.Printf("    %d bands calculated\n", run_.bands);
-  r.Printf("    each band is %1.3f Hz wide\n", run_.bandWidth);
-  r.Printf("    frequency span = %1.3f  to  %1.3f Hz\n\n", run_.fLow, run_.fHigh);
+  r.Printf("%s\n", BandLayoutText().c_str());
   r.Printf("MM/DD/YYYY HH:MM SIG.HT SIG.PER                  ENERGY (CM.SQ.)\n");
   r.Printf("                  (CM)   (SEC)   22+   20   17   15   13   11    9    7    5    3\n");
   r.Printf("%s\n", std::string(81, '-').c_str());
