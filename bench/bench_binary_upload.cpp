@@ -12,6 +12,8 @@
 #include "sim/recorder_engine.h"
 #include "sim/virtual_port.h"
 #include "terminal/session.h"
+#include "testing/scripted_interaction.h"
+#include "testing/virtual_event_loop.h"
 
 namespace tidora {
 namespace {
@@ -64,8 +66,8 @@ void BM_BinaryUpload115200(benchmark::State& state) {
     const double lineBytesPerMs = 115200.0 / 10.0 / 1000.0;
     blockFraction = static_cast<double>(session.binaryDataBytes()) /
                     (static_cast<double>(session.binaryBlockMs()) * lineBytesPerMs);
-    wholeFraction = static_cast<double>(bytes) /
-                    (static_cast<double>(loop.NowMs() - start) * lineBytesPerMs);
+    wholeFraction =
+        static_cast<double>(bytes) / (static_cast<double>(loop.NowMs() - start) * lineBytesPerMs);
   }
   state.counters["blocks_fraction_of_line"] = blockFraction;
   state.counters["whole_fraction_of_line"] = wholeFraction;

@@ -12,6 +12,7 @@
 #include "merge/baro_merge.h"
 #include "platform/interaction.h"
 #include "postproc/page.h"
+#include "testing/scripted_interaction.h"
 
 namespace {
 

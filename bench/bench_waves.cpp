@@ -14,6 +14,7 @@
 #include "datafile/writers.h"
 #include "platform/interaction.h"
 #include "postproc/tgr41_reader.h"
+#include "testing/scripted_interaction.h"
 #include "wave/synthetic_sea.h"
 #include "wave/wave_analysis.h"
 #include "wave/wave_module.h"

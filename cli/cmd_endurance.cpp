@@ -18,6 +18,11 @@ struct EnduranceOptions {
   std::string interval, duration, wavesEvery, samples, referenceEvery, warmUp;
   std::string sampleDuration, rtSamples;
   bool conductivity = false, noFirmware6 = false, rtStats = false, notContinuous = false;
+  // The options as the command line parsed them, to tell which were given.
+  const CLI::Option *intervalOpt = nullptr, *durationOpt = nullptr, *wavesOpt = nullptr,
+                    *samplesOpt = nullptr, *sampleDurationOpt = nullptr, *conductivityOpt = nullptr,
+                    *noFirmwareOpt = nullptr, *rtStatsOpt = nullptr, *rtSamplesOpt = nullptr,
+                    *referenceOpt = nullptr, *notContinuousOpt = nullptr, *warmUpOpt = nullptr;
 };
 
 // One option as the page sees it: the control it sets and the option's text.
@@ -47,8 +52,8 @@ std::string Joined(const std::vector<std::string>& items) {
   return s;
 }
 
-RunFn SetupEndurance(CLI::App& app) {
-  auto o = std::make_shared<EnduranceOptions>();
+// The sub-command and its options, bound to `o`.
+void DeclareOptions(CLI::App& app, EnduranceOptions* o) {
   CLI::App* sub = app.add_subcommand(
       "endurance", "Battery and memory endurance of a sampling plan, for one recorder type");
   sub->footer(
@@ -62,107 +67,111 @@ RunFn SetupEndurance(CLI::App& app) {
       "Output: the result lines of the page, then its notes. When a rule fails, its message "
       "goes to stderr (type 4 lists every failing rule) and the exit status is 1.");
   sub->add_option("--type", o->type, "Recorder type, 1 to 4")->required()->check(CLI::Range(1, 4));
-  CLI::Option* interval =
-      sub->add_option("--interval", o->interval, "Tide measurement interval (minutes)")
-          ->check(NotNegative());
-  CLI::Option* duration =
+  o->intervalOpt = sub->add_option("--interval", o->interval, "Tide measurement interval (minutes)")
+                       ->check(NotNegative());
+  o->durationOpt =
       sub->add_option("--duration", o->duration,
                       "Tide measurement duration: seconds for types 2 and 3, minutes for type 4")
           ->check(NotNegative());
-  CLI::Option* waves = sub->add_option("--waves-every", o->wavesEvery,
-                                       "Measure waves every N tide samples (types 1 to 3)")
-                           ->check(NotNegative());
-  CLI::Option* samples =
-      sub->add_option("--samples", o->samples, "Wave samples per burst (types 1 to 3)")
-          ->check(NotNegative());
-  CLI::Option* sampleDuration =
+  o->wavesOpt = sub->add_option("--waves-every", o->wavesEvery,
+                                "Measure waves every N tide samples (types 1 to 3)")
+                    ->check(NotNegative());
+  o->samplesOpt = sub->add_option("--samples", o->samples, "Wave samples per burst (types 1 to 3)")
+                      ->check(NotNegative());
+  o->sampleDurationOpt =
       sub->add_option("--sample-duration", o->sampleDuration,
                       "Wave sample duration in seconds: 1.00, 0.75, 0.50 or 0.25 (default 0.25; "
                       "types 1 to 3)");
-  CLI::Option* conductivity = sub->add_flag("--conductivity", o->conductivity, "Conductivity");
-  CLI::Option* noFirmware =
+  o->conductivityOpt = sub->add_flag("--conductivity", o->conductivity, "Conductivity");
+  o->noFirmwareOpt =
       sub->add_flag("--no-firmware6", o->noFirmware6, "Firmware older than version 6.0 (type 2)");
-  CLI::Option* rtStats =
+  o->rtStatsOpt =
       sub->add_flag("--rt-stats", o->rtStats, "Output real-time wave statistics (types 2, 3)");
-  CLI::Option* rtSamples = sub->add_option(
+  o->rtSamplesOpt = sub->add_option(
       "--rt-samples", o->rtSamples,
       "Real-time wave statistics samples per burst: 16384, 8192, 4096, 2048, 1024 or 512 "
       "(default 512; types 2, 3)");
-  CLI::Option* reference =
-      sub->add_option("--reference-every", o->referenceEvery,
-                      "Measure reference frequency every N tide samples (type 4)")
-          ->check(NotNegative());
-  CLI::Option* notContinuous = sub->add_flag(
-      "--not-continuous", o->notContinuous, "Pressure sensor is not continuously powered (type 4)");
-  CLI::Option* warmUp = sub->add_option("--warmup", o->warmUp,
-                                        "Pressure sensor warm up (minutes; type 4, with "
-                                        "--not-continuous)")
-                            ->check(NotNegative());
+  o->referenceOpt = sub->add_option("--reference-every", o->referenceEvery,
+                                    "Measure reference frequency every N tide samples (type 4)")
+                        ->check(NotNegative());
+  o->notContinuousOpt = sub->add_flag("--not-continuous", o->notContinuous,
+                                      "Pressure sensor is not continuously powered (type 4)");
+  o->warmUpOpt = sub->add_option("--warmup", o->warmUp,
+                                 "Pressure sensor warm up (minutes; type 4, with "
+                                 "--not-continuous)")
+                     ->check(NotNegative());
+}
 
-  return [=]() {
-    CliInteraction ui;
-    std::unique_ptr<CDPCPageBase> page = MakeEndurancePage(o->type, ui);
-    if (!page) return Refuse("--type must be 1, 2, 3 or 4");
-    std::string type = std::to_string(o->type) + " (" + page->GetTitle() + ")";
-    Id durationControl = o->type == 4 ? Id::kTideDurationMinutes : Id::kTideDurationSeconds;
+// Fills the type's page as the options say, then calculates it.
+int RunEndurance(const EnduranceOptions& o) {
+  CliInteraction ui;
+  std::unique_ptr<CDPCPageBase> page = MakeEndurancePage(o.type, ui);
+  if (!page) return Refuse("--type must be 1, 2, 3 or 4");
+  std::string type = std::to_string(o.type) + " (" + page->GetTitle() + ")";
+  Id durationControl = o.type == 4 ? Id::kTideDurationMinutes : Id::kTideDurationSeconds;
 
-    const Given entries[] = {
-        {"--interval", Id::kTideInterval, interval},
-        {"--duration", durationControl, duration},
-        {"--waves-every", Id::kWavesEvery, waves},
-        {"--samples", Id::kSamplesPerBurst, samples},
-        {"--reference-every", Id::kReferenceEvery, reference},
-        {"--warmup", Id::kWarmUp, warmUp},
-    };
-    const Given others[] = {
-        {"--sample-duration", Id::kSampleDuration, sampleDuration},
-        {"--conductivity", Id::kConductivity, conductivity},
-        {"--no-firmware6", Id::kFirmware6, noFirmware},
-        {"--rt-stats", Id::kStatistics, rtStats},
-        {"--rt-samples", Id::kStatisticsSamples, rtSamples},
-        {"--not-continuous", Id::kContinuousPower, notContinuous},
-    };
-    // Everything given must exist on the page before anything is set.
-    for (const auto* list : {&entries, &others})
-      for (const Given& g : *list)
-        if (g.cli->count() && !page->HasControl(g.control))
-          return Refuse(std::string(g.option) + " does not apply to type " + type);
-
-    // Boxes first, as their clicks enable the controls that depend on them.
-    if (o->noFirmware6) page->SetCheck(Id::kFirmware6, false);
-    if (o->notContinuous) page->SetCheck(Id::kContinuousPower, false);
-    if (o->conductivity) page->SetCheck(Id::kConductivity, true);
-    if (o->rtStats && !page->SetCheck(Id::kStatistics, true))
-      return Refuse("--rt-stats needs firmware version 6.0 or greater (drop --no-firmware6)");
-    for (const Given& g : entries) {
-      if (!g.cli->count()) continue;
-      // Only the warm-up entry is ever disabled: while the sensor is continuously powered.
-      if (!page->SetEntryText(g.control, g.cli->as<std::string>()))
-        return Refuse(std::string(g.option) + " needs --not-continuous");
-    }
-    if (sampleDuration->count()) {
-      auto items = page->ListItems(Id::kSampleDuration);
-      auto index = ListIndex(items, o->sampleDuration);
-      if (!index) return Refuse("--sample-duration must be one of " + Joined(items));
-      page->SelectListItem(Id::kSampleDuration, *index);
-    }
-    if (rtSamples->count()) {
-      auto items = page->ListItems(Id::kStatisticsSamples);
-      auto index = ListIndex(items, o->rtSamples);
-      if (!index) return Refuse("--rt-samples must be one of " + Joined(items));
-      if (!page->SelectListItem(Id::kStatisticsSamples, *index))
-        return Refuse("--rt-samples needs --rt-stats");
-    }
-
-    page->Calculate();
-    if (!page->ResultsShown()) {
-      // A rule's message has been shown; a note explains a calculation that could not end.
-      if (!page->NoteLine().empty()) std::fprintf(stderr, "%s\n", page->NoteLine().c_str());
-      return 1;
-    }
-    for (const std::string& line : page->ResultLines()) std::printf("%s\n", line.c_str());
-    return 0;
+  const Given entries[] = {
+      {"--interval", Id::kTideInterval, o.intervalOpt},
+      {"--duration", durationControl, o.durationOpt},
+      {"--waves-every", Id::kWavesEvery, o.wavesOpt},
+      {"--samples", Id::kSamplesPerBurst, o.samplesOpt},
+      {"--reference-every", Id::kReferenceEvery, o.referenceOpt},
+      {"--warmup", Id::kWarmUp, o.warmUpOpt},
   };
+  const Given others[] = {
+      {"--sample-duration", Id::kSampleDuration, o.sampleDurationOpt},
+      {"--conductivity", Id::kConductivity, o.conductivityOpt},
+      {"--no-firmware6", Id::kFirmware6, o.noFirmwareOpt},
+      {"--rt-stats", Id::kStatistics, o.rtStatsOpt},
+      {"--rt-samples", Id::kStatisticsSamples, o.rtSamplesOpt},
+      {"--not-continuous", Id::kContinuousPower, o.notContinuousOpt},
+  };
+  // Everything given must exist on the page before anything is set.
+  for (const auto* list : {&entries, &others})
+    for (const Given& g : *list)
+      if (g.cli->count() && !page->HasControl(g.control))
+        return Refuse(std::string(g.option) + " does not apply to type " + type);
+
+  // Boxes first, as their clicks enable the controls that depend on them.
+  if (o.noFirmware6) page->SetCheck(Id::kFirmware6, false);
+  if (o.notContinuous) page->SetCheck(Id::kContinuousPower, false);
+  if (o.conductivity) page->SetCheck(Id::kConductivity, true);
+  if (o.rtStats && !page->SetCheck(Id::kStatistics, true))
+    return Refuse("--rt-stats needs firmware version 6.0 or greater (drop --no-firmware6)");
+  for (const Given& g : entries) {
+    if (!g.cli->count()) continue;
+    // Only the warm-up entry is ever disabled: while the sensor is continuously powered.
+    if (!page->SetEntryText(g.control, g.cli->as<std::string>()))
+      return Refuse(std::string(g.option) + " needs --not-continuous");
+  }
+  if (o.sampleDurationOpt->count()) {
+    auto items = page->ListItems(Id::kSampleDuration);
+    auto index = ListIndex(items, o.sampleDuration);
+    if (!index) return Refuse("--sample-duration must be one of " + Joined(items));
+    page->SelectListItem(Id::kSampleDuration, *index);
+  }
+  if (o.rtSamplesOpt->count()) {
+    auto items = page->ListItems(Id::kStatisticsSamples);
+    auto index = ListIndex(items, o.rtSamples);
+    if (!index) return Refuse("--rt-samples must be one of " + Joined(items));
+    if (!page->SelectListItem(Id::kStatisticsSamples, *index))
+      return Refuse("--rt-samples needs --rt-stats");
+  }
+
+  page->Calculate();
+  if (!page->ResultsShown()) {
+    // A rule's message has been shown; a note explains a calculation that could not end.
+    if (!page->NoteLine().empty()) std::fprintf(stderr, "%s\n", page->NoteLine().c_str());
+    return 1;
+  }
+  for (const std::string& line : page->ResultLines()) std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+RunFn SetupEndurance(CLI::App& app) {
+  auto o = std::make_shared<EnduranceOptions>();
+  DeclareOptions(app, o.get());
+  return [o]() { return RunEndurance(*o); };
 }
 
 }  // namespace

@@ -118,6 +118,74 @@ int Run(SimArgs& a) {
   return 0;
 }
 
+// The simulated deployment: the recorder, its sampling plan and the sea it sees.
+void AddDeploymentOptions(CLI::App* sub, sim::Options* o) {
+  sub->add_flag("--conductivity", o->conductivity, "Conductivity cell fitted");
+  sub->add_flag("--strain", o->strainGauge, "Strain-gauge pressure sensor (TGR41plus)");
+  sub->add_flag("--time-stamped", o->timeStamped, "Time-stamped tide records (TGR41plus)");
+  sub->add_flag("--tsunami", o->tsunami, "Tsunami-demonstration record layout (TGR77)");
+  sub->add_flag("--alternate-temperature", o->alternateTemperature,
+                "Serial number 35850: temperature in 0.0005 degC counts (TGR41plus)");
+  sub->add_option("--firmware", o->firmware,
+                  "Firmware version text (default 6.2, 1.2 for TGR77, 3.0 for TGR41; 2.0 gives the "
+                  "TGR41's older burst layout). The clock setting (term set-time) is refused by "
+                  "every TGR41, by TGR41plus 5.2, 6.0, 6.0a and 6.1, and by TGR77 1.0b, 1.1 and "
+                  "1.1a");
+  sub->add_flag("--serial-13186", o->serial13186,
+                "TGR41 with serial number 13186, which counts bursts as its measurements");
+  sub->add_option("--tide-samples", o->tideSamples, "Number of tide samples")
+      ->capture_default_str();
+  sub->add_option("--tide-interval", o->tideInterval, "Tide interval, seconds")
+      ->capture_default_str();
+  sub->add_option("--burst-every", o->burstEvery, "A wave burst after every N tide samples")
+      ->capture_default_str();
+  sub->add_option("--bursts", o->bursts,
+                  "Number of wave bursts (default: as many as the tide samples allow; never more)");
+  sub->add_option("--samples-per-burst", o->samplesPerBurst, "Pressure samples per burst")
+      ->capture_default_str();
+  sub->add_option("--sample-period", o->samplePeriod, "Seconds between burst samples")
+      ->capture_default_str();
+  sub->add_option("--stated-scan-rate", o->statedScanRate,
+                  "Scan rate written in the status reply (default 1 / sample period)");
+  sub->add_option("--reference-every", o->referenceEvery,
+                  "TGR77: a reference record after every N tide samples")
+      ->capture_default_str();
+  sub->add_option("--depth", o->depth, "Water depth over the sensor, metres")
+      ->capture_default_str();
+  sub->add_option("--height", o->waveHeight, "Significant wave height, metres")
+      ->capture_default_str();
+  sub->add_option("--period", o->peakPeriod, "Peak wave period, seconds")->capture_default_str();
+  sub->add_option("--temperature", o->temperature, "Mean water temperature, degC")
+      ->capture_default_str();
+  sub->add_option("--start-year", o->startYear, "TGR41: year the recording starts in")
+      ->capture_default_str();
+  sub->add_option("--seed", o->seed, "Seed of the random sea")->capture_default_str();
+}
+
+// The options of serving the recorder on a pseudo-terminal, and its faults.
+void AddServeOptions(CLI::App* sub, SimArgs* a) {
+  sub->add_flag("--pty", a->pty,
+                "Also serve the recorder on a pseudo-terminal (its device path is printed) until "
+                "interrupted, for `tidora term --port DEVICE`");
+  sub->add_option("--rate", a->rate, "--pty: the only line rate the recorder talks at")
+      ->capture_default_str();
+  sub->add_option("--seconds", a->seconds, "--pty: serve this long (default: until interrupted)");
+  sub->add_flag("--silent", a->faults.silent, "--pty: a recorder that never answers");
+  sub->add_option("--crc-errors", a->faults.crcErrorBlocks,
+                  "--pty: the first N binary blocks carry a wrong checksum");
+  sub->add_option("--noise", a->faults.noise,
+                  "--pty: chance per dumped character of a stray character (line noise)");
+  sub->add_flag("--logging", a->logging, "--pty: the recorder reports that it is still logging");
+  sub->add_flag("--refuse-clock", a->faults.refuseClock,
+                "--pty: firmware that does not know the date/time command");
+  sub->add_flag("--answer-both-line-ends", a->faults.answerBothLineEnds,
+                "--pty: a prompt for the carriage return and for the line feed of a line end");
+  sub->add_option("--silent-after", a->faults.silentAfterBytes,
+                  "--pty: a dump falls silent after this many bytes");
+  sub->add_flag("--ignore-flow-control", a->faults.ignoreFlowControl,
+                "--pty: keeps sending while the terminal holds it");
+}
+
 RunFn SetupRecorderSim(CLI::App& app) {
   auto a = std::make_shared<SimArgs>();
   CLI::App* sub = app.add_subcommand(
@@ -139,66 +207,8 @@ RunFn SetupRecorderSim(CLI::App& app) {
   sub->add_flag("--ascii", a->ascii,
                 "Data section as an ASCII dump received it (the TGR41 always uploads so); "
                 "default: as a binary upload's image converted to lines");
-  sub->add_flag("--conductivity", a->o.conductivity, "Conductivity cell fitted");
-  sub->add_flag("--strain", a->o.strainGauge, "Strain-gauge pressure sensor (TGR41plus)");
-  sub->add_flag("--time-stamped", a->o.timeStamped, "Time-stamped tide records (TGR41plus)");
-  sub->add_flag("--tsunami", a->o.tsunami, "Tsunami-demonstration record layout (TGR77)");
-  sub->add_flag("--alternate-temperature", a->o.alternateTemperature,
-                "Serial number 35850: temperature in 0.0005 degC counts (TGR41plus)");
-  sub->add_option("--firmware", a->o.firmware,
-                  "Firmware version text (default 6.2, 1.2 for TGR77, 3.0 for TGR41; 2.0 gives the "
-                  "TGR41's older burst layout). The clock setting (term set-time) is refused by "
-                  "every TGR41, by TGR41plus 5.2, 6.0, 6.0a and 6.1, and by TGR77 1.0b, 1.1 and "
-                  "1.1a");
-  sub->add_flag("--serial-13186", a->o.serial13186,
-                "TGR41 with serial number 13186, which counts bursts as its measurements");
-  sub->add_option("--tide-samples", a->o.tideSamples, "Number of tide samples")
-      ->capture_default_str();
-  sub->add_option("--tide-interval", a->o.tideInterval, "Tide interval, seconds")
-      ->capture_default_str();
-  sub->add_option("--burst-every", a->o.burstEvery, "A wave burst after every N tide samples")
-      ->capture_default_str();
-  sub->add_option("--bursts", a->o.bursts,
-                  "Number of wave bursts (default: as many as the tide samples allow; never more)");
-  sub->add_option("--samples-per-burst", a->o.samplesPerBurst, "Pressure samples per burst")
-      ->capture_default_str();
-  sub->add_option("--sample-period", a->o.samplePeriod, "Seconds between burst samples")
-      ->capture_default_str();
-  sub->add_option("--stated-scan-rate", a->o.statedScanRate,
-                  "Scan rate written in the status reply (default 1 / sample period)");
-  sub->add_option("--reference-every", a->o.referenceEvery,
-                  "TGR77: a reference record after every N tide samples")
-      ->capture_default_str();
-  sub->add_option("--depth", a->o.depth, "Water depth over the sensor, metres")
-      ->capture_default_str();
-  sub->add_option("--height", a->o.waveHeight, "Significant wave height, metres")
-      ->capture_default_str();
-  sub->add_option("--period", a->o.peakPeriod, "Peak wave period, seconds")->capture_default_str();
-  sub->add_option("--temperature", a->o.temperature, "Mean water temperature, degC")
-      ->capture_default_str();
-  sub->add_option("--start-year", a->o.startYear, "TGR41: year the recording starts in")
-      ->capture_default_str();
-  sub->add_option("--seed", a->o.seed, "Seed of the random sea")->capture_default_str();
-  sub->add_flag("--pty", a->pty,
-                "Also serve the recorder on a pseudo-terminal (its device path is printed) until "
-                "interrupted, for `tidora term --port DEVICE`");
-  sub->add_option("--rate", a->rate, "--pty: the only line rate the recorder talks at")
-      ->capture_default_str();
-  sub->add_option("--seconds", a->seconds, "--pty: serve this long (default: until interrupted)");
-  sub->add_flag("--silent", a->faults.silent, "--pty: a recorder that never answers");
-  sub->add_option("--crc-errors", a->faults.crcErrorBlocks,
-                  "--pty: the first N binary blocks carry a wrong checksum");
-  sub->add_option("--noise", a->faults.noise,
-                  "--pty: chance per dumped character of a stray character (line noise)");
-  sub->add_flag("--logging", a->logging, "--pty: the recorder reports that it is still logging");
-  sub->add_flag("--refuse-clock", a->faults.refuseClock,
-                "--pty: firmware that does not know the date/time command");
-  sub->add_flag("--answer-both-line-ends", a->faults.answerBothLineEnds,
-                "--pty: a prompt for the carriage return and for the line feed of a line end");
-  sub->add_option("--silent-after", a->faults.silentAfterBytes,
-                  "--pty: a dump falls silent after this many bytes");
-  sub->add_flag("--ignore-flow-control", a->faults.ignoreFlowControl,
-                "--pty: keeps sending while the terminal holds it");
+  AddDeploymentOptions(sub, &a->o);
+  AddServeOptions(sub, a.get());
   return [a]() { return Run(*a); };
 }
 

@@ -28,7 +28,7 @@ class CliTerminalWindow : public TerminalWindow {
   void SetMenu(MenuForm) override {}
   void SetUploadItemEnabled(bool) override {}
   void SetCaptureChecked(bool) override {}
-  // Part 2 names the identified model: kept to be said after a status reply.
+  // Status part 2 names the identified model: kept to be said after a status reply.
   void SetStatusPart(int part, const std::string& text) override {
     if (part == 2) model = text;
   }

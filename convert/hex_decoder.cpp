@@ -10,6 +10,7 @@
 #include "convert/recorder_time.h"
 #include "datafile/textio.h"
 #include "datafile/writers.h"
+#include "recorder/instrument.h"
 
 namespace tidora {
 namespace {
@@ -260,9 +261,9 @@ bool CHexDecoder::ReadCoefficients(HexLineReader& in) {
   coefficientError_ = !ok;
 
   if (bpr) {
-    h_.recordLength = h_.tsunami ? 25 : (h_.conductivity ? 20 : 17);
+    h_.recordLength = BprRecordSize(h_.conductivity, h_.tsunami);
   } else {
-    h_.recordLength = h_.conductivity ? 8 : 5;
+    h_.recordLength = MarkerFamilyRecordSize(h_.conductivity);
   }
   return ok;
 }
@@ -274,7 +275,7 @@ void CHexDecoder::FindDataMarker(HexLineReader& in) {
       while (in.ReadLine(line)) {
         if (ContainsMarker(line, "FFFFFFFB")) {
           h_.timeStamped = true;
-          h_.recordLength += 4;
+          h_.recordLength += kTimeStampBytes;
           break;
         }
         if (ContainsMarker(line, "FFFFFFFD")) break;
@@ -621,8 +622,8 @@ DecodeStatus CHexDecoder::TidewellLine(HexLineReader& in, std::string_view line,
       double p1 = pressure(burstBuf_ + 3);
       pendingRows_.push_back({p1, p1, pressure(burstBuf_ + 6), pressure(burstBuf_ + 9)});
     } else {
-      pendingRows_.push_back({pressure(burstBuf_), pressure(burstBuf_ + 3),
-                              pressure(burstBuf_ + 6), pressure(burstBuf_ + 9)});
+      pendingRows_.push_back({pressure(burstBuf_), pressure(burstBuf_ + 3), pressure(burstBuf_ + 6),
+                              pressure(burstBuf_ + 9)});
     }
     firstBuffer_ = false;
     ++rows_;

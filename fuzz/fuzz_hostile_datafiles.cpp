@@ -17,6 +17,7 @@
 #include "merge/baro_merge.h"
 #include "platform/interaction.h"
 #include "postproc/page.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace {

@@ -15,6 +15,7 @@
 #include "platform/interaction.h"
 #include "sim/recorder.h"
 #include "sim/upload.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace {

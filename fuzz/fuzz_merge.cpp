@@ -9,6 +9,7 @@
 #include "merge/baro_merge.h"
 #include "platform/interaction.h"
 #include "postproc/page.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

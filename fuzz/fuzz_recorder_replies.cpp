@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "recorder/instrument.h"
 #include "terminal/comm_settings.h"
-#include "terminal/instrument.h"
 #include "testing/test_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

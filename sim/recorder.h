@@ -6,6 +6,7 @@
 
 #include "convert/coefficient_file.h"
 #include "convert/hex_decoder.h"
+#include "recorder/instrument.h"
 
 namespace tidora::sim {
 
@@ -13,7 +14,7 @@ namespace tidora::sim {
 // conductivity) turned into the memory image, status and coefficient replies and upload file
 // of a real one, by inverting the calibration equations.
 
-enum class Family { kTgr41, kTgr41plus, kTgr77Bpr };  // kTgr41 identifies itself as TIDEWELL
+using Family = tidora::RecorderFamily;
 
 struct Options {
   Family family = Family::kTgr41plus;

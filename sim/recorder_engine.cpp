@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <limits>
 
-#include "terminal/instrument.h"
+#include "recorder/instrument.h"
 
 namespace tidora::sim {
 namespace {
@@ -136,36 +136,39 @@ void RecorderEngine::Input(uint8_t c, long senderRate, int64_t nowMs) {
   Emit(std::string(1, static_cast<char>(c)), now + 0.5, lineRate_);
 }
 
+double RecorderEngine::Dump(size_t first, size_t last, double start, long rate) {
+  std::string text;
+  for (size_t i = first; i <= last && i < setup_.dumpLines.size(); ++i) {
+    for (char ch : setup_.dumpLines[i]) {
+      text += ch;
+      if (setup_.faults.noise > 0 &&
+          std::uniform_real_distribution<double>(0, 1)(rng_) < setup_.faults.noise)
+        text += "0123456789ABCDEF"[rng_() % 16];
+    }
+    text += "\r\n";
+  }
+  bool cut = false;
+  if (setup_.faults.silentAfterBytes >= 0) {
+    long left = setup_.faults.silentAfterBytes - dumpedBytes_;
+    if (left < static_cast<long>(text.size())) {
+      text.resize(static_cast<size_t>(std::max(0L, left)));
+      cut = true;
+    }
+  }
+  dumpedBytes_ += static_cast<long>(text.size());
+  if (!cut) text += "S>";
+  return Emit(text, start, rate);
+}
+
+size_t RecorderEngine::LastDumpLine() const {
+  return setup_.dumpLines.empty() ? 0 : setup_.dumpLines.size() - 1;
+}
+
 void RecorderEngine::Execute(const std::string& command, double now) {
   commands_.push_back(command);
   const long normal = setup_.rate;
-  double t = now + 2;
+  const double t = now + 2;
   const std::string up = Upper(command);
-
-  // Dump lines [first, last] at `rate` from `start`, with the faults that touch dumps.
-  auto dump = [&](size_t first, size_t last, double start, long rate) {
-    std::string text;
-    for (size_t i = first; i <= last && i < setup_.dumpLines.size(); ++i) {
-      for (char ch : setup_.dumpLines[i]) {
-        text += ch;
-        if (setup_.faults.noise > 0 &&
-            std::uniform_real_distribution<double>(0, 1)(rng_) < setup_.faults.noise)
-          text += "0123456789ABCDEF"[rng_() % 16];
-      }
-      text += "\r\n";
-    }
-    bool cut = false;
-    if (setup_.faults.silentAfterBytes >= 0) {
-      long left = setup_.faults.silentAfterBytes - dumpedBytes_;
-      if (left < static_cast<long>(text.size())) {
-        text.resize(static_cast<size_t>(std::max(0L, left)));
-        cut = true;
-      }
-    }
-    dumpedBytes_ += static_cast<long>(text.size());
-    if (!cut) text += "S>";
-    return Emit(text, start, rate);
-  };
 
   if (command.empty()) {
     Emit("\r\nS>", t, normal);
@@ -175,15 +178,9 @@ void RecorderEngine::Execute(const std::string& command, double now) {
     Emit("\r\n" + setup_.coefficientReply + "S>", t, normal);
   } else if (up == "DD") {
     Emit("\r\n", t, normal);
-    dump(0, setup_.dumpLines.empty() ? 0 : setup_.dumpLines.size() - 1, t + 5, normal);
+    Dump(0, LastDumpLine(), t + 5, normal);
   } else if ((up == "DE" || up == "DA") && setup_.family == RecorderFamily::kTgr41) {
-    long rate = up == "DE" ? 19200 : 38400;
-    double end = Emit("\r\n", t, normal);
-    double switchAt = end + 150;
-    rateChanges_.push_back({switchAt, rate});
-    double last =
-        dump(0, setup_.dumpLines.empty() ? 0 : setup_.dumpLines.size() - 1, switchAt + 50, rate);
-    rateChanges_.push_back({last + 0.5, normal});
+    FastDump(up == "DE" ? 19200 : 38400, t);
   } else if (up.rfind("DD", 0) == 0 && up.find(',') != std::string::npos) {
     long a = std::strtol(command.c_str() + 2, nullptr, 10);
     long b = std::strtol(command.c_str() + command.find(',') + 1, nullptr, 10);
@@ -191,78 +188,100 @@ void RecorderEngine::Execute(const std::string& command, double now) {
     if (a < 0 || b < a || setup_.dumpLines.empty())
       Emit("S>", t, normal);
     else
-      dump(static_cast<size_t>(a), static_cast<size_t>(b), t + 5, normal);
+      Dump(static_cast<size_t>(a), static_cast<size_t>(b), t + 5, normal);
   } else if (up == "FR") {
     Emit("\r\nflash ready, " + std::to_string(setup_.image.size()) + " bytes used\r\nS>", t,
          normal);
   } else if (up == "BYTECOUNT") {
     Emit("\r\nbytes = " + std::to_string(setup_.image.size()) + "\r\nS>", t, normal);
   } else if (StartsWithNoCase(command, "testbaud=")) {
-    long rate = std::strtol(command.c_str() + 9, nullptr, 10);
-    double end = Emit("\r\n", t, normal);
-    if (rate <= 0) {
-      Emit("?\r\nS>", end, normal);
-      return;
-    }
-    // The terminal waits a quarter of a second, empties its input and then follows the rate
-    // change; the reply leaves it ample time to do so on a busy machine.
-    double switchAt = end + 300;
-    rateChanges_.push_back({switchAt, rate});
-    double last = Emit("transmitting at " + std::to_string(rate) + " baud\r\n",
-                       switchAt + kRateChangeSlackMs, rate);
-    rateChanges_.push_back({last + 200, normal});
-    Emit("S>", last + 210, normal);
+    TestRate(std::strtol(command.c_str() + 9, nullptr, 10), t);
   } else if (StartsWithNoCase(command, "db")) {
-    long rate = 0, first = -1, last = -1;
-    bool ok = std::sscanf(command.c_str() + 2, "%ld,%ld,%ld", &rate, &first, &last) == 3 &&
-              rate > 0 && first >= 0 && last >= first &&
-              static_cast<size_t>(last) < setup_.image.size();
-    double end = Emit("\r\n", t, normal);
-    if (!ok) {
-      Emit("?\r\nS>", end, normal);
-      return;
-    }
-    std::vector<uint8_t> block(setup_.image.begin() + first, setup_.image.begin() + last + 1);
-    uint32_t crc = Crc32(block.data(), block.size());
-    if (blocksSent_ < setup_.faults.crcErrorBlocks) block[block.size() / 2] ^= 0x5A;
-    for (int k = 3; k >= 0; --k) block.push_back(static_cast<uint8_t>(crc >> (8 * k)));
-    if (setup_.faults.silentAfterBytes >= 0) {
-      long left = setup_.faults.silentAfterBytes - dumpedBytes_;
-      if (left < static_cast<long>(block.size()))
-        block.resize(static_cast<size_t>(std::max(0L, left)));
-    }
-    dumpedBytes_ += static_cast<long>(block.size());
-    ++blocksSent_;
-    // The terminal follows the block rate after 50 ms and empties its input after another
-    // 150 ms; the block starts well after both.
-    double switchAt = end + 220;
-    rateChanges_.push_back({switchAt, rate});
-    double finish = EmitBytes(block, switchAt + kRateChangeSlackMs, rate);
-    rateChanges_.push_back({finish + 0.5, normal});
+    SendBlock(command, t);
   } else if (StartsWithNoCase(command, "datetime=")) {
-    std::string digits = command.substr(9);
-    if (setup_.faults.refuseClock) {
-      Emit("\r\n?\r\nS>", t, normal);
-      return;
-    }
-    if (digits.size() != 14 || !std::all_of(digits.begin(), digits.end(), [](char ch) {
-          return std::isdigit(static_cast<unsigned char>(ch));
-        })) {
-      Emit("\r\nwrong length\r\nS>", t, normal);
-      return;
-    }
-    int mo = std::stoi(digits.substr(0, 2)), d = std::stoi(digits.substr(2, 2));
-    int h = std::stoi(digits.substr(8, 2)), mi = std::stoi(digits.substr(10, 2));
-    int s = std::stoi(digits.substr(12, 2));
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) {
-      Emit("\r\ninvalid date or time\r\nS>", t, normal);
-      return;
-    }
-    clockSetTo_ = digits;
-    Emit("\r\nS>", t, normal);
+    SetClock(command.substr(9), t);
   } else {
     Emit("\r\n?\r\nS>", t, normal);
   }
+}
+
+void RecorderEngine::FastDump(long rate, double t) {
+  const long normal = setup_.rate;
+  double end = Emit("\r\n", t, normal);
+  double switchAt = end + 150;
+  rateChanges_.push_back({switchAt, rate});
+  double last = Dump(0, LastDumpLine(), switchAt + 50, rate);
+  rateChanges_.push_back({last + 0.5, normal});
+}
+
+void RecorderEngine::TestRate(long rate, double t) {
+  const long normal = setup_.rate;
+  double end = Emit("\r\n", t, normal);
+  if (rate <= 0) {
+    Emit("?\r\nS>", end, normal);
+    return;
+  }
+  // The terminal waits a quarter of a second, empties its input and then follows the rate
+  // change; the reply leaves it ample time to do so on a busy machine.
+  double switchAt = end + 300;
+  rateChanges_.push_back({switchAt, rate});
+  double last = Emit("transmitting at " + std::to_string(rate) + " baud\r\n",
+                     switchAt + kRateChangeSlackMs, rate);
+  rateChanges_.push_back({last + 200, normal});
+  Emit("S>", last + 210, normal);
+}
+
+void RecorderEngine::SendBlock(const std::string& command, double t) {
+  const long normal = setup_.rate;
+  long rate = 0, first = -1, last = -1;
+  bool ok = std::sscanf(command.c_str() + 2, "%ld,%ld,%ld", &rate, &first, &last) == 3 &&
+            rate > 0 && first >= 0 && last >= first &&
+            static_cast<size_t>(last) < setup_.image.size();
+  double end = Emit("\r\n", t, normal);
+  if (!ok) {
+    Emit("?\r\nS>", end, normal);
+    return;
+  }
+  std::vector<uint8_t> block(setup_.image.begin() + first, setup_.image.begin() + last + 1);
+  uint32_t crc = Crc32(block.data(), block.size());
+  if (blocksSent_ < setup_.faults.crcErrorBlocks) block[block.size() / 2] ^= 0x5A;
+  for (int k = 3; k >= 0; --k) block.push_back(static_cast<uint8_t>(crc >> (8 * k)));
+  if (setup_.faults.silentAfterBytes >= 0) {
+    long left = setup_.faults.silentAfterBytes - dumpedBytes_;
+    if (left < static_cast<long>(block.size()))
+      block.resize(static_cast<size_t>(std::max(0L, left)));
+  }
+  dumpedBytes_ += static_cast<long>(block.size());
+  ++blocksSent_;
+  // The terminal follows the block rate after 50 ms and empties its input after another
+  // 150 ms; the block starts well after both.
+  double switchAt = end + 220;
+  rateChanges_.push_back({switchAt, rate});
+  double finish = EmitBytes(block, switchAt + kRateChangeSlackMs, rate);
+  rateChanges_.push_back({finish + 0.5, normal});
+}
+
+void RecorderEngine::SetClock(const std::string& digits, double t) {
+  const long normal = setup_.rate;
+  if (setup_.faults.refuseClock) {
+    Emit("\r\n?\r\nS>", t, normal);
+    return;
+  }
+  if (digits.size() != 14 || !std::all_of(digits.begin(), digits.end(), [](char ch) {
+        return std::isdigit(static_cast<unsigned char>(ch));
+      })) {
+    Emit("\r\nwrong length\r\nS>", t, normal);
+    return;
+  }
+  int mo = std::stoi(digits.substr(0, 2)), d = std::stoi(digits.substr(2, 2));
+  int h = std::stoi(digits.substr(8, 2)), mi = std::stoi(digits.substr(10, 2));
+  int s = std::stoi(digits.substr(12, 2));
+  if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) {
+    Emit("\r\ninvalid date or time\r\nS>", t, normal);
+    return;
+  }
+  clockSetTo_ = digits;
+  Emit("\r\nS>", t, normal);
 }
 
 }  // namespace tidora::sim

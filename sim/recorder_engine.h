@@ -6,9 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "recorder/instrument.h"
+
 namespace tidora::sim {
 
-enum class RecorderFamily { kTgr41, kTgr41plus, kTgr77 };
+using RecorderFamily = tidora::RecorderFamily;
 
 // Ways a simulated recorder can misbehave, for the terminal's failure paths.
 struct RecorderFaults {
@@ -75,6 +77,17 @@ class RecorderEngine {
   double Emit(const std::string& text, double start, long rate);
   double EmitBytes(const std::vector<uint8_t>& bytes, double start, long rate);
   void Execute(const std::string& command, double now);
+  // Dump lines [first, last] at `rate` from `start`, with the faults that touch dumps; the time
+  // the last character goes.
+  double Dump(size_t first, size_t last, double start, long rate);
+  size_t LastDumpLine() const;
+  // "DE" and "DA" of a TGR 41: the dump at a higher rate, and back to the normal rate.
+  void FastDump(long rate, double t);
+  void TestRate(long rate, double t);
+  // "dbRATE,FIRST,LAST": the image's bytes FIRST to LAST and their CRC at RATE.
+  void SendBlock(const std::string& command, double t);
+  // "datetime=MMDDYYYYhhmmss".
+  void SetClock(const std::string& digits, double t);
   double Tail() const;
   void Abort(double now);
 

@@ -27,7 +27,7 @@ RecorderSetup SetupFor(const Deployment& d, const RecorderFaults& faults, bool l
       r.family = RecorderFamily::kTgr41plus;
       break;
     case Family::kTgr77Bpr:
-      r.family = RecorderFamily::kTgr77;
+      r.family = RecorderFamily::kTgr77Bpr;
       break;
   }
   r.statusReply = Body(StatusReply(d), "DS");

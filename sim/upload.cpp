@@ -4,42 +4,21 @@
 #include "sim/replies.h"
 
 namespace tidora::sim {
-namespace {
-
-std::string StarAfterLineFeeds(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16);
-  for (char c : text) {
-    out.push_back(c);
-    if (c == '\n') out.push_back('*');
-  }
-  return out;
-}
-
-}  // namespace
-
 ImageLayout LayoutOf(const Deployment& d) {
   ImageLayout l;
   l.markers = d.options.family == Family::kTgr41plus;
   l.conductivity = d.options.conductivity;
   // The terminal knows the record size without the time stamp; the marker tells the rest.
-  l.recordSize = l.markers ? (d.options.conductivity ? 8 : 5) : d.recordSize();
+  l.recordSize = l.markers ? MarkerFamilyRecordSize(d.options.conductivity) : d.recordSize();
   return l;
 }
 
+// Whole: a simulated reply is never cut to the terminal's text buffer.
 std::string StatusSection(const std::string& reply) {
-  return "*" + StarAfterLineFeeds(reply);
+  return MakeStatusText(reply, std::string::npos);
 }
 std::string CoefficientSection(const std::string& reply) {
-  return StarAfterLineFeeds(reply);
-}
-
-std::string UploadHeader(Family family, const std::string& path) {
-  const char* model = family == Family::kTgr77Bpr    ? "TGR 77 BPR"
-                      : family == Family::kTgr41plus ? "TGR 41plus"
-                                                     : "TGR 41";
-  return std::string("*Brennic ") + model + " Data File:\n*FileName = " + path +
-         "\n*Software Version 1.13\n";
+  return MakeCoefficientText(reply, std::string::npos);
 }
 
 std::string UploadFileText(const Deployment& d, const std::string& path, UploadMethod method) {

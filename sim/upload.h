@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "recorder/instrument.h"
 #include "sim/recorder.h"
-#include "terminal/instrument.h"
 
 namespace tidora::sim {
 
@@ -22,8 +22,8 @@ ImageLayout LayoutOf(const Deployment& d);
 std::string StatusSection(const std::string& reply);
 std::string CoefficientSection(const std::string& reply);
 
-// The three header lines the terminal writes first (line feed only).
-std::string UploadHeader(Family family, const std::string& path);
+// The three header lines the terminal writes first.
+using tidora::UploadHeader;
 
 // The whole upload file of a deployment, as the terminal writes it for `path`: the data
 // section as the ASCII dump received it, or as the conversion of a binary upload's image. The

@@ -5,8 +5,8 @@ namespace tidora {
 
 void TerminalText::Add(char c) {
   if (++count_ > threshold_) {
-    count_ = threshold_ / 2;
     text_.erase(0, std::min(threshold_ / 2, text_.size()));
+    count_ = text_.size() + 1;  // what stays and this character: the count keeps to the text
   }
   text_ += c;
 }
@@ -62,7 +62,7 @@ void TerminalSession::Diagnostic(bool writeFailed) {
       diagnosticFile_.Abandon();  // unfinished: kept as partial
     }
     if (writeFailed) Status("Diagnostic file write failed");
-    if (diagnosticOutcome_ == Outcome::kRunning) diagnosticOutcome_ = Outcome::kFailed;
+    if (result_.diagnostic == Outcome::kRunning) result_.diagnostic = Outcome::kFailed;
     return;
   }
   FileRequest request;
@@ -87,12 +87,12 @@ void TerminalSession::Diagnostic(bool writeFailed) {
   StatusSequence(0);
   if (s_.portOpen) {
     diagnosticActive_ = true;
-    diagnosticOutcome_ = Outcome::kRunning;
+    result_.diagnostic = Outcome::kRunning;
     Status("Collecting diagnostic info");
   } else {
     std::lock_guard<std::mutex> lock(fileMutex_);
     diagnosticFile_.Abandon();
-    diagnosticOutcome_ = Outcome::kFailed;
+    result_.diagnostic = Outcome::kFailed;
   }
 }
 
@@ -127,7 +127,7 @@ void TerminalSession::FinishDiagnostic() {
   diagnosticActive_ = false;
   SetState(kIdle);
   Status(complete ? "Diagnostic completed" : "Diagnostic file write failed");
-  diagnosticOutcome_ = complete ? Outcome::kSucceeded : Outcome::kFailed;
+  result_.diagnostic = complete ? Outcome::kSucceeded : Outcome::kFailed;
 }
 
 }  // namespace tidora

@@ -11,7 +11,6 @@ inline constexpr std::array<long, 7> kNormalRates = {600, 1200, 2400, 4800, 9600
 inline constexpr std::array<long, 3> kTgr41UploadRates = {9600, 19200, 38400};
 inline constexpr std::array<long, 9> kTgr41plusUploadRates = {1200,  2400,  4800,  9600,  19200,
                                                               28800, 38400, 57600, 115200};
-inline constexpr const char* kProgramVersion = "Version 1.13";
 
 // The terminal's settings record (QuaylinkW.ini).
 struct CommSettings {

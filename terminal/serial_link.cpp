@@ -7,6 +7,14 @@
 
 namespace tidora {
 
+bool SilenceWatchdog::Alive(std::time_t now, int limit) {
+  if (!started_.exchange(true)) {
+    last_ = now;
+    return true;
+  }
+  return now - last_.load() <= limit;
+}
+
 SerialLink::SerialLink(SerialPorts& ports, Clock& clock, Interaction& ui, TerminalWindow& window,
                        CommSettings& settings)
     : ports_(ports), clock_(clock), ui_(ui), window_(window), s_(settings) {}

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <ctime>
 #include <functional>
 #include <string>
 
@@ -20,6 +22,20 @@ struct PortFlags {
   bool ready = false;
 };
 using PortTable = std::array<PortFlags, SerialPorts::kPortCount>;
+
+// Silence of the line in whole seconds, watched across threads.
+class SilenceWatchdog {
+ public:
+  void Reset() { started_ = false; }
+  void Note(std::time_t now) { last_ = now; }
+  // Starts the watch when it is not started (alive); otherwise alive while the last character
+  // is at most `limit` seconds old.
+  bool Alive(std::time_t now, int limit = 5);
+
+ private:
+  std::atomic<bool> started_{false};
+  std::atomic<std::time_t> last_{0};
+};
 
 // Caption of the terminal's plain error boxes (the platform's default caption).
 inline constexpr const char* kErrorCaption = "Error";

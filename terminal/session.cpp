@@ -5,14 +5,6 @@
 
 namespace tidora {
 
-bool SilenceWatchdog::Alive(std::time_t now, int limit) {
-  if (!started_.exchange(true)) {
-    last_ = now;
-    return true;
-  }
-  return now - last_.load() <= limit;
-}
-
 TerminalSession::TerminalSession(EventLoop& loop, SerialPorts& ports, Interaction& ui,
                                  TerminalWindow& window, CommSettings& settings)
     : loop_(loop),
@@ -21,7 +13,8 @@ TerminalSession::TerminalSession(EventLoop& loop, SerialPorts& ports, Interactio
       window_(window),
       s_(settings),
       link_(ports, loop.clock(), ui, window, settings),
-      reply_(kReplyCapacity, '\0') {}
+      reply_(kReplyCapacity, '\0'),
+      binary_(loop, link_, settings, state_, closing_, *this) {}
 
 TerminalSession::~TerminalSession() {
   std::lock_guard<std::mutex> lock(fileMutex_);
@@ -64,12 +57,12 @@ void TerminalSession::BeginClose() {
                       st == kDiagnosticDump || st == kDiagnosticFr;
   if (uploading_) {
     uploading_ = false;
-    if (uploadOutcome_ == Outcome::kRunning) uploadOutcome_ = Outcome::kFailed;
+    if (result_.upload == Outcome::kRunning) result_.upload = Outcome::kFailed;
     KeepAsciiData();
     if (held_.exchange(false)) link_.ReleaseHold();
   }
-  if (diagnosticActive_ && diagnosticOutcome_ == Outcome::kRunning)
-    diagnosticOutcome_ = Outcome::kFailed;
+  if (diagnosticActive_ && result_.diagnostic == Outcome::kRunning)
+    result_.diagnostic = Outcome::kFailed;
   if (st == kBinaryUpload || st == kStopping) {
     // A binary uploader on the reception thread sees the stop, escapes the recorder at once
     // (it knows the window is closing) and returns; a stop under way has sent its escape.
@@ -180,7 +173,7 @@ void TerminalSession::HandleChar(uint8_t c) {
   if (previous_ == 'S' && c == '>') {
     previous_ = c;
     loop_.Send([this] { OnPromptSeen(); });
-    while (state_ == kBinaryUpload) RunBinaryUploader();
+    while (state_ == kBinaryUpload) binary_.Run(ImageLayoutOf(info_), uploadPath_);
     return;
   }
   previous_ = c;
@@ -212,7 +205,7 @@ void TerminalSession::OnPromptSeen() {
       SetState(kIdle);
       Status("Connected");
       Progress(0);
-      connectOutcome_ = Outcome::kSucceeded;
+      result_.connect = Outcome::kSucceeded;
       if (s_.plus && s_.baud41plus != s_.searchStart) SaveSettings();
       break;
     case kStopping:
@@ -222,7 +215,7 @@ void TerminalSession::OnPromptSeen() {
       link_.SetupPort(false);
       Status("Stopped");
       Progress(0);
-      stopOutcome_ = Outcome::kSucceeded;
+      result_.stop = Outcome::kSucceeded;
       break;
     case kDiagnosticDump:
       loop_.KillTimer(kDiagnosticDump);
@@ -271,7 +264,7 @@ void TerminalSession::OnTimer(int id) {
         Menu(MenuForm::kIdle);
         // Said, not only shown by the idle menu: nothing answered the escapes.
         Status("Stop: recorder did not answer");
-        stopOutcome_ = Outcome::kFailed;
+        result_.stop = Outcome::kFailed;
       }
       break;
     case kSetTimePrompt:
@@ -284,7 +277,7 @@ void TerminalSession::OnTimer(int id) {
                                 : id == kSetTimeStatus ? "no response to DS command"
                                                        : "no response to datetime= command");
       Status("Set Date/Time Failed");
-      clockOutcome_ = Outcome::kFailed;
+      result_.clock = Outcome::kFailed;
       break;
     case kDiagnosticDump:
       loop_.KillTimer(id);
@@ -309,7 +302,7 @@ void TerminalSession::OnTimer(int id) {
       uploading_ = false;
       SetState(kIdle);
       Menu(MenuForm::kIdle);
-      uploadOutcome_ = Outcome::kFailed;
+      result_.upload = Outcome::kFailed;
       AbandonUpload();
       break;
     case kTimerUploadWatchdog:
@@ -321,282 +314,18 @@ void TerminalSession::OnTimer(int id) {
   }
 }
 
-// ---- Connect ----
-
-void TerminalSession::Connect() {
-  connectAttempt_ = 0;
-  ConnectAttempt(0);
-}
-
-void TerminalSession::ConnectAttempt(int attempt) {
-  if (!s_.portOpen) {
-    Box("No port open");
-    connectOutcome_ = Outcome::kFailed;
-    return;
-  }
-  connectOutcome_ = Outcome::kRunning;
-  if (!s_.plus) {
-    if (attempt == 0) {
-      ProgressRange(0, 4);
-      progressPos_ = 0;
-    }
-    if (attempt >= 4) {
-      Progress(0);
-      Status("Failed to Connect");
-      SetState(kIdle);
-      connectOutcome_ = Outcome::kFailed;
-      return;
-    }
-    ProgressStep();
-  } else {
-    if (attempt == 0) {
-      s_.searchStart = s_.baud41plus;
-      auto it = std::find(kNormalRates.begin(), kNormalRates.end(), s_.baud41plus);
-      bool listed = it != kNormalRates.end();
-      s_.searchIndex = listed ? static_cast<int>(it - kNormalRates.begin()) : 0;
-      // A stored rate outside the list would never come round again: after the stored rate
-      // and each of the seven, the search ends.
-      searchBound_ = listed ? 0x7FFFFFFF : 3 * (static_cast<int>(kNormalRates.size()) + 1);
-      ProgressRange(0, 36);
-      Progress(0);
-    }
-    if (attempt > 0 && attempt % 3 == 0) {
-      if (attempt >= searchBound_) {
-        Progress(0);
-        Status("Failed to Connect");
-        SetState(kIdle);
-        connectOutcome_ = Outcome::kFailed;
-        return;
-      }
-      s_.searchIndex = (s_.searchIndex + 1) % static_cast<int>(kNormalRates.size());
-      long rate = kNormalRates[static_cast<size_t>(s_.searchIndex)];
-      s_.baud41plus = static_cast<int>(rate);
-      s_.baud = rate;
-      link_.OpenAtStoredRate();
-      if (rate == s_.searchStart) {
-        Progress(0);
-        Status("Failed to Connect");
-        SetState(kIdle);
-        connectOutcome_ = Outcome::kFailed;
-        return;
-      }
-    }
-    ProgressStep();
-  }
-  link_.SendSlow("\n\r");
-  loop_.SetTimer(kConnecting, 1000);
-  SetState(kConnecting);
-  Status("Connecting");
-  clock_.SleepMs(400);
-  link_.SendSlow("\n\r");
-}
-
-// ---- Status and coefficients ----
-
-bool TerminalSession::WakeForQuery(Outcome& outcome, int promptState) {
-  if (!s_.portOpen) {
-    Box("No port open");
-    outcome = Outcome::kFailed;
-    return false;
-  }
-  outcome = Outcome::kRunning;
-  // The state first: the reception thread files the prompt under it.
-  SetState(promptState);
-  Menu(MenuForm::kBusyWithoutStop);
-  loop_.SetTimer(promptState, 2000);
-  link_.SendSlow("\n\r");
-  return true;
-}
-
-void TerminalSession::AskAfterPrompt(int promptState, int replyState, int timeoutMs,
-                                     const char* command) {
-  loop_.KillTimer(promptState);
-  ResetReply();
-  SetState(replyState);
-  loop_.SetTimer(replyState, timeoutMs);
-  link_.SendSlow(command);
-}
-
-void TerminalSession::StatusSequence(int step) {
-  switch (step) {
-    case 0:
-      WakeForQuery(statusOutcome_, kStatusPrompt);
-      break;
-    case 1:
-      AskAfterPrompt(kStatusPrompt, kStatusReply, 10000, "DS\n\r");
-      break;
-    case 2: {
-      loop_.KillTimer(kStatusReply);
-      Menu(MenuForm::kIdle);
-      std::string reply = Reply();
-      bool match = ParseStatus(reply, info_, s_.plus);
-      s_.modelName = info_.modelText.substr(0, 15);
-      window_.SetStatusPart(2, info_.modelText);
-      if (uploading_) {
-        if (info_.logging) {
-          uploading_ = false;
-          Menu(MenuForm::kIdle);
-          Status("Upload canceled");
-          Box("Stop logging before upload");
-          SetState(kIdle);
-          uploadOutcome_ = Outcome::kFailed;
-          statusOutcome_ = Outcome::kSucceeded;
-          return;
-        }
-        ProgressRange(0, static_cast<int>(ExpectedLineCount(info_)));
-        progressStepLines_ = 100;
-        if (!match) {
-          char text[160];
-          std::snprintf(text, sizeof text,
-                        "Please enter appropriate settings for instrument type %s.\n",
-                        info_.modelText.c_str());
-          ui_.Message(text, "QuaylinkW", MsgIcon::Information, MsgButtons::Ok);
-          uploading_ = false;
-          Status("Upload failed - wrong instrument type");
-          uploadOutcome_ = Outcome::kFailed;
-          loop_.Post([this] { window_.OpenConfigure(); });
-        }
-      }
-      statusText_ = MakeStatusText(reply, kTextCapacity);
-      SetState(kIdle);
-      statusOutcome_ = Outcome::kSucceeded;
-      if (uploading_) OnUploadStep(1);
-      if (diagnosticActive_) OnDiagnosticStep(1);
-      break;
-    }
-    case 99:
-      SetState(kIdle);
-      Menu(MenuForm::kIdle);
-      statusOutcome_ = Outcome::kFailed;
-      if (uploading_) {
-        uploading_ = false;
-        uploadOutcome_ = Outcome::kFailed;
-        Box("Instrument not responding, click connect");
-      }
-      break;
-  }
-}
-
-void TerminalSession::CoefficientSequence(int step) {
-  switch (step) {
-    case 0:
-      WakeForQuery(coefficientOutcome_, kCoefficientsPrompt);
-      break;
-    case 1:
-      AskAfterPrompt(kCoefficientsPrompt, kCoefficientsReply, 15000, "DC\n\r");
-      break;
-    case 2:
-      loop_.KillTimer(kCoefficientsReply);
-      Menu(MenuForm::kIdle);
-      coefficientText_ = MakeCoefficientText(Reply(), kTextCapacity);
-      SetState(kIdle);
-      coefficientOutcome_ = Outcome::kSucceeded;
-      if (uploading_) OnUploadStep(2);
-      if (diagnosticActive_) OnDiagnosticStep(2);
-      break;
-    case 99:
-      SetState(kIdle);
-      Menu(MenuForm::kIdle);
-      coefficientOutcome_ = Outcome::kFailed;
-      if (uploading_) uploadOutcome_ = Outcome::kFailed;
-      uploading_ = false;
-      Box("Instrument not responding, click connect");
-      break;
-  }
-}
-
-// ---- Date and time ----
-
-void TerminalSession::SetDateTime(bool local) {
-  if (!s_.portOpen) {
-    Box("No port open");
-    clockOutcome_ = Outcome::kFailed;
-    return;
-  }
-  localTime_ = local;
-  window_.SetDateTimeStatus("Get Prompt");
-  WakeForQuery(clockOutcome_, kSetTimePrompt);
-}
-
-bool TerminalSession::BuildDateTimeCommand(std::string& command) {
-  int minMs = 0, maxMs = 0;
-  if (!clock_.TimerPeriodRange(minMs, maxMs)) {
-    window_.SetDateTimeStatus("Could not get timer resolution");
-    return false;
-  }
-  std::time_t first = clock_.CalendarSeconds();
-  std::time_t t = first;
-  while ((t = clock_.CalendarSeconds()) == first) clock_.SleepMs(1);
-  int period = std::min(std::max(minMs, 1), std::max(maxMs, 1));
-  int64_t due = clock_.NowMs() + 750;
-  while (clock_.NowMs() < due) clock_.SleepMs(period);
-  command = DateTimeCommand(t + 1, localTime_);
-  return true;
-}
-
-void TerminalSession::SetTimeStep(int step) {
-  switch (step) {
-    case 1:
-      window_.SetDateTimeStatus("Get Status");
-      AskAfterPrompt(kSetTimePrompt, kSetTimeStatus, 5000, "DS\r");
-      break;
-    case 2: {
-      loop_.KillTimer(kSetTimeStatus);
-      std::string reply = Reply();
-      if (!ClockSettingSupported(reply)) {
-        window_.SetDateTimeStatus("date/time setting is not supported");
-        Status("Could not set instrument date/time");
-        SetState(kIdle);
-        Menu(MenuForm::kIdle);
-        clockOutcome_ = Outcome::kFailed;
-        return;
-      }
-      window_.SetDateTimeStatus("Set Date and Time");
-      ResetReply();
-      std::string command;
-      if (BuildDateTimeCommand(command)) {
-        SetState(kSetTimeCommand);
-        loop_.SetTimer(kSetTimeCommand, 2000);
-        link_.SendFast(command);
-      } else {
-        SetState(kIdle);
-        Status("Could not set instrument date/time");
-        Menu(MenuForm::kIdle);
-        clockOutcome_ = Outcome::kFailed;
-      }
-      break;
-    }
-    case 3: {
-      loop_.KillTimer(kSetTimeCommand);
-      SetState(kIdle);
-      std::string error = DateTimeReplyError(Reply());
-      if (error.empty()) {
-        window_.SetDateTimeStatus("success");
-        Status(localTime_ ? "date and time set to PC time" : "date and time set to UTC time");
-        clockOutcome_ = Outcome::kSucceeded;
-      } else {
-        window_.SetDateTimeStatus(error);
-        Status("not able to set date and time");
-        clockOutcome_ = Outcome::kFailed;
-      }
-      Menu(MenuForm::kIdle);
-      break;
-    }
-  }
-}
-
 // ---- Stop ----
 
 void TerminalSession::Stop() {
   loop_.KillTimer(kTimerUploadWatchdog);
   if (uploading_) {
     uploading_ = false;
-    if (uploadOutcome_ == Outcome::kRunning) uploadOutcome_ = Outcome::kFailed;
+    if (result_.upload == Outcome::kRunning) result_.upload = Outcome::kFailed;
     KeepAsciiData();
     if (held_.exchange(false)) link_.ReleaseHold();
     AbandonUpload();
   }
-  stopOutcome_ = Outcome::kRunning;
+  result_.stop = Outcome::kRunning;
   escapeCount_ = 0;
   if (s_.portOpen) link_.SendChar(27);
   if (state_ != kBinaryUpload) loop_.SetTimer(kStopping, 200);

@@ -3,7 +3,6 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
-#include <ctime>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -11,87 +10,40 @@
 
 #include "platform/clock.h"
 #include "platform/interaction.h"
+#include "recorder/instrument.h"
+#include "terminal/binary_upload.h"
 #include "terminal/comm_settings.h"
-#include "terminal/instrument.h"
+#include "terminal/dump_check.h"
+#include "terminal/partial_file.h"
 #include "terminal/serial_link.h"
+#include "terminal/session_state.h"
 #include "terminal/terminal_window.h"
 
 namespace tidora {
 
-// Session states; a waiting state's window timer has the state's number.
-enum SessionState : int {
-  kIdle = 100,
-  kStatusPrompt = 101,
-  kStatusReply = 102,
-  kCoefficientsPrompt = 103,
-  kCoefficientsReply = 104,
-  kAsciiUpload = 105,
-  kConnecting = 106,
-  kStopping = 108,
-  kDiagnosticDump = 110,
-  kDiagnosticFr = 111,
-  kBinaryUpload = 120,
-  kSetTimePrompt = 200,
-  kSetTimeStatus = 201,
-  kSetTimeCommand = 203,
-};
-inline constexpr int kTimerDiagnosticEscape = 121;
-inline constexpr int kTimerUploadWatchdog = 122;
-
-// Silence of the line in whole seconds, watched across threads.
-class SilenceWatchdog {
- public:
-  void Reset() { started_ = false; }
-  void Note(std::time_t now) { last_ = now; }
-  // Starts the watch when it is not started (alive); otherwise alive while the last character
-  // is at most `limit` seconds old.
-  bool Alive(std::time_t now, int limit = 5);
-
- private:
-  std::atomic<bool> started_{false};
-  std::atomic<std::time_t> last_{0};
-};
-
-// A file that is complete only when its sequence ends well (an upload, a diagnostic). Everything
-// goes to NAME.partial, which becomes NAME only when the sequence completes, so a failed, stopped
-// or interrupted one never leaves a file that looks complete under the chosen name; what was
-// received stays in NAME.partial (removed when empty). A device or pipe named as the file is
-// written directly. One owner: however the sequence ends, the file is closed exactly once.
-class PartialFile {
- public:
-  PartialFile() = default;
-  PartialFile(const PartialFile&) = delete;
-  PartialFile& operator=(const PartialFile&) = delete;
-  ~PartialFile() { Abandon(); }
-
-  static std::string PartialName(const std::string& path) { return path + ".partial"; }
-  // Opens the file for NAME (unbuffered, so each write's failure is known at once).
-  bool Create(const std::string& path);
-  bool Write(const void* data, size_t n);
-  bool Write(const std::string& text) { return Write(text.data(), text.size()); }
-  // Closes and puts the file under its name; false (and the file kept as partial) on failure.
-  bool Complete();
-  // Closes an unfinished file; returns the path that keeps what was received, or "" when
-  // nothing was kept (no file, an empty one, or a device written directly).
-  std::string Abandon();
-  bool open() const { return file_ != nullptr; }
-
- private:
-  FILE* file_ = nullptr;
-  std::string path_, writing_;
-  long long written_ = 0;
-};
-
-// How the last sequence of each kind ended, for front ends without a window to read.
+// How a sequence ended.
 enum class Outcome { kNone, kRunning, kSucceeded, kFailed };
 
+// How the last sequence of each kind ended, for front ends without a window to read.
+struct SessionResult {
+  Outcome connect = Outcome::kNone;
+  Outcome status = Outcome::kNone;
+  Outcome coefficients = Outcome::kNone;
+  Outcome clock = Outcome::kNone;
+  Outcome upload = Outcome::kNone;
+  Outcome stop = Outcome::kNone;
+  Outcome diagnostic = Outcome::kNone;
+};
+
 // The terminal's session: the state machine of every exchange with the recorder, driven on the
-// window thread by menu commands, timers and the reception thread's notifications.
-class TerminalSession {
+// window thread by menu commands, timers and the reception thread's notifications. The
+// exchanges live beside it: connect, status, coefficients and clock (exchanges.cpp), the upload
+// (upload.cpp, with the binary transfer in BinaryUploader), capture and diagnostic (collect.cpp).
+class TerminalSession : private BinaryUploadHost {
  public:
   TerminalSession(EventLoop& loop, SerialPorts& ports, Interaction& ui, TerminalWindow& window,
                   CommSettings& settings);
-  ~TerminalSession();
+  ~TerminalSession() override;
 
   // Window created: Idle, the port opened, the reception thread started. `release` holds the
   // ports the settings file named, released at the end with the others.
@@ -130,7 +82,6 @@ class TerminalSession {
   void OnPromptSeen();
   void OnTimer(int id);
   void OnUploadStep(int code);
-  void OnBinaryReport(int code, int value);
   void OnDiagnosticStep(int step);
 
   // One round of the reception thread.
@@ -147,25 +98,25 @@ class TerminalSession {
   const std::string& uploadPath() const { return uploadPath_; }
   // Where the last unfinished upload kept what was received ("" when nothing was kept).
   const std::string& partialPath() const { return partialPath_; }
-  int uploadErrors() const { return errorCount_; }
-  int binaryAttempts() const { return attempts_.load(); }
+  int uploadErrors() const { return dumpCheck_.errors(); }
+  int binaryAttempts() const { return binary_.attempts(); }
   SerialLink& link() { return link_; }
   CommSettings& settings() { return s_; }
-  Outcome connectOutcome() const { return connectOutcome_; }
-  Outcome statusOutcome() const { return statusOutcome_; }
-  Outcome coefficientOutcome() const { return coefficientOutcome_; }
-  Outcome clockOutcome() const { return clockOutcome_; }
-  Outcome uploadOutcome() const { return uploadOutcome_; }
-  Outcome stopOutcome() const { return stopOutcome_; }
-  Outcome diagnosticOutcome() const { return diagnosticOutcome_; }
+  const SessionResult& result() const { return result_; }
+  Outcome connectOutcome() const { return result_.connect; }
+  Outcome statusOutcome() const { return result_.status; }
+  Outcome coefficientOutcome() const { return result_.coefficients; }
+  Outcome clockOutcome() const { return result_.clock; }
+  Outcome uploadOutcome() const { return result_.upload; }
+  Outcome stopOutcome() const { return result_.stop; }
+  Outcome diagnosticOutcome() const { return result_.diagnostic; }
   // Binary upload figures of the last transfer: data bytes and the time the blocks took.
-  long long binaryDataBytes() const { return binaryDataBytes_; }
-  int64_t binaryBlockMs() const { return binaryBlockMs_; }
+  long long binaryDataBytes() const { return binary_.dataBytes(); }
+  int64_t binaryBlockMs() const { return binary_.blockMs(); }
 
   static constexpr size_t kReplyCapacity = 32768;
   static constexpr size_t kTextCapacity = 2048;
   static constexpr size_t kAsciiFlushAt = 23552;
-  static constexpr size_t kBlockCapacity = 251024;
 
  private:
   void SetState(int s) { state_.store(s); }
@@ -209,13 +160,9 @@ class TerminalSession {
   void EndUpload();
   // An unfinished upload's file kept as partial, said in a message unless the window closes.
   void AbandonUpload();
-  void FinishBinaryUpload(const std::string& data);
-  void RunBinaryUploader();
-  bool BinaryEnding() const { return state_ != kBinaryUpload; }
-  enum class BlockResult { kGood, kChecksum, kSilence, kStopped };
-  BlockResult ReadBlock(long start, long length, std::vector<uint8_t>& block);
-  void BinaryStopProcedure();
-  void BinaryFailed();
+  void OnBinaryEvent(BinaryEvent event, int percent) override;
+  void OnBinaryImage(const std::string& dataSection) override;
+  void OnBinaryProgressStep() override { ProgressStep(); }
 
   // Diagnostic.
   void FinishDiagnostic();
@@ -226,12 +173,12 @@ class TerminalSession {
   TerminalWindow& window_;
   CommSettings& s_;
   SerialLink link_;
+  SessionResult result_;
 
   std::atomic<int> state_{kIdle};
   std::atomic<bool> uploading_{false};
   std::atomic<bool> captureActive_{false};
   std::atomic<bool> diagnosticActive_{false};
-  std::atomic<bool> started_{false};
   std::mutex fileMutex_;  // capture and diagnostic files: written here, closed there
   FILE* captureFile_ = nullptr;
   PartialFile diagnosticFile_;
@@ -254,37 +201,14 @@ class TerminalSession {
   std::string uploadPath_, partialPath_;
   std::atomic<bool> closing_{false};
   std::unique_ptr<CommSettings> stored_;
-  long totalCount_ = 0;
-  long lineCounter_ = 1;
-  long lineStart_ = 0;
-  int errorCount_ = 0;
-  int lineSamples_[11] = {};
-  long referenceLength_ = 0;
+  DumpLineCheck dumpCheck_;
   int progressStepLines_ = 100;
   bool echoSeen_ = false;
   uint8_t asciiPrevious_ = 0;
   std::atomic<bool> writeFailed_{false};
   std::atomic<bool> held_{false};
   SilenceWatchdog asciiWatchdog_;
-
-  // Binary uploader (reception thread).
-  SilenceWatchdog blockWatchdog_;
-  std::atomic<int> attempts_{0};
-  long blockRate_ = 0;
-  long divisor_ = 1;
-  long bytesReceived_ = 0;
-  long totalBytes_ = 0;
-  long progressStepBytes_ = 10;
-  bool stopFlag_ = false, quiet_ = false;
-  std::string waitReply_;
-  std::string tempPath_;
-  long long binaryDataBytes_ = 0;
-  int64_t binaryBlockMs_ = 0;
-
-  Outcome connectOutcome_ = Outcome::kNone, statusOutcome_ = Outcome::kNone,
-          coefficientOutcome_ = Outcome::kNone, clockOutcome_ = Outcome::kNone,
-          uploadOutcome_ = Outcome::kNone, stopOutcome_ = Outcome::kNone,
-          diagnosticOutcome_ = Outcome::kNone;
+  BinaryUploader binary_;
 };
 
 }  // namespace tidora

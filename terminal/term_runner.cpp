@@ -1,5 +1,7 @@
 #include "terminal/term_runner.h"
 
+#include <algorithm>
+#include <functional>
 #include <memory>
 
 #include "terminal/session.h"
@@ -49,6 +51,111 @@ bool Finished(Outcome o) {
   return o != Outcome::kRunning;
 }
 
+int ExitStatus(Outcome o) {
+  return o == Outcome::kSucceeded ? 0 : 1;
+}
+
+// Runs the loop until `id`, set for `ms`, fires or `done` holds; the session's own timers go on
+// meanwhile. True when the timer fired.
+bool RunForMs(ThreadedEventLoop& loop, TerminalSession& session, int id, int ms,
+              const std::function<bool()>& done) {
+  bool over = false;
+  loop.SetTimer(id, ms);
+  loop.SetTimerHandler([&](int timer) {
+    if (timer == id) {
+      loop.KillTimer(id);
+      over = true;
+    } else {
+      session.OnTimer(timer);
+    }
+  });
+  loop.Run([&] { return over || done(); });
+  loop.SetTimerHandler([&session](int timer) { session.OnTimer(timer); });
+  return over;
+}
+
+// Connects; then lets a late prompt pass while idle before the next exchange begins (a recorder
+// may answer both line ends of a wake-up).
+bool ConnectAndSettle(ThreadedEventLoop& loop, TerminalSession& session) {
+  const SessionResult& result = session.result();
+  session.Connect();
+  loop.Run([&] { return Finished(result.connect) && session.state() == kIdle; });
+  if (result.connect != Outcome::kSucceeded) return false;
+  RunForMs(loop, session, 9001, 600, [] { return false; });
+  return true;
+}
+
+// Captures for the request's seconds; 1 when a write failure ended the capture.
+int RunCapture(ThreadedEventLoop& loop, TerminalSession& session, int seconds) {
+  session.Capture();
+  if (!session.captureActive()) return 1;
+  RunForMs(loop, session, 9002, std::max(1, seconds) * 1000,
+           [&] { return !session.captureActive(); });
+  bool failed = !session.captureActive();  // ended by a write failure
+  if (!failed) session.Capture();
+  loop.Run([&] { return !session.captureActive(); });
+  return failed ? 1 : 0;
+}
+
+// The request's exchange on a connected session (the port open), to its end.
+int RunExchange(const TermRequest& request, ThreadedEventLoop& loop, TerminalSession& session,
+                Interaction& ui, std::string* output) {
+  const SessionResult& result = session.result();
+  auto idle = [&] { return session.state() == kIdle && !session.uploading(); };
+  // This thread is the window thread: commands are called directly, then the loop runs.
+  auto runUntil = [&](const Outcome& outcome) {
+    loop.Run([&] { return Finished(outcome) && idle(); });
+    return ExitStatus(outcome);
+  };
+  switch (request.kind) {
+    case TermRequest::kConnect:
+      return 0;
+    case TermRequest::kStatus: {
+      session.StatusCommand();
+      int rc = runUntil(result.status);
+      if (rc == 0 && output) *output = Unmarked(session.statusText());
+      return rc;
+    }
+    case TermRequest::kCoefficients: {
+      session.CoefficientsCommand();
+      int rc = runUntil(result.coefficients);
+      if (rc == 0 && output) *output = Unmarked(session.coefficientText());
+      return rc;
+    }
+    case TermRequest::kSetTime:
+      session.SetDateTime(request.local);
+      return runUntil(result.clock);
+    case TermRequest::kUpload:
+      session.Upload();
+      return runUntil(result.upload);
+    case TermRequest::kDiagnostic: {
+      session.Diagnostic();
+      loop.Run([&] {
+        return result.diagnostic != Outcome::kRunning || (!session.diagnosticActive() && idle()) ||
+               (session.state() == kIdle &&
+                (result.status == Outcome::kFailed || result.coefficients == Outcome::kFailed));
+      });
+      int rc = ExitStatus(result.diagnostic);
+      if (session.diagnosticActive()) session.Diagnostic();
+      return rc;
+    }
+    case TermRequest::kCapture:
+      return RunCapture(loop, session, request.seconds);
+    case TermRequest::kStop: {
+      session.Stop();
+      loop.Run([&] { return Finished(result.stop) && session.state() == kIdle; });
+      int rc = ExitStatus(result.stop);
+      // Without a window's idle menu to show it, the failure is said in words.
+      if (rc != 0)
+        ui.Status(
+            "No prompt after five escapes: the recorder is asleep or idle (nothing to stop), or "
+            "not connected");
+      return rc;
+    }
+  }
+  return 1;
+}
+
 }  // namespace
 
 int RunTermCommand(const TermRequest& request, CommSettings& settings, SerialPorts& ports,
@@ -57,112 +164,14 @@ int RunTermCommand(const TermRequest& request, CommSettings& settings, SerialPor
   ThreadedEventLoop loop;
   TerminalSession session(loop, ports, answering, window, settings);
   if (request.stored) session.SaveOnlyFoundRate(*request.stored);
-  int rc = 1;
-  auto idle = [&] { return session.state() == kIdle && !session.uploading(); };
-  auto runUntil = [&](const std::function<bool()>& done) { loop.Run(done); };
-  // This thread is the window thread: commands are called directly, then the loop runs.
-  auto post = [&](const std::function<void()>& fn) { fn(); };
-
   session.Start();
-  if (!settings.portOpen) {
+  bool needsRecorder = request.kind != TermRequest::kCapture && request.kind != TermRequest::kStop;
+  if (!settings.portOpen || (needsRecorder && !ConnectAndSettle(loop, session))) {
     loop.Shutdown();
     session.link().ReleaseAll();
     return 1;
   }
-
-  bool needsRecorder = request.kind != TermRequest::kCapture && request.kind != TermRequest::kStop;
-  if (needsRecorder) {
-    post([&] { session.Connect(); });
-    runUntil([&] { return Finished(session.connectOutcome()) && idle(); });
-    if (session.connectOutcome() != Outcome::kSucceeded) {
-      loop.Shutdown();
-      session.link().ReleaseAll();
-      return 1;
-    }
-    // A recorder may answer both line ends of a wake-up: let a late prompt pass while idle
-    // before the next exchange begins.
-    bool settled = false;
-    loop.SetTimer(9001, 600);
-    loop.SetTimerHandler([&](int id) {
-      if (id == 9001) {
-        loop.KillTimer(9001);
-        settled = true;
-      } else {
-        session.OnTimer(id);
-      }
-    });
-    runUntil([&] { return settled; });
-    loop.SetTimerHandler([&](int id) { session.OnTimer(id); });
-  }
-
-  switch (request.kind) {
-    case TermRequest::kConnect:
-      rc = 0;
-      break;
-    case TermRequest::kStatus:
-      post([&] { session.StatusCommand(); });
-      runUntil([&] { return Finished(session.statusOutcome()) && idle(); });
-      rc = session.statusOutcome() == Outcome::kSucceeded ? 0 : 1;
-      if (rc == 0 && output) *output = Unmarked(session.statusText());
-      break;
-    case TermRequest::kCoefficients:
-      post([&] { session.CoefficientsCommand(); });
-      runUntil([&] { return Finished(session.coefficientOutcome()) && idle(); });
-      rc = session.coefficientOutcome() == Outcome::kSucceeded ? 0 : 1;
-      if (rc == 0 && output) *output = Unmarked(session.coefficientText());
-      break;
-    case TermRequest::kSetTime:
-      post([&] { session.SetDateTime(request.local); });
-      runUntil([&] { return Finished(session.clockOutcome()) && idle(); });
-      rc = session.clockOutcome() == Outcome::kSucceeded ? 0 : 1;
-      break;
-    case TermRequest::kUpload:
-      post([&] { session.Upload(); });
-      runUntil([&] { return Finished(session.uploadOutcome()) && idle(); });
-      rc = session.uploadOutcome() == Outcome::kSucceeded ? 0 : 1;
-      break;
-    case TermRequest::kDiagnostic:
-      post([&] { session.Diagnostic(); });
-      runUntil([&] {
-        return session.diagnosticOutcome() != Outcome::kRunning ||
-               (!session.diagnosticActive() && idle()) ||
-               (session.state() == kIdle && (session.statusOutcome() == Outcome::kFailed ||
-                                             session.coefficientOutcome() == Outcome::kFailed));
-      });
-      rc = session.diagnosticOutcome() == Outcome::kSucceeded ? 0 : 1;
-      if (session.diagnosticActive()) post([&] { session.Diagnostic(); });
-      break;
-    case TermRequest::kCapture: {
-      session.Capture();
-      if (!session.captureActive()) break;
-      bool over = false;
-      loop.SetTimer(9002, std::max(1, request.seconds) * 1000);
-      loop.SetTimerHandler([&](int id) {
-        if (id == 9002) {
-          loop.KillTimer(9002);
-          over = true;
-        } else {
-          session.OnTimer(id);
-        }
-      });
-      runUntil([&] { return over || !session.captureActive(); });
-      bool failed = !session.captureActive();  // ended by a write failure
-      if (!failed) post([&] { session.Capture(); });
-      runUntil([&] { return !session.captureActive(); });
-      rc = failed ? 1 : 0;
-      break;
-    }
-    case TermRequest::kStop:
-      post([&] { session.Stop(); });
-      runUntil([&] { return Finished(session.stopOutcome()) && session.state() == kIdle; });
-      rc = session.stopOutcome() == Outcome::kSucceeded ? 0 : 1;
-      // Without a window's idle menu to show it, the failure is said in words.
-      if (rc != 0)
-        ui.Status(
-            "No prompt after five escapes: the recorder is asleep or idle (nothing to stop), or "
-            "not connected");
-      break;
-  }
+  int rc = RunExchange(request, loop, session, ui, output);
   loop.RunPending();  // posted work (a failure box) still shows
   loop.Shutdown();
   session.End(false);

@@ -1,105 +1,9 @@
-#include <sys/stat.h>
-#include <unistd.h>
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <filesystem>
 
 #include "outside/utility.h"
 #include "terminal/session.h"
 
 namespace tidora {
-
-// ---- The upload file ----
-
-bool PartialFile::Create(const std::string& path) {
-  Abandon();
-  path_ = path;
-  struct stat st {};
-  bool exists = stat(path.c_str(), &st) == 0;
-  if (exists && !S_ISREG(st.st_mode)) {
-    // A device or pipe has no name to keep a half file under: it is written directly.
-    writing_ = path;
-  } else {
-    // Through a symbolic link to its target, so the link stays what it is.
-    std::error_code ec;
-    std::filesystem::path target = std::filesystem::is_symlink(path, ec)
-                                       ? std::filesystem::weakly_canonical(path, ec)
-                                       : std::filesystem::path(path);
-    if (!ec) path_ = target.string();
-    writing_ = PartialName(path_);
-  }
-  written_ = 0;
-  file_ = std::fopen(writing_.c_str(), "wb");
-  if (!file_) {
-    writing_.clear();
-    return false;
-  }
-  std::setvbuf(file_, nullptr, _IONBF, 0);
-  return true;
-}
-
-bool PartialFile::Write(const void* data, size_t n) {
-  if (!file_) return false;
-  size_t done = std::fwrite(data, 1, n, file_);
-  written_ += static_cast<long long>(done);
-  return done == n;
-}
-
-bool PartialFile::Complete() {
-  if (!file_) return false;
-  bool ok = std::fclose(file_) == 0;
-  file_ = nullptr;
-  if (ok && writing_ != path_) ok = std::rename(writing_.c_str(), path_.c_str()) == 0;
-  if (ok) writing_.clear();
-  return ok;  // on failure Abandon still reports the partial file
-}
-
-std::string PartialFile::Abandon() {
-  if (file_) std::fclose(file_);
-  file_ = nullptr;
-  std::string kept;
-  if (!writing_.empty() && writing_ != path_) {
-    if (written_ > 0)
-      kept = writing_;
-    else
-      std::remove(writing_.c_str());
-  }
-  writing_.clear();
-  return kept;
-}
-
-namespace {
-
-// The binary image on its way: a temporary file beside the upload file, removed however the
-// transfer ends.
-class TempImage {
- public:
-  explicit TempImage(const std::string& dir) {
-    std::string pattern = dir + "QuaylinkW-XXXXXX";
-    std::vector<char> name(pattern.begin(), pattern.end());
-    name.push_back('\0');
-    int fd = mkstemp(name.data());
-    if (fd < 0) return;
-    path_ = name.data();
-    file_ = fdopen(fd, "w+b");
-    if (!file_) close(fd);
-  }
-  ~TempImage() {
-    if (file_) std::fclose(file_);
-    if (!path_.empty()) std::remove(path_.c_str());
-  }
-  TempImage(const TempImage&) = delete;
-  TempImage& operator=(const TempImage&) = delete;
-  FILE* file() const { return file_; }
-
- private:
-  std::string path_;
-  FILE* file_ = nullptr;
-};
-
-}  // namespace
 
 void TerminalSession::AbandonUpload() {
   std::string kept = uploadFile_.Abandon();
@@ -116,20 +20,19 @@ void TerminalSession::AbandonUpload() {
 // ---- Upload sequence (window thread) ----
 
 void TerminalSession::Upload() {
-  attempts_ = 0;
+  binary_.ResetAttempts();
   partialPath_.clear();
   if (!s_.portOpen) {
     Box("No port open");
-    uploadOutcome_ = Outcome::kFailed;
+    result_.upload = Outcome::kFailed;
     return;
   }
   uploading_ = true;
-  uploadOutcome_ = Outcome::kRunning;
+  result_.upload = Outcome::kRunning;
   writeFailed_ = false;
   info_.tgr41plus = s_.plus;
   Status("Uploading");
-  lineCounter_ = 1;
-  errorCount_ = 0;
+  dumpCheck_.Start();
   StatusSequence(0);
 }
 
@@ -171,7 +74,7 @@ void TerminalSession::CreatePartialFile() {
     uploading_ = false;
     Menu(MenuForm::kIdle);
     Status("Upload canceled");
-    uploadOutcome_ = Outcome::kFailed;
+    result_.upload = Outcome::kFailed;
     return;
   }
   uploadPath_ = chosen.front();
@@ -180,18 +83,18 @@ void TerminalSession::CreatePartialFile() {
   if (!uploadFile_.Create(uploadPath_)) {
     Box("Unable to create the file");
     uploading_ = false;
-    uploadOutcome_ = Outcome::kFailed;
+    result_.upload = Outcome::kFailed;
     return;
   }
   auto write = [&](const std::string& text, const char* failure) {
     if (uploadFile_.Write(text)) return true;
     Box(failure);
     uploading_ = false;
-    uploadOutcome_ = Outcome::kFailed;
+    result_.upload = Outcome::kFailed;
     AbandonUpload();
     return false;
   };
-  if (!write(UploadHeader(info_, uploadPath_), "Cant write start of header") ||
+  if (!write(UploadHeader(FamilyOf(info_), uploadPath_), "Cant write start of header") ||
       !write(statusText_, "Cant write status") || !write(coefficientText_, "Cant write coeffs"))
     return;
   OnUploadStep(3);
@@ -201,12 +104,9 @@ void TerminalSession::CreatePartialFile() {
 
 void TerminalSession::StartAsciiUpload() {
   ResetReply();
-  totalCount_ = 0;
-  lineStart_ = 0;
+  dumpCheck_.Start();
   echoSeen_ = false;
   asciiPrevious_ = 0;
-  std::fill(std::begin(lineSamples_), std::end(lineSamples_), 0);
-  referenceLength_ = 0;
   SetState(kAsciiUpload);
   Menu(MenuForm::kBusy);
   if (s_.instrumentType.find("plus") != std::string::npos) {
@@ -237,39 +137,19 @@ void TerminalSession::AsciiChar(uint8_t c, bool checkFill) {
   }
   reply_[f] = static_cast<char>(c);
   fill_.store(f + 1);
-  ++totalCount_;
   // The data begins with the recorder's echo of the dump command.
   if (asciiPrevious_ == 'D' && (c == 'D' || c == 'E' || c == 'A')) echoSeen_ = true;
-  if (c == '\n') {
-    long n = lineCounter_;
-    long length = totalCount_ - lineStart_;
-    lineStart_ = totalCount_;
-    if (n <= 10) {
-      lineSamples_[n] = static_cast<int>(std::min<long>(length, 0x7FFFFFFF));
-    } else if (n == 11) {
-      std::sort(std::begin(lineSamples_), std::end(lineSamples_));
-      referenceLength_ = lineSamples_[5];
-    } else {
-      bool error;
-      if (info_.tgr41plus) {
-        long digits = length - 2;
-        error = !(digits == 10 || digits == 12 || digits == 16 || digits == 18 || digits == 24);
-      } else {
-        error = length != referenceLength_;
-      }
-      if (error) ++errorCount_;
-      if (n % 100 == 0) {
-        int errors = errorCount_;
-        loop_.Post([this, n, errors] {
-          // The range counts lines, so each report moves the bar by the lines it stands for.
-          Progress(progressPos_ + progressStepLines_);
-          char text[96];
-          std::snprintf(text, sizeof text, "Uploaded %ld scans Errors: %d", n, errors);
-          Status(text);
-        });
-      }
+  if (long n = dumpCheck_.Add(c, info_.tgr41plus)) {
+    if (n % 100 == 0) {
+      int errors = dumpCheck_.errors();
+      loop_.Post([this, n, errors] {
+        // The range counts lines, so each report moves the bar by the lines it stands for.
+        Progress(progressPos_ + progressStepLines_);
+        char text[96];
+        std::snprintf(text, sizeof text, "Uploaded %ld scans Errors: %d", n, errors);
+        Status(text);
+      });
     }
-    lineCounter_ = n + 1;
     if (checkFill && fill_.load() > kAsciiFlushAt) {
       link_.Hold();
       held_ = true;
@@ -288,9 +168,7 @@ void TerminalSession::AsciiChar(uint8_t c, bool checkFill) {
     if (!echoSeen_) {
       // A late prompt of the wake-up, not the end of the dump: it is not data.
       ResetReply();
-      totalCount_ = lineStart_ = 0;
-      lineCounter_ = 1;
-      std::fill(std::begin(lineSamples_), std::end(lineSamples_), 0);
+      dumpCheck_.Restart();
       return;
     }
     loop_.Send([this] { OnPromptSeen(); });
@@ -331,8 +209,8 @@ void TerminalSession::EndAsciiUpload(bool silence) {
   Menu(MenuForm::kIdle);
   Progress(0);
   Status(ok ? "Finished Upload" : "Upload Failed");
-  uploadOutcome_ = ok && errorCount_ == 0 ? Outcome::kSucceeded : Outcome::kFailed;
-  if (errorCount_ > 0) Box("Data receive errors detected, try lower baud rate.");
+  result_.upload = ok && dumpCheck_.errors() == 0 ? Outcome::kSucceeded : Outcome::kFailed;
+  if (dumpCheck_.errors() > 0) Box("Data receive errors detected, try lower baud rate.");
 }
 
 // ---- Binary upload ----
@@ -351,285 +229,64 @@ void TerminalSession::EndUpload() {
   AbandonUpload();  // nothing left to do after a completed upload
 }
 
-void TerminalSession::FinishBinaryUpload(const std::string& data) {
+void TerminalSession::OnBinaryImage(const std::string& dataSection) {
   // Stopped meanwhile: the stop has ended the upload and its file.
   if (state_ != kBinaryUpload || !uploading_) return;
   // Only a data section that reached the file completes the upload.
-  if (!uploadFile_.Write(data) || !uploadFile_.Complete()) return OnBinaryReport(0, 0);
-  OnBinaryReport(3, 0);
+  if (!uploadFile_.Write(dataSection) || !uploadFile_.Complete())
+    return OnBinaryEvent(BinaryEvent::kFailed, 0);
+  loop_.KillTimer(kTimerUploadWatchdog);
+  Progress(0);
+  Status("Upload completed");
+  result_.upload = Outcome::kSucceeded;
+  EndUpload();
 }
 
-void TerminalSession::OnBinaryReport(int code, int value) {
-  switch (code) {
-    case 0: {
+void TerminalSession::OnBinaryEvent(BinaryEvent event, int percent) {
+  switch (event) {
+    case BinaryEvent::kFailed: {
       Progress(0);
       // The box is shown without waiting for the person, as the reception thread waits here.
       loop_.Post(
           [this] { ui_.Message("Upload failed.", "QuaylinkW", MsgIcon::None, MsgButtons::Ok); });
       Status("Upload failed");
-      uploadOutcome_ = Outcome::kFailed;
+      result_.upload = Outcome::kFailed;
       loop_.KillTimer(kTimerUploadWatchdog);
       EndUpload();
       break;
     }
-    case 1:
+    case BinaryEvent::kStarted:
       loop_.KillTimer(kBinaryUpload);
       Progress(0);
       loop_.SetTimer(kTimerUploadWatchdog, 30000);
       Status("Binary upload started");
       break;
-    case 2: {
+    case BinaryEvent::kPercent: {
       loop_.KillTimer(kTimerUploadWatchdog);
       char text[64];
-      std::snprintf(text, sizeof text, "Binary upload: %d%% completed", value);
+      std::snprintf(text, sizeof text, "Binary upload: %d%% completed", percent);
       Status(text);
       loop_.SetTimer(kTimerUploadWatchdog, 20000);
       break;
     }
-    case 3:
-      loop_.KillTimer(kTimerUploadWatchdog);
-      Progress(0);
-      Status("Upload completed");
-      uploadOutcome_ = Outcome::kSucceeded;
-      EndUpload();
-      break;
-    case 4:
+    case BinaryEvent::kStopped:
       loop_.KillTimer(kTimerUploadWatchdog);
       loop_.KillTimer(kStopping);
       SetState(kIdle);
       Menu(MenuForm::kIdle);
       Progress(0);
       Status("Upload stopped at user request");
-      if (uploadOutcome_ == Outcome::kRunning) uploadOutcome_ = Outcome::kFailed;
-      stopOutcome_ = Outcome::kSucceeded;
+      if (result_.upload == Outcome::kRunning) result_.upload = Outcome::kFailed;
+      result_.stop = Outcome::kSucceeded;
       EndUpload();
       break;
-    case 5:
+    case BinaryEvent::kChecksumError:
       Progress(0);
       Status("Checksum error");
       break;
-    case 6:
+    case BinaryEvent::kStopping:
       Status("Stopping upload - please wait");
       break;
-  }
-}
-
-void TerminalSession::BinaryFailed() {
-  loop_.Send([this] { OnBinaryReport(0, 0); });
-}
-
-void TerminalSession::RunBinaryUploader() {
-  const long uploadRate = s_.uploadBaud;
-  int attempts = attempts_;
-  if (attempts == 0) {
-    divisor_ = 1;
-    blockRate_ = uploadRate;
-  } else if (attempts <= 3) {
-    divisor_ *= 2;
-  } else {
-    blockRate_ /= 2;
-    if (blockRate_ < 1200) {
-      blockRate_ = 1200;
-      divisor_ *= 2;
-    }
-    if (blockRate_ == 14400) blockRate_ = 19200;
-  }
-  progressStepBytes_ = static_cast<long>(blockRate_ / 115.2);
-  if (progressStepBytes_ == 0) progressStepBytes_ = 10;
-  bytesReceived_ = 0;
-  stopFlag_ = quiet_ = false;
-  loop_.Send([this] { OnBinaryReport(1, 0); });
-
-  // A stop (or the window closing) between the steps ends the transfer as it would in a block.
-  auto stopped = [this] {
-    if (!BinaryEnding()) return false;
-    if (state_ == kStopping) BinaryStopProcedure();
-    stopFlag_ = quiet_ = true;
-    loop_.Send([this] { OnBinaryReport(4, 0); });
-    return true;
-  };
-  auto ending = [this] { return BinaryEnding(); };
-
-  link_.DrainInput();
-  if (!link_.SetLineRate(s_.baud)) return BinaryFailed();
-  link_.SendChar('\r');
-  clock_.SleepMs(1000);
-  link_.DrainInput();
-  loop_.Post([this] { ProgressStep(); });
-  link_.SendChar('\r');
-  if (stopped()) return;
-  if (!link_.WaitForChar(waitReply_, 5, '>', ending)) return stopped() ? void() : BinaryFailed();
-
-  link_.SendCommand("bytecount");
-  if (!link_.WaitForChar(waitReply_, 5, '>', ending)) return stopped() ? void() : BinaryFailed();
-  size_t at = waitReply_.find("bytes = ");
-  if (at == std::string::npos) return BinaryFailed();
-  char* end = nullptr;
-  long total = std::strtol(waitReply_.c_str() + at + 8, &end, 10);
-  if (end == waitReply_.c_str() + at + 8 || total < 0) return BinaryFailed();
-  totalBytes_ = total;
-  if (stopped()) return;
-
-  link_.SendCommand("testbaud=" + std::to_string(uploadRate));
-  clock_.SleepMs(250);
-  loop_.Post([this] { ProgressStep(); });
-  link_.DrainInput();
-  if (!link_.SetLineRate(uploadRate)) return BinaryFailed();
-  if (!link_.WaitForChar(waitReply_, 5, '\n', ending) ||
-      waitReply_.find("transmitting at ") == std::string::npos) {
-    link_.SetLineRate(s_.baud);
-    return stopped() ? void() : BinaryFailed();
-  }
-  clock_.SleepMs(1500);
-  loop_.Post([this] { ProgressStep(); });
-  if (!link_.SetLineRate(s_.baud)) return BinaryFailed();
-  if (stopped()) return;
-
-  // The image goes to a temporary file beside the upload file.
-  std::string dir;
-  if (!ExtractDirectory(uploadPath_, dir, 1)) dir = "./";
-  TempImage temp(dir);
-  if (!temp.file()) return BinaryFailed();
-
-  // Blocks scale with the upload rate; no block may outgrow the block buffer.
-  long blockSize =
-      static_cast<long>(static_cast<long long>(uploadRate) * 250000 / 115200) / divisor_;
-  blockSize = std::clamp<long>(blockSize, 1, static_cast<long>(kBlockCapacity) - 4);
-  std::vector<uint8_t> block;
-  int64_t started = clock_.NowMs();
-  for (long start = 0; start < totalBytes_;) {
-    long length = start + blockSize >= totalBytes_ ? totalBytes_ - start : blockSize;
-    switch (ReadBlock(start, length, block)) {
-      case BlockResult::kGood:
-        if (std::fwrite(block.data(), 1, static_cast<size_t>(length), temp.file()) !=
-            static_cast<size_t>(length))
-          return BinaryFailed();
-        start += length;
-        break;
-      case BlockResult::kChecksum:
-      case BlockResult::kStopped:
-        return;
-      case BlockResult::kSilence:
-        return BinaryFailed();
-    }
-  }
-  binaryBlockMs_ = clock_.NowMs() - started;
-  // Stopped after the last block: the data section is not written, nor reported as complete.
-  if (stopped()) return;
-  binaryDataBytes_ = totalBytes_;
-
-  link_.SetLineRate(s_.baud);
-  std::vector<uint8_t> image(static_cast<size_t>(totalBytes_));
-  if (std::fflush(temp.file()) != 0 || std::fseek(temp.file(), 0, SEEK_SET) != 0 ||
-      std::fread(image.data(), 1, image.size(), temp.file()) != image.size())
-    return BinaryFailed();
-  // The window thread owns the upload file: it writes the section and completes the upload.
-  if (!quiet_ && state_ == kBinaryUpload)
-    loop_.Send([this, text = ImageToHexLines(image.data(), image.size(), info_)] {
-      FinishBinaryUpload(text);
-    });
-}
-
-TerminalSession::BlockResult TerminalSession::ReadBlock(long start, long length,
-                                                        std::vector<uint8_t>& block) {
-  char command[64];
-  std::snprintf(command, sizeof command, "db%ld,%ld,%ld", blockRate_, start, start + length - 1);
-  link_.SendCommand(command);
-  clock_.SleepMs(50);
-  link_.SetLineRate(blockRate_);
-  clock_.SleepMs(150);
-  link_.DrainInput();
-  blockWatchdog_.Reset();
-  block.assign(static_cast<size_t>(length) + 4, 0);
-  long i = 0;
-  auto percent = [this] {
-    return totalBytes_ > 0
-               ? static_cast<int>(static_cast<long long>(bytesReceived_) * 100 / totalBytes_)
-               : 100;
-  };
-  while (state_ == kBinaryUpload && i < length + 4) {
-    uint8_t c;
-    while (i < length + 4 && link_.Receive(c)) {
-      block[static_cast<size_t>(i)] = c;
-      blockWatchdog_.Note(clock_.CalendarSeconds());
-      if ((i + 1) % progressStepBytes_ == 0) {
-        int p = percent();
-        loop_.Post([this, p] {
-          ProgressStep();
-          OnBinaryReport(2, p);
-        });
-      }
-      ++bytesReceived_;
-      ++i;
-    }
-    if (i >= length + 4) break;
-    if (!blockWatchdog_.Alive(clock_.CalendarSeconds(), 5)) {
-      link_.SetLineRate(s_.baud);
-      return BlockResult::kSilence;
-    }
-    clock_.SleepMs(10);
-  }
-  if (state_ == kBinaryUpload) {
-    if (!blockWatchdog_.Alive(clock_.CalendarSeconds(), 5)) {
-      link_.SetLineRate(s_.baud);
-      return BlockResult::kSilence;
-    }
-    uint32_t crc = Crc32(block.data(), static_cast<size_t>(length));
-    const uint8_t* tail = block.data() + length;
-    uint32_t sent = (uint32_t{tail[0]} << 24) | (uint32_t{tail[1]} << 16) |
-                    (uint32_t{tail[2]} << 8) | uint32_t{tail[3]};
-    if (crc == sent) {
-      int p = percent();
-      loop_.Send([this, p] { OnBinaryReport(2, p); });
-      link_.SetLineRate(s_.baud);
-      clock_.SleepMs(300);
-      return BlockResult::kGood;
-    }
-    quiet_ = true;
-    link_.SetLineRate(s_.baud);
-    clock_.SleepMs(300);
-    link_.SendChar(27);
-    clock_.SleepMs(1000);
-    int attempts = ++attempts_;
-    loop_.Send([this, attempts] { OnBinaryReport(attempts > 6 ? 0 : 5, 0); });
-    return BlockResult::kChecksum;
-  }
-  if (state_ == kStopping) BinaryStopProcedure();
-  stopFlag_ = quiet_ = true;
-  loop_.Send([this] { OnBinaryReport(4, 0); });
-  return BlockResult::kStopped;
-}
-
-void TerminalSession::BinaryStopProcedure() {
-  if (closing_) {
-    // The window is going: escape the recorder out of the block at the rate the line is at,
-    // then at the normal rate, without waiting for its answer.
-    link_.SendChar(27);
-    clock_.SleepMs(300);
-    link_.SetLineRate(s_.baud);
-    link_.SendChar(27);
-    return;
-  }
-  loop_.Send([this] { OnBinaryReport(6, 0); });
-  for (int k = 0; k < 2; ++k) {
-    loop_.Post([this] { ProgressStep(); });
-    link_.SetLineRate(s_.baud);
-    clock_.SleepMs(300);
-    link_.SendChar(27);
-    clock_.SleepMs(1000);
-    link_.DrainInput();
-    loop_.Post([this] { ProgressStep(); });
-  }
-  // The window closing meanwhile does not wait for the recorder's prompt.
-  auto closing = [this] { return closing_.load(); };
-  for (int k = 0; k < 2 && !closing(); ++k) {
-    loop_.Post([this] { ProgressStep(); });
-    link_.SendChar('\r');
-    clock_.SleepMs(1000);
-    link_.DrainInput();
-    link_.SendChar('\r');
-    clock_.SleepMs(100);
-    if (link_.WaitForChar(waitReply_, 5, '>', closing)) return;
   }
 }
 

@@ -7,6 +7,7 @@
 #include "platform/interaction.h"
 #include "postproc/page.h"
 #include "postproc/tgr41_reader.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora {
 namespace {

@@ -19,6 +19,7 @@
 #include "reports/tabulon.h"
 #include "sim/recorder.h"
 #include "sim/upload.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 #include "wave/wave_module.h"
 

@@ -9,6 +9,7 @@
 #include "platform/interaction.h"
 #include "postproc/page.h"
 #include "postproc/tgr41_reader.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 #include "wave/wave_module.h"
 

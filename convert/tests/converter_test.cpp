@@ -12,6 +12,7 @@
 #include "outside/utility.h"
 #include "sim/recorder.h"
 #include "sim/upload.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

@@ -6,6 +6,7 @@
 
 #include "datafile/tests/wave_output_builders.h"
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

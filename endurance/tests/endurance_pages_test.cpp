@@ -5,6 +5,7 @@
 #include <map>
 
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora {
 namespace {

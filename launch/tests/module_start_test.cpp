@@ -4,6 +4,7 @@
 
 #include "platform/interaction.h"
 #include "platform/profile.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

@@ -8,6 +8,7 @@
 
 #include "platform/interaction.h"
 #include "postproc/page.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

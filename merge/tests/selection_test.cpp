@@ -1,4 +1,5 @@
 #include "merge/selection.h"
+#include "testing/scripted_interaction.h"
 
 #include <gtest/gtest.h>
 

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

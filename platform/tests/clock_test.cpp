@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "testing/virtual_event_loop.h"
 
 namespace tidora {
 namespace {

@@ -1,4 +1,5 @@
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 
 #include <gtest/gtest.h>
 

@@ -6,6 +6,7 @@
 
 #include "platform/interaction.h"
 #include "plot/time_ticks.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

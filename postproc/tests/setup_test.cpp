@@ -9,6 +9,7 @@
 #include "platform/interaction.h"
 #include "platform/profile.h"
 #include "platform/settings_dir.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

@@ -13,6 +13,7 @@
 
 #include "platform/interaction.h"
 #include "postproc/process_control.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::testing {
 

@@ -7,6 +7,7 @@
 
 #include "platform/interaction.h"
 #include "reports/input_selection.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora {
 namespace {

@@ -9,6 +9,7 @@
 #include "outside/utility.h"
 #include "platform/interaction.h"
 #include "postproc/page.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

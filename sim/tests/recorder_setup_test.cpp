@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "recorder/instrument.h"
 #include "sim/recorder_setup.h"
 #include "sim/replies.h"
 #include "sim/upload.h"
 #include "sim/virtual_port.h"
-#include "terminal/instrument.h"
 
 namespace tidora::sim {
 namespace {

@@ -10,11 +10,13 @@
 
 #include "platform/clock.h"
 #include "platform/interaction.h"
+#include "recorder/instrument.h"
 #include "sim/recorder_engine.h"
 #include "sim/virtual_port.h"
-#include "terminal/instrument.h"
 #include "terminal/session.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
+#include "testing/virtual_event_loop.h"
 
 namespace tidora::testing {
 

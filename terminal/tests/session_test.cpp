@@ -2,6 +2,7 @@
 
 #include "platform/profile.h"
 #include "terminal/tests/harness.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::testing {
 namespace {
@@ -302,6 +303,24 @@ TEST_F(Session, DiagnosticCollectionWithTwoEscapesForThePlusClass) {
   EXPECT_NE(dia.find("measurements = 20\r\r\n"), std::string::npos);
   EXPECT_NE(dia.find("DD0,10\r\r\n"), std::string::npos);
   EXPECT_NE(SentText().find("FR\n\r"), std::string::npos);
+}
+
+TEST_F(Session, StopIsOfferedOnlyWhileTheRecorderSendsData) {
+  Begin(Tgr41plusSetup(400, 8), "TGR41plus");
+  auto stopOffered = [&] { return MenuItemsFor(window.menus.back()).stop; };
+  session->StatusCommand();
+  // A query cannot be stopped: its menu greys Stop with the other commands.
+  EXPECT_FALSE(stopOffered());
+  EXPECT_FALSE(MenuItemsFor(window.menus.back()).upload);
+  ASSERT_TRUE(Idle());
+  EXPECT_TRUE(stopOffered() && MenuItemsFor(window.menus.back()).connect);
+  ui.QueueFiles({home.file("u.hex")});
+  session->Upload();
+  ASSERT_TRUE(loop.RunUntil([&] { return session->state() == kAsciiUpload; }, 60000));
+  EXPECT_TRUE(stopOffered());
+  EXPECT_FALSE(MenuItemsFor(window.menus.back()).connect);
+  ASSERT_TRUE(Idle(600000));
+  EXPECT_EQ(window.menus.back(), MenuForm::kIdle);
 }
 
 TEST_F(Session, CaptureStoresEveryByteAndDiagnosticGetsNothingMeanwhile) {

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "terminal/tests/harness.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::testing {
 namespace {
@@ -48,7 +49,7 @@ TEST_F(Upload, BinaryUploadWritesTheHexLinesOfTheImage) {
 
 TEST_F(Upload, Tgr77BprUploadsRecordsOf17Bytes) {
   sim::RecorderSetup setup;
-  setup.family = sim::RecorderFamily::kTgr77;
+  setup.family = sim::RecorderFamily::kTgr77Bpr;
   for (int i = 0; i < 17 * 30; ++i) setup.image.push_back(static_cast<uint8_t>(i * 5 + 3));
   setup.statusReply = Join({"TGR 77 BPR V 1.2  SN 77012", "tide measurements = 30",
                             "conductivity = NO", "logdata = NO"});

@@ -34,12 +34,14 @@ void TerminalArea::ShowChar(char c) {
     clicked_ = false;
   }
   if (++count_ > threshold_) {
-    count_ = threshold_ / 2;
     QTextCursor head(document());
     head.setPosition(0);
     head.setPosition(std::min(threshold_ / 2, document()->characterCount() - 1),
                      QTextCursor::KeepAnchor);
     head.removeSelectedText();
+    // What stays and this character (the count holds the closing paragraph mark's place): the
+    // count keeps to the text, which would otherwise outgrow the threshold trim by trim.
+    count_ = document()->characterCount();
     cursor.setPosition(std::min(threshold_, document()->characterCount() - 1));
   }
   switch (c) {

@@ -12,6 +12,7 @@
 #include "platform/ui/about_box.h"
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/help_browser.h"
+#include "recorder/instrument.h"
 #include "terminal/terminal_window.h"
 
 namespace tidora::ui {

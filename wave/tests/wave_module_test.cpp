@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 #include "wave/synthetic_sea.h"
 

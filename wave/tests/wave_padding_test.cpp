@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 #include "wave/synthetic_sea.h"
 #include "wave/wave_analysis.h"

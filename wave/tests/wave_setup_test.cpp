@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "platform/interaction.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora {

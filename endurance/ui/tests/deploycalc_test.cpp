@@ -14,6 +14,7 @@
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/help_browser.h"
 #include "platform/ui/tests/gui_test_support.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::ui {
 namespace {

@@ -16,6 +16,7 @@
 #include "platform/ui/tests/gui_test_support.h"
 #include "sim/recorder.h"
 #include "sim/upload.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora::ui {

@@ -21,6 +21,7 @@
 #include "plot/plot_setup.h"
 #include "postproc/setup.h"
 #include "reports/tabulon.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 #include "wave/wave_setup.h"
 

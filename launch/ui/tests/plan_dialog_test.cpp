@@ -14,6 +14,7 @@
 #include "platform/profile.h"
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/tests/gui_test_support.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora::ui {

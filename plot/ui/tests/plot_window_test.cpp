@@ -16,6 +16,7 @@
 #include "plot/ui/plot_pages.h"
 #include "plot/ui/plot_window.h"
 #include "postproc/ui/tests/module_sheet_fixture.h"
+#include "testing/scripted_interaction.h"
 
 namespace tidora::ui {
 namespace {

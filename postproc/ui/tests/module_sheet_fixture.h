@@ -16,6 +16,7 @@
 #include "platform/ui/dialog_builder.h"
 #include "platform/ui/tests/gui_test_support.h"
 #include "postproc/ui/module_sheet.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora::ui {

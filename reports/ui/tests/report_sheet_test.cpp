@@ -23,6 +23,7 @@
 #include "postproc/tgr41_reader.h"
 #include "postproc/ui/tests/module_sheet_fixture.h"
 #include "reports/ui/report_pages.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 
 namespace tidora::ui {

@@ -174,6 +174,18 @@ TEST(ConfigureDialog, FamilySwitchRestoresTheRatesAndBinaryBoxSwitchesTheUploadL
   EXPECT_EQ(out.uploadBinary, 1);
 }
 
+TEST(TerminalArea, ALongStreamStaysWithinTheThreshold) {
+  EnsureApplication();
+  TerminalArea area(nullptr, 80);  // threshold 70
+  int longest = 0;  // however many trims there were
+  for (int i = 0; i < 2000; ++i) {
+    area.ShowChar(static_cast<char>('a' + i % 26));
+    longest = std::max(longest, static_cast<int>(area.toPlainText().size()));
+  }
+  EXPECT_LE(longest, area.threshold());
+  EXPECT_TRUE(area.toPlainText().endsWith(QChar('a' + 1999 % 26)));
+}
+
 TEST(TerminalArea, ShowsReceivedTextTrimsTheOlderHalfAndKeepsTheCaretAtTheEnd) {
   EnsureApplication();
   TerminalArea area(nullptr, 80);  // threshold 70

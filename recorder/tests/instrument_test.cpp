@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "terminal/instrument.h"
+#include "recorder/instrument.h"
 
 namespace tidora {
 namespace {
@@ -61,6 +61,23 @@ TEST(Texts, StarredSectionsAndTheirCapacity) {
   for (int i = 0; i < 3000; ++i) longReply += "x\n";
   EXPECT_EQ(MakeStatusText(longReply).size(), 2047u);
   EXPECT_EQ(MakeCoefficientText(longReply).size(), 2047u);
+}
+
+TEST(UploadHeader, FamilyFromTheStatusNamedWithPathAndProgram) {
+  InstrumentInfo i;
+  ParseStatus("TGR 77 BPR V 1.2\r\n", i, true);
+  EXPECT_EQ(UploadHeader(FamilyOf(i), "/d/a.hex"),
+            "*Brennic TGR 77 BPR Data File:\n*FileName = /d/a.hex\n*Software Version 1.13\n");
+  ParseStatus("TGR 41plus V 6.2\r\n", i, true);
+  EXPECT_EQ(FamilyOf(i), RecorderFamily::kTgr41plus);
+  EXPECT_EQ(UploadHeader(FamilyOf(i), "x").substr(0, 32), "*Brennic TGR 41plus Data File:\n*");
+  ParseStatus("TIDEWELL V 3.0\r\n", i, false);
+  EXPECT_EQ(FamilyOf(i), RecorderFamily::kTgr41);
+  EXPECT_EQ(UploadHeader(FamilyOf(i), "x").substr(0, 28), "*Brennic TGR 41 Data File:\n*");
+  // The time-stamped and tsunami records a status cannot tell are the sizes the image has.
+  ParseStatus("TGR 77 BPR V 1.2\r\ntsunami demo = ON\r\n", i, true);
+  EXPECT_EQ(i.recordSize, 25);
+  EXPECT_EQ(MarkerFamilyRecordSize(true) + kTimeStampBytes, 12);
 }
 
 TEST(Crc32, CheckValue) {

@@ -8,6 +8,24 @@
 
 namespace tidora {
 
+// The recorder families: the TGR 41 (it names itself TIDEWELL), the TGR 41plus and the
+// TGR 77 BPR.
+enum class RecorderFamily { kTgr41, kTgr41plus, kTgr77Bpr };
+
+// Bytes of a tide record in the recorder's memory. The TGR 41plus writes 5 (8 with
+// conductivity), and a time stamp of 4 more after a time-stamp marker; the TGR 77 BPR writes 17
+// (20 with conductivity, 25 in its tsunami demonstration).
+inline constexpr int kTimeStampBytes = 4;
+inline constexpr int MarkerFamilyRecordSize(bool conductivity) {
+  return conductivity ? 8 : 5;
+}
+inline constexpr int BprRecordSize(bool conductivity, bool tsunami) {
+  return tsunami ? 25 : (conductivity ? 20 : 17);
+}
+
+// The terminal's version, which the upload file's header names.
+inline constexpr const char* kProgramVersion = "Version 1.13";
+
 // What the status reply tells about the recorder.
 struct InstrumentInfo {
   std::string modelText;
@@ -39,8 +57,11 @@ std::string DateTimeCommand(std::time_t t, bool local);
 std::string DateTimeReplyError(const std::string& reply);
 // Lines the upload's data section is expected to have.
 long ExpectedLineCount(const InstrumentInfo& info);
-// Upload file header for the identified model (path is the file's full path).
-std::string UploadHeader(const InstrumentInfo& info, const std::string& path);
+// The family the status reply identified.
+RecorderFamily FamilyOf(const InstrumentInfo& info);
+// The three header lines an upload file begins with (line feed only); `path` is the file's full
+// path.
+std::string UploadHeader(RecorderFamily family, const std::string& path);
 
 // Reflected CRC-32 (IEEE 802.3), table driven.
 uint32_t Crc32(const uint8_t* data, size_t n);

@@ -1,12 +1,10 @@
-#include "terminal/instrument.h"
+#include "recorder/instrument.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <charconv>
 #include <cstdio>
-
-#include "terminal/comm_settings.h"
 
 namespace tidora {
 
@@ -64,15 +62,12 @@ bool ParseStatus(const std::string& reply, InstrumentInfo& info, bool configured
   ReadIntAfter(reply, "samples", 9, info.samplesPerBurst);
   ReadIntAfter(reply, "measurements =", 14, info.measurements);
   ReadIntAfter(reply, "bursts =", 8, info.bursts);
-  info.recordSize = 5;
-  if (Has(reply, "conductivity = YES")) {
-    info.linesPerMeasurement = 2;
-    info.recordSize = 8;
-    info.conductivity = true;
-  }
+  info.conductivity = Has(reply, "conductivity = YES");
+  if (info.conductivity) info.linesPerMeasurement = 2;
+  info.recordSize = MarkerFamilyRecordSize(info.conductivity);
   info.logging = Has(reply, "logdata = YES");
   info.tsunamiDemo = Has(reply, "tsunami demo");
-  if (info.tgr77) info.recordSize = info.tsunamiDemo ? 25 : info.conductivity ? 20 : 17;
+  if (info.tgr77) info.recordSize = BprRecordSize(info.conductivity, info.tsunamiDemo);
   bool detectedPlus = info.tgr41plus || info.tgr77;
   return configuredPlus == detectedPlus;
 }
@@ -131,11 +126,18 @@ long ExpectedLineCount(const InstrumentInfo& i) {
   return static_cast<long>(std::clamp<long long>(n, 0, 0x7FFFFFFF));
 }
 
-std::string UploadHeader(const InstrumentInfo& info, const std::string& path) {
-  const char* first = info.tgr77       ? "*Brennic TGR 77 BPR Data File:\n"
-                      : info.tgr41plus ? "*Brennic TGR 41plus Data File:\n"
-                                       : "*Brennic TGR 41 Data File:\n";
-  return std::string(first) + "*FileName = " + path + "\n*Software " + kProgramVersion + "\n";
+RecorderFamily FamilyOf(const InstrumentInfo& info) {
+  return info.tgr77       ? RecorderFamily::kTgr77Bpr
+         : info.tgr41plus ? RecorderFamily::kTgr41plus
+                          : RecorderFamily::kTgr41;
+}
+
+std::string UploadHeader(RecorderFamily family, const std::string& path) {
+  const char* model = family == RecorderFamily::kTgr77Bpr    ? "TGR 77 BPR"
+                      : family == RecorderFamily::kTgr41plus ? "TGR 41plus"
+                                                             : "TGR 41";
+  return std::string("*Brennic ") + model + " Data File:\n*FileName = " + path + "\n*Software " +
+         kProgramVersion + "\n";
 }
 
 uint32_t Crc32(const uint8_t* data, size_t n) {
@@ -183,7 +185,7 @@ std::string ImageToHexLines(const uint8_t* data, size_t n, const ImageLayout& la
     return take == len ? start : nullptr;
   };
   size_t r = static_cast<size_t>(std::max(1, layout.recordSize));
-  const size_t m = layout.conductivity ? 8 : 5;
+  const size_t m = static_cast<size_t>(MarkerFamilyRecordSize(layout.conductivity));
   const size_t c = m - 1;
   while (pos < n) {
     if (!layout.markers) {
@@ -197,7 +199,8 @@ std::string ImageToHexLines(const uint8_t* data, size_t n, const ImageLayout& la
       line(r);
       for (int k = 0; k < 3 && pos < n; ++k) line(r);
     } else if (marker && rec[c] == 0xFB) {
-      if (r == 5 || r == 8) r = m + 4;  // longer records from here to the end of the image
+      // Longer records from here to the end of the image.
+      if (r == 5 || r == 8) r = m + kTimeStampBytes;
       line(r);
       for (int k = 0; k < 3 && pos < n; ++k) line(r);
     } else if (avail >= r && std::all_of(rec, rec + r, [](uint8_t b) { return b == 0; })) {
