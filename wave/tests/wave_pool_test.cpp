@@ -16,6 +16,7 @@
 #include "postproc/page.h"
 #include "postproc/tests/suspend_check.h"
 #include "postproc/tgr41_reader.h"
+#include "testing/scripted_interaction.h"
 #include "testing/test_support.h"
 #include "wave/synthetic_sea.h"
 #include "wave/wave_analysis.h"
