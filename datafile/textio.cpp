@@ -1,6 +1,7 @@
 #include "datafile/textio.h"
 
 #include <locale.h>
+#include <sys/stat.h>
 #include <algorithm>
 #include <charconv>
 #include <climits>
@@ -90,6 +91,12 @@ bool TextLineReader::ReadLineKeepingCr(std::string& line, size_t maxChars, bool*
   }
   if (cut) *cut = passed;
   return any;
+}
+
+int64_t TextLineReader::Size() const {
+  struct stat st;
+  if (!file_ || fstat(fileno(file_), &st) != 0) return -1;
+  return static_cast<int64_t>(st.st_size);
 }
 
 bool TextLineReader::Seek(int64_t position) {

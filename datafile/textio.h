@@ -41,6 +41,8 @@ class TextLineReader {
   // Moves to a byte position (past the end is allowed: reading then finds the end).
   bool Seek(int64_t position);
   bool Rewind() { return Seek(0); }
+  // Bytes in the file, -1 when it cannot be told.
+  int64_t Size() const;
 
  private:
   bool Fill();
@@ -82,6 +84,7 @@ class FieldScanner {
   const char* end_;
 };
 
+// White space as isspace sees it in the C locale; inline, for the readers call it for every byte.
 inline bool IsBlankChar(char c) {
   return c == ' ' || (c >= '\t' && c <= '\r');  // blank, tab, LF, VT, FF, CR
 }

@@ -139,12 +139,7 @@ int CWbFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
   samplesPerBurst_ = first.samples;
   samplePeriod_ = first.period;
   startTime_ = first.start;
-  int lastBurst = first.burst;
-  while (ReadLine(line)) {
-    if (!IsBurstHeaderLine(line)) continue;
-    BurstHeader h = ParseBurstHeader(line);
-    if (h.fields >= 2) lastBurst = h.burst;
-  }
+  const int lastBurst = LastBurstNumber(first.burst);
   // Bursts count from 0: the last number names the count.
   numBursts_ = lastBurst > 0 && lastBurst < INT_MAX ? lastBurst + 1 : 1;
   numRows_ = samplesPerBurst_;
@@ -152,6 +147,31 @@ int CWbFile::ReadFileInfo(const std::string& path, int& nSubTitles) {
   nSubTitles = numBursts_;
   file_.Seek(dataStart_);
   return numRows_;
+}
+
+int CWbFile::LastBurstNumber(int first) {
+  // From the end back, a larger piece each time: the file is read through once, by ReadData.
+  const int64_t after = file_.Tell();
+  const int64_t size = file_.Size();
+  std::string line;
+  for (int64_t piece = 64 * 1024;; piece *= 4) {
+    const int64_t from = size < 0 ? after : std::max(after, size - piece);
+    if (!file_.Seek(from)) return first;
+    // The line `from` falls in may have begun before it; a line beginning at `from` is read
+    // with the next, larger piece when this one holds no header.
+    if (from > after) ReadLine(line);
+    bool found = false;
+    int last = first;
+    while (ReadLine(line)) {
+      if (!IsBurstHeaderLine(line)) continue;
+      const BurstHeader h = ParseBurstHeader(line);
+      if (h.fields >= 2) {
+        last = h.burst;
+        found = true;
+      }
+    }
+    if (found || from == after) return last;
+  }
 }
 
 bool CWbFile::FindNextHeader() {
@@ -228,7 +248,7 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
   if (h.burst == 0) startTime_ = h.start;
 
   const int n = h.samples;
-  samples_.assign(static_cast<size_t>(n), 0.0);
+  samples_.resize(static_cast<size_t>(n));  // every sample is set below
   int filled = 0;
   double fill = 0;      // first value of the last row read
   double previous = 0;  // a value missing from a damaged row repeats the one before it

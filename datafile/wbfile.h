@@ -74,6 +74,9 @@ class CWbFile : public CTGR41File {
  private:
   // Reads lines to the next header, leaving the file at its start; false at the end.
   bool FindNextHeader();
+  // The number of the last burst header that states one, from just after the first header
+  // line; `first` when none does.
+  int LastBurstNumber(int first);
 
   int samplesPerBurst_ = 0;
   double samplePeriod_ = 0;

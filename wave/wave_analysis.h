@@ -14,6 +14,10 @@
 namespace tidora {
 
 class Interaction;
+
+// Threads for the wave analysis of a run: TIDORA_WAVE_THREADS when set to a positive number,
+// otherwise one per processor.
+int WaveThreadCount();
 class CPostProcPage;
 class OutputSet;
 
@@ -132,25 +136,74 @@ class CWaveAnalysis {
   const std::vector<WaveBurstResult>& Results() const { return results_; }
   int BurstsDone() const { return static_cast<int>(results_.size()); }
   void KeepResults(bool keep) { keepResults_ = keep; }
+  // Threads that analyse bursts at once (1 by default: all in the calling thread). With more,
+  // the outputs are the same byte for byte; a stop then ends the run within a burst's time.
+  void SetThreads(int threads) { threads_ = threads > 1 ? threads : 1; }
   // Output names.
   std::string OutputName(const char* ext) const { return base_ + ext; }
 
  private:
   class OutFile;
+  class BurstPool;
+  // The text one burst adds to each output, every line already ending in CR LF.
+  struct BurstText {
+    std::string was, wts, rpt, wss, wt;
+  };
+  // Work arrays of a burst's analysis, reused from burst to burst.
+  struct BurstScratch {
+    std::vector<double> work;  // re, im pairs
+    std::vector<double> elevation;
+    int windowLength = 0;
+    std::vector<double> windowForward, windowRemoval;
+    HarmonicResponses responses;
+  };
+  // What became of one burst of the run.
+  struct BurstOutcome {
+    enum State { kDone, kMissing, kRefused, kStopped } state = kDone;
+    int number = 0;
+    std::string why;  // kRefused
+    WaveBurstResult result;
+    BurstText text;
+  };
+
   bool OpenOutputs();
   void CloseOutputs();
   void WriteReportHeader();
-  void WriteBurst(const WaveBurstResult& r);
+  // Appends one burst's text to the outputs.
+  void WriteBurst(const BurstText& text);
   bool StopRequested() const;
-  void LimitIndexes(int halfLength, double recordLength, double h, double d, int& kLow, int& kHigh,
-                    int& kMax, bool& passed) const;
-  // False, with the reason, when the burst cannot be analysed.
-  bool AnalyseAndWrite(const WaveBurst& burst, WaveBurstResult& r, bool write, std::string& why);
+  // Runs the bursts in order, writing each; false when one was refused (the box was shown).
+  bool RunBursts(int count);
+  // Fetches and analyses burst u. A pooled burst first waits while the run is suspended and is
+  // not started after a stop.
+  void Produce(int u, BurstScratch& scratch, BurstOutcome& out, bool pooled) const;
+  // The harmonic limits of a record: `responses` are those of its harmonics 1 ... halfLength.
+  void LimitIndexes(HarmonicResponses& responses, int halfLength, double recordLength, int& kLow,
+                    int& kHigh, int& kMax, bool& passed) const;
+  // The summary's lines on the setup and the first burst, up to the band layout.
+  std::string SetupSummary() const;
+  // The lines on the run's bands, shared by the summary and the report.
+  std::string BandLayoutText() const;
+  // The frequency span of the run's bands into run_.
+  void FrequencySpan(int estimates, double recordLength);
+  // Analyses a burst, and formats its outputs into `text` when given. False, with the reason,
+  // when the burst cannot be analysed.
+  bool Analyse(const WaveBurst& burst, WaveBurstResult& r, BurstScratch& scratch, BurstText* text,
+               std::string& why) const;
+  // Filters the coefficients x of a record of length t and sums them into bands.
+  void Spectrum(WaveBurstResult& r, const double* x, int n, double t,
+                HarmonicResponses& responses) const;
+  void FilterCoefficients(const WaveBurstResult& r, double* x, double t) const;
   // n: the burst's own samples (the rest of the r.m points is padding). False when the
   // elevation or its statistics are not finite.
-  bool SurfaceElevation(WaveBurstResult& r, int n, bool write);
+  bool SurfaceElevation(WaveBurstResult& r, int n, BurstScratch& scratch) const;
+  // The output text of an analysed burst.
+  void FormatCoefficients(const double* x, int m, BurstText& text) const;
+  void FormatSpectrum(const WaveBurstResult& r, BurstText& text) const;
+  void FormatSurface(const WaveBurstResult& r, const std::vector<double>& elevation,
+                     BurstText& text) const;
   // Hann weights over the n real samples (the padding is not windowed).
-  const std::vector<double>& Window(int n, bool removal);
+  static const std::vector<double>& Window(BurstScratch& scratch, int n, bool removal);
   static std::string BurstErrorText(int number, const std::string& why);
 
   const CWaveSetup& setup_;
@@ -164,11 +217,9 @@ class CWaveAnalysis {
   std::string summary_, sampleError_, dataError_;
   uint32_t firstStart_ = 0;
   bool keepResults_ = false;
+  int threads_ = 1;
   std::vector<WaveBurstResult> results_;
-  // Work arrays of a burst (re, im pairs), reused from burst to burst.
-  std::vector<double> work_, elevation_;
-  int windowLength_ = 0;
-  std::vector<double> windowForward_, windowRemoval_;
+  BurstScratch scratch_;
   OutFile* was_ = nullptr;
   OutFile* wts_ = nullptr;
   OutFile* rpt_ = nullptr;

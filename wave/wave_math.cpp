@@ -3,6 +3,7 @@
 #include "datafile/calendar.h"
 #include "datafile/tgr41file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -32,12 +33,82 @@ double SolveWaveNumber(double h, double period) {
   return zNew / h;
 }
 
+double WaveNumberLowerBound(double h, double period) {
+  if (!(h > 0) || !(period > 0) || !std::isfinite(h) || !std::isfinite(period)) return 0;
+  // The iteration starts at y / tanh(y) >= y and every step averages values >= y.
+  const double y = kPi * kPi * kFourOverG * h / (period * period);
+  return y > 0 && std::isfinite(y) ? y / h : 0;
+}
+
 double PressureResponse(double h, double d, double period) {
-  const double k = SolveWaveNumber(h, period);
+  return ResponseAtWaveNumber(h, d, SolveWaveNumber(h, period));
+}
+
+double ResponseAtWaveNumber(double h, double d, double k) {
   d = std::fabs(d);
   if (std::isinf(k)) return d > 0 ? 0.0 : 1.0;
   if (k * h > kDeepWaterKh) return std::exp(-k * d);
   return std::cosh(k * (h - d)) / std::cosh(k * h);
+}
+
+void HarmonicResponses::Reset(double h, double d, double t, int half) {
+  h_ = h;
+  d_ = d;
+  t_ = t;
+  half_ = std::max(half, 0);
+  solves_ = 0;
+  values_.assign(static_cast<size_t>(half_) + 1, 0.0);
+  known_.assign(static_cast<size_t>(half_) + 1, 0);
+}
+
+double HarmonicResponses::At(int n) {
+  if (n < 1 || n > half_) return PressureResponse(h_, d_, t_ / n);
+  if (!known_[n]) {
+    values_[n] = PressureResponse(h_, d_, t_ / n);
+    known_[n] = 1;
+    ++solves_;
+  }
+  return values_[n];
+}
+
+double HarmonicResponses::AtPeriod(double period) {
+  const double harmonic = std::round(t_ / period);
+  if (harmonic >= 1 && harmonic <= half_) {
+    const int n = static_cast<int>(harmonic);
+    if (t_ / n == period) return At(n);
+  }
+  return PressureResponse(h_, d_, period);
+}
+
+bool HarmonicResponses::SurelyAtOrBelow(int n, double limit) const {
+  // Any harmonic m >= n has a shorter period, so a wave number at or above the bound k of n;
+  // the response falls as the wave number rises (and the deep-water form is never above the
+  // other at the same wave number), so it is at most the response at k. The margin covers
+  // the rounding of either evaluation many times over.
+  if (!(std::fabs(d_) <= h_)) return false;
+  const double k = WaveNumberLowerBound(h_, t_ / n);
+  if (!(k > 0)) return false;
+  return ResponseAtWaveNumber(h_, d_, k) * (1 + 1e-9) <= limit;
+}
+
+int HarmonicResponses::HighestAbove(double limit) {
+  int top = half_;
+  if (half_ >= 1 && SurelyAtOrBelow(half_, limit)) {
+    // The lowest harmonic the bound settles, by bisection; `hi` is always settled, and so is
+    // every harmonic above it.
+    int lo = 1, hi = half_;
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (SurelyAtOrBelow(mid, limit))
+        hi = mid;
+      else
+        lo = mid + 1;
+    }
+    top = hi - 1;
+  }
+  for (int n = top; n >= 1; --n)
+    if (At(n) > limit) return n;
+  return 0;
 }
 
 double ChiSquaredTail(double x, int nu) {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "datafile/physical_constants.h"
 
@@ -30,6 +31,37 @@ double SolveWaveNumber(double h, double period);
 
 // Pressure response factor at instrument depth d below the surface in total depth h.
 double PressureResponse(double h, double d, double period);
+// The same for a wave number k (rad/m): PressureResponse is this at SolveWaveNumber's k.
+double ResponseAtWaveNumber(double h, double d, double k);
+// A wave number that SolveWaveNumber's result is never below, bit for bit, found without the
+// iteration; 0 where there is none to give.
+double WaveNumberLowerBound(double h, double period);
+
+// Pressure responses at the harmonics n = 1 ... half of a record t seconds long (period t / n)
+// in total depth h at instrument depth d, each solved at most once and bit for bit the value
+// PressureResponse gives.
+class HarmonicResponses {
+ public:
+  void Reset(double h, double d, double t, int half);
+  double At(int n);
+  // PressureResponse at any period: a harmonic's own period (t / n, bit for bit) takes its
+  // solved value.
+  double AtPeriod(double period);
+  // The highest harmonic whose response is above `limit`, 0 when none is. The response falls
+  // as the harmonic rises, so the harmonics that a cheap bound proves to be at or below the
+  // limit are passed over without a solve; the rest are looked at from the top down.
+  int HighestAbove(double limit);
+  int Solves() const { return solves_; }
+
+ private:
+  // True when the response of harmonic n is surely at or below `limit`.
+  bool SurelyAtOrBelow(int n, double limit) const;
+  double h_ = 0, d_ = 0, t_ = 0;
+  int half_ = 0;
+  int solves_ = 0;
+  std::vector<double> values_;
+  std::vector<unsigned char> known_;
+};
 
 // Probability that a chi-squared variable with nu (even) degrees of freedom exceeds x.
 double ChiSquaredTail(double x, int nu);

@@ -80,7 +80,6 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
   outcome_ = Outcome::kNone;
   results_.clear();
   summary_.clear();
-  CWaveSetup& setup = WaveSetup();
   ProcessControl& stop = Control();
   CPostProcPage* page = job.page;
 
@@ -108,11 +107,23 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     if (!CheckRunOutputs(lastBase_)) return refused();
   }
 
+  CTGR41FileManager* current = nullptr;
+  if (!ReadInputs(page, current)) return 0;
+  if (!current) {
+    outcome_ = Outcome::kNoData;
+    return 1;
+  }
+  return AnalyseInput(*current, page);
+}
+
+bool CWaveModule::ReadInputs(CPostProcPage* page, CTGR41FileManager*& current) {
+  CWaveSetup& setup = WaveSetup();
+  ProcessControl& stop = Control();
   for (auto& m : inputs_) {
     m->ResetTables();
     m->SetSelection(setup.BurstCount(), setup.BurstSkip(), setup.BurstsToEnd());
   }
-  CTGR41FileManager* current = nullptr;
+  current = nullptr;
   for (auto& m : inputs_) {
     if (!m->Reader()) continue;
     current = m.get();
@@ -133,17 +144,19 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     if (stop.Stopped()) {
       if (outcome_ == Outcome::kNone) outcome_ = Outcome::kStopped;
       if (page) page->ProcessingStopped(0);
-      return 0;
+      return false;
     }
   }
-  if (!current) {
-    outcome_ = Outcome::kNoData;
-    return 1;
-  }
+  return true;
+}
 
-  CManagerBursts bursts(*current);
+int CWaveModule::AnalyseInput(const CTGR41FileManager& input, CPostProcPage* page) {
+  CWaveSetup& setup = WaveSetup();
+  ProcessControl& stop = Control();
+  CManagerBursts bursts(input);
   CWaveAnalysis analysis(setup, bursts, lastBase_, ui_, page, &stop);
   analysis.KeepResults(keepResults_);
+  analysis.SetThreads(threads_ > 0 ? threads_ : WaveThreadCount());
   const int verdict = analysis.VerifySetup();
   summary_ = analysis.SummaryText();
   if (verdict == CWaveAnalysis::kVerifyAccepted) {

@@ -68,6 +68,8 @@ class CWaveModule : public CPostProc {
   const std::string& LastOutputBase() const { return lastBase_; }
   const std::string& LastSummary() const { return summary_; }
   void KeepResults(bool keep) { keepResults_ = keep; }
+  // Threads of the analysis; 0 (the default) takes WaveThreadCount().
+  void SetThreads(int threads) { threads_ = threads; }
   // The files the last run wrote (B + "was", "wts", "rpt", and "wt", "wss" when asked).
   std::vector<std::string> OutputFiles() const;
   std::vector<RoleFile> RunOutputs(const std::string& base) const override;
@@ -86,9 +88,16 @@ class CWaveModule : public CPostProc {
   int ProcessJob(CPostProcJob& job) override;
 
  private:
+  // Reads every input with a reader; `current` is the last one. False when the run ends there
+  // (stopped, or the reading failed).
+  bool ReadInputs(CPostProcPage* page, CTGR41FileManager*& current);
+  // Checks the setup on the input's bursts and runs them: ProcessJob's return.
+  int AnalyseInput(const CTGR41FileManager& input, CPostProcPage* page);
+
   Outcome outcome_ = Outcome::kNone;
   std::string lastBase_, summary_;
   bool keepResults_ = false;
+  int threads_ = 0;
   std::vector<WaveBurstResult> results_;
 };
 

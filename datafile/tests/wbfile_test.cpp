@@ -247,5 +247,48 @@ TEST(WaveBurstFile, LaterLargerBurstsDoNotOverrunTheArrays) {
   EXPECT_FLOAT_EQ(d.values[kVarSubsurfacePressure][7], 12);
 }
 
+// The burst count is read from the file's end: the last header that states a number counts,
+// wherever it lies against the pieces read from the end.
+TEST(WaveBurstFile, BurstCountComesFromTheLastNumberedHeader) {
+  testing::TempDir dir;
+  CWbFile f;
+  int nSub = 0;
+  // Bursts larger than any first piece read from the end.
+  WriteBursts(dir.file("big.wb"), 3, 40000, false);
+  ASSERT_EQ(f.ReadFileInfo(dir.file("big.wb"), nSub), 40000);
+  EXPECT_EQ(nSub, 3);
+  // Headers without a number after the last numbered one do not count; lone CR line ends.
+  testing::WriteFile(dir.file("tail.wb"),
+                     "*  0  0  0.5  4\r    1 2 3 4\r*  5  9  0.5  4\r    1 2 3 4\r*\r* x\r");
+  ASSERT_EQ(f.ReadFileInfo(dir.file("tail.wb"), nSub), 4);
+  EXPECT_EQ(nSub, 6);
+  // Only the first header: one burst.
+  testing::WriteFile(dir.file("one.wb"), "*  0  0  0.5  4\r\n    1 2 3 4\r\n");
+  ASSERT_EQ(f.ReadFileInfo(dir.file("one.wb"), nSub), 4);
+  EXPECT_EQ(nSub, 1);
+  // The last header starting just before, at and just after the first piece's start, or with
+  // its CR LF split by it.
+  const std::string row = "    1 2 3 4\r\n";
+  const std::string last = "*  7  0  0.5  4\r\n";
+  for (int shift : {-2, -1, 0, 1, 2}) {
+    std::string text = "*  0  0  0.5  4\r\n" + row;
+    const size_t tail = static_cast<size_t>(65536 + shift);
+    std::string rows;
+    while (rows.size() + last.size() < tail) rows += "1\r\n";
+    rows.resize(tail - last.size(), ' ');
+    text += std::string(200000, ' ') + "\r\n" + last + rows;
+    testing::WriteFile(dir.file("edge.wb"), text);
+    ASSERT_EQ(f.ReadFileInfo(dir.file("edge.wb"), nSub), 4) << shift;
+    EXPECT_EQ(nSub, 8) << shift;
+  }
+  for (int shift : {-1, 0, 1}) {  // the line end before the last header split by the piece
+    std::string text = "*  0  0  0.5  4\r\n" + row + std::string(100000, '1') + "\r\n";
+    text += last + std::string(static_cast<size_t>(65536 + shift) - last.size(), '2');
+    testing::WriteFile(dir.file("split.wb"), text);
+    ASSERT_EQ(f.ReadFileInfo(dir.file("split.wb"), nSub), 4) << shift;
+    EXPECT_EQ(nSub, 8) << shift;
+  }
+}
+
 }  // namespace
 }  // namespace tidora

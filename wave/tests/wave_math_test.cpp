@@ -299,5 +299,65 @@ TEST(BurstDate, TimesFrom2000KnowThat2100IsNoLeapYear) {
   EXPECT_EQ(BurstDateText(4294967295u, true, 0), "02/07/2136 06:28");
 }
 
+// The attenuation limit found with the bound gives the index of a scan from the top down over
+// every harmonic, and each response is the very value PressureResponse gives.
+TEST(WaveMath, HighestHarmonicAboveALimitMatchesTheFullScan) {
+  int cases = 0, fewer = 0;
+  for (double d : {0.0, 0.3, 2.0, 9.5, 10.0, 40.0, 300.0}) {
+    for (double height : {0.0, 0.5, 5.0}) {
+      for (double t : {0.5, 64.0, 512.0, 1024.0, 4096.0}) {
+        for (double limit : {0.0, 1e-300, 0.0025, 0.005, 0.5, 0.999999, 1.0, 2.0}) {
+          for (int half : {0, 1, 2, 7, 512, 1000}) {
+            const double h = d + height;
+            int expected = 0;
+            for (int n = half; n >= 1; --n)
+              if (PressureResponse(h, d, t / n) > limit) {
+                expected = n;
+                break;
+              }
+            HarmonicResponses r;
+            r.Reset(h, d, t, half);
+            ASSERT_EQ(r.HighestAbove(limit), expected)
+                << "d " << d << " h " << h << " t " << t << " limit " << limit << " half " << half;
+            ++cases;
+            if (r.Solves() < half - expected) ++fewer;
+            for (int n : {1, expected, half}) {
+              if (n >= 1 && n <= half) {
+                const double direct = PressureResponse(h, d, t / n);
+                EXPECT_EQ(r.At(n), direct);
+              }
+            }
+          }
+        }
+      }
+    }
+  }
+  // Any period gives PressureResponse's value, a harmonic's own through its table entry.
+  HarmonicResponses r;
+  r.Reset(12, 10, 512, 256);
+  for (double period : {512.0 / 3, 512.0 / 3 * (1 + 1e-15), 100.0, 512.0 / 256, 1.0, 1e6}) {
+    const int before = r.Solves();
+    EXPECT_EQ(r.AtPeriod(period), PressureResponse(12, 10, period)) << period;
+    if (period == 512.0 / 3) {
+      EXPECT_EQ(r.Solves(), before + 1);
+    }
+  }
+  EXPECT_EQ(r.Solves(), 2);  // 512 / 3 and 512 / 256 only
+  // The bound spares most of the solves above the limit.
+  EXPECT_GT(fewer, cases / 4);
+}
+
+TEST(WaveMath, WaveNumberBoundIsNeverAboveTheSolution) {
+  for (double h : {0.01, 1.0, 10.0, 200.0, 5000.0})
+    for (double p = 0.05; p < 2000; p *= 1.37) {
+      const double bound = WaveNumberLowerBound(h, p);
+      EXPECT_GT(bound, 0) << h << " " << p;
+      EXPECT_LE(bound, SolveWaveNumber(h, p)) << h << " " << p;
+    }
+  EXPECT_EQ(WaveNumberLowerBound(0, 8), 0);
+  EXPECT_EQ(WaveNumberLowerBound(10, std::nan("")), 0);
+  EXPECT_EQ(WaveNumberLowerBound(10, 1e-300), 0);  // no finite bound to give
+}
+
 }  // namespace
 }  // namespace tidora
