@@ -18,18 +18,6 @@
 namespace tidora {
 namespace {
 
-class QuietWindow : public TerminalWindow {
- public:
-  void ShowChar(char) override {}
-  void SetMenu(MenuForm) override {}
-  void SetUploadItemEnabled(bool) override {}
-  void SetCaptureChecked(bool) override {}
-  void SetStatusPart(int, const std::string&) override {}
-  void SetDateTimeStatus(const std::string&) override {}
-  void OpenConfigure() override {}
-  bool GetWindowRect(WindowRect&) override { return false; }
-};
-
 void BM_BinaryUpload115200(benchmark::State& state) {
   const long bytes = state.range(0);
   std::string dir = std::filesystem::temp_directory_path() / "tidora-bench-upload";
@@ -47,7 +35,7 @@ void BM_BinaryUpload115200(benchmark::State& state) {
     sim::VirtualSerialPorts ports(loop.clock());
     ports.Attach(0, &recorder);
     ScriptedInteraction ui;
-    QuietWindow window;
+    HeadlessWindow window;
     CommSettings s;
     s.SetInstrumentType("TGR41plus");
     s.settingsPath = dir + "/QuaylinkW.ini";

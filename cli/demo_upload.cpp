@@ -19,18 +19,6 @@
 namespace tidora::cli {
 namespace {
 
-class DemoWindow : public TerminalWindow {
- public:
-  void ShowChar(char) override {}
-  void SetMenu(MenuForm) override {}
-  void SetUploadItemEnabled(bool) override {}
-  void SetCaptureChecked(bool) override {}
-  void SetStatusPart(int, const std::string&) override {}
-  void SetDateTimeStatus(const std::string&) override {}
-  void OpenConfigure() override {}
-  bool GetWindowRect(WindowRect&) override { return false; }
-};
-
 // The file without its "*FileName = " line, which names each file's own path.
 std::string WithoutFileName(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -69,7 +57,7 @@ int UploadOverSerial(DemoContext& ctx) {
   table.SetDevice(0, recorder.devicePath());
   PosixSerialPorts ports(table);
   CliInteraction ui(false, true);
-  DemoWindow window;
+  HeadlessWindow window;
   TermRequest request;
   request.kind = TermRequest::kUpload;
   request.file = ctx.dir + "/demo-uploaded.hex";

@@ -55,6 +55,22 @@ bool Known(int id) {
 
 }  // namespace
 
+bool IsPerCalculationType(int id) {
+  switch (id) {
+    case kVarEnergyAs:
+    case kVarEnergyTss:
+    case kVarSigPeriodAs:
+    case kVarSigPeriodTss:
+    case kVarSigHeightAs:
+    case kVarSigHeightTss:
+    case kVarVarianceAs:
+    case kVarVarianceTss:
+      return true;
+    default:
+      return false;
+  }
+}
+
 int GetDataNameFromID(std::string& name, int id) {
   if (!Known(id)) return 0;
   name = kCatalogue[id].name;

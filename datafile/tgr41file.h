@@ -68,6 +68,10 @@ enum VariableId : int {
   kVarNull = 33,
 };
 
+// The wave statistics computed once per calculation type (from the auto-spectrum and from the
+// time series), offered as a pair of variables.
+bool IsPerCalculationType(int id);
+
 // Each sets `name` and returns 1 for identifiers 0 to 33; otherwise returns 0 and leaves it.
 int GetDataNameFromID(std::string& name, int id);       // long name with unit
 int GetLabelNameFromID(std::string& name, int id);      // label for plots

@@ -5,26 +5,6 @@
 #include "datafile/tgr41file.h"
 
 namespace tidora {
-namespace {
-
-// Variables offered twice, once per calculation type: their tree items drop the type.
-bool NamedWithoutType(int id) {
-  switch (id) {
-    case kVarEnergyAs:
-    case kVarEnergyTss:
-    case kVarSigPeriodAs:
-    case kVarSigPeriodTss:
-    case kVarSigHeightAs:
-    case kVarSigHeightTss:
-    case kVarVarianceAs:
-    case kVarVarianceTss:
-      return true;
-    default:
-      return false;
-  }
-}
-
-}  // namespace
 
 void CTGR41Selection::SetChosen(const std::vector<int>& ids) {
   chosen_.fill(-1);
@@ -46,7 +26,7 @@ void CTGR41Selection::Open() {
 int CTGR41Selection::AddTGR41(int id, int parent) {
   TreeItem item;
   item.id = id;
-  if (NamedWithoutType(id))
+  if (IsPerCalculationType(id))
     GetDataNameFromIDNoUnits(item.text, id);
   else
     GetDataNameFromID(item.text, id);

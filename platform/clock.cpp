@@ -127,21 +127,24 @@ void ThreadedEventLoop::Quit() {
   impl_->cv.notify_all();
 }
 
+// Runs the oldest task with the lock released, then tells a sender waiting for it.
+void ThreadedEventLoop::RunFrontTask(Impl& impl, std::unique_lock<std::mutex>& lock) {
+  Impl::Task task = std::move(impl.tasks.front());
+  impl.tasks.pop_front();
+  lock.unlock();
+  task.fn();
+  lock.lock();
+  if (task.done) {
+    task.done->store(true);
+    impl.cv.notify_all();
+  }
+}
+
 void ThreadedEventLoop::RunPending() {
   impl_->windowThread = std::this_thread::get_id();
   std::unique_lock<std::mutex> lock(impl_->mutex);
   size_t n = impl_->tasks.size();
-  while (n-- > 0 && !impl_->tasks.empty()) {
-    Impl::Task task = std::move(impl_->tasks.front());
-    impl_->tasks.pop_front();
-    lock.unlock();
-    task.fn();
-    lock.lock();
-    if (task.done) {
-      task.done->store(true);
-      impl_->cv.notify_all();
-    }
-  }
+  while (n-- > 0 && !impl_->tasks.empty()) RunFrontTask(*impl_, lock);
   impl_->windowThread = std::thread::id{};
 }
 
@@ -158,15 +161,7 @@ void ThreadedEventLoop::Run(const std::function<bool()>& done) {
     }
     auto now = std::chrono::steady_clock::now();
     if (!impl_->tasks.empty()) {
-      Impl::Task task = std::move(impl_->tasks.front());
-      impl_->tasks.pop_front();
-      lock.unlock();
-      task.fn();
-      lock.lock();
-      if (task.done) {
-        task.done->store(true);
-        impl_->cv.notify_all();
-      }
+      RunFrontTask(*impl_, lock);
       continue;
     }
     int dueId = -1;

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 
 namespace tidora {
 
@@ -75,9 +76,9 @@ class ThreadedEventLoop : public EventLoop {
 
  private:
   struct Impl;
+  static void RunFrontTask(Impl& impl, std::unique_lock<std::mutex>& lock);
   RealClock clock_;
   std::unique_ptr<Impl> impl_;
 };
-
 
 }  // namespace tidora

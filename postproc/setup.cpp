@@ -70,6 +70,15 @@ void SetupLineReader::GiveBack() {
   givenBack_ = true;
 }
 
+bool SetupLineReader::NextInSection(std::string& line) {
+  if (!Next(line)) return false;
+  if (!line.empty() && line[0] == '[') {
+    GiveBack();
+    return false;
+  }
+  return true;
+}
+
 // ---- CPostProcSetup ----
 
 void CPostProcSetup::ResetFramework(const std::string& dir) {
@@ -193,11 +202,7 @@ int CPostProcSetup::Load(const std::string& path, int flag, Interaction& ui) {
 void CPostProcSetup::ReadFrameworkSection(SetupLineReader& in) {
   inputDir.clear();
   std::string line, value;
-  while (in.Next(line)) {
-    if (!line.empty() && line[0] == '[') {
-      in.GiveBack();
-      return;
-    }
+  while (in.NextInSection(line)) {
     int id;
     if (!SplitKeyLine(line, id, value)) continue;
     switch (id) {
@@ -239,11 +244,7 @@ void CPostProcSetup::ReadModuleSection(SetupLineReader& in) {
   int own = ModuleSectionKey(ModuleIndex());
   bool ended = false;  // a key of another section ends what this section reads
   std::string line, value;
-  while (in.Next(line)) {
-    if (!line.empty() && line[0] == '[') {
-      in.GiveBack();
-      return;
-    }
+  while (in.NextInSection(line)) {
     int id;
     if (ended || !SplitKeyLine(line, id, value)) continue;
     if (SectionOfKey(id) != own || id == own) {
@@ -256,11 +257,7 @@ void CPostProcSetup::ReadModuleSection(SetupLineReader& in) {
 
 void CPostProcSetup::SkipSection(SetupLineReader& in) {
   std::string line;
-  while (in.Next(line)) {
-    if (!line.empty() && line[0] == '[') {
-      in.GiveBack();
-      return;
-    }
+  while (in.NextInSection(line)) {
   }
 }
 

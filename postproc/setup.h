@@ -20,6 +20,9 @@ class SetupLineReader {
   explicit SetupLineReader(std::istream& in) : in_(in) {}
   bool Next(std::string& line);
   void GiveBack();
+  // The next line of the section being read; false at the next section's header (which the
+  // next Next returns) or at the end.
+  bool NextInSection(std::string& line);
 
  private:
   std::istream& in_;

@@ -15,6 +15,7 @@ namespace {
 enum class NumberForm { kNone, kTime, kFixed3, kWhole, kExponent };
 
 NumberForm FormOf(int id) {
+  if (IsPerCalculationType(id)) return NumberForm::kExponent;
   switch (id) {
     case kVarBurstNumber:
     case kVarNumberOfWaves:
@@ -23,14 +24,6 @@ NumberForm FormOf(int id) {
       return NumberForm::kTime;
     case kVarSensorDepth:
       return NumberForm::kFixed3;
-    case kVarEnergyAs:
-    case kVarEnergyTss:
-    case kVarSigPeriodAs:
-    case kVarSigPeriodTss:
-    case kVarSigHeightAs:
-    case kVarSigHeightTss:
-    case kVarVarianceAs:
-    case kVarVarianceTss:
     case kVarH10Tss:
     case kVarH100Tss:
     case kVarMaxHeightTss:

@@ -143,23 +143,33 @@ void TerminalSession::StatusSequence(int step) {
         }
       }
       statusText_ = MakeStatusText(reply, kTextCapacity);
-      SetState(kIdle);
-      result_.status = Outcome::kSucceeded;
-      if (uploading_) OnUploadStep(1);
-      if (diagnosticActive_) OnDiagnosticStep(1);
+      QueryAnswered(result_.status, 1);
       break;
     }
     case 99:
-      SetState(kIdle);
-      Menu(MenuForm::kIdle);
-      result_.status = Outcome::kFailed;
-      if (uploading_) {
-        uploading_ = false;
-        result_.upload = Outcome::kFailed;
-        Box("Instrument not responding, click connect");
-      }
+      QueryUnanswered(result_.status, false);
       break;
   }
+}
+
+// A query's reply has arrived: an upload or a diagnostic waiting for it goes on at `nextStep`.
+void TerminalSession::QueryAnswered(Outcome& outcome, int nextStep) {
+  SetState(kIdle);
+  outcome = Outcome::kSucceeded;
+  if (uploading_) OnUploadStep(nextStep);
+  if (diagnosticActive_) OnDiagnosticStep(nextStep);
+}
+
+// A query went unanswered: an upload waiting for it fails. The box is shown when an upload was
+// waiting, or always when `alwaysSay`.
+void TerminalSession::QueryUnanswered(Outcome& outcome, bool alwaysSay) {
+  SetState(kIdle);
+  Menu(MenuForm::kIdle);
+  outcome = Outcome::kFailed;
+  const bool wasUploading = uploading_;
+  if (uploading_) result_.upload = Outcome::kFailed;
+  uploading_ = false;
+  if (wasUploading || alwaysSay) Box("Instrument not responding, click connect");
 }
 
 void TerminalSession::CoefficientSequence(int step) {
@@ -174,18 +184,10 @@ void TerminalSession::CoefficientSequence(int step) {
       loop_.KillTimer(kCoefficientsReply);
       Menu(MenuForm::kIdle);
       coefficientText_ = MakeCoefficientText(Reply(), kTextCapacity);
-      SetState(kIdle);
-      result_.coefficients = Outcome::kSucceeded;
-      if (uploading_) OnUploadStep(2);
-      if (diagnosticActive_) OnDiagnosticStep(2);
+      QueryAnswered(result_.coefficients, 2);
       break;
     case 99:
-      SetState(kIdle);
-      Menu(MenuForm::kIdle);
-      result_.coefficients = Outcome::kFailed;
-      if (uploading_) result_.upload = Outcome::kFailed;
-      uploading_ = false;
-      Box("Instrument not responding, click connect");
+      QueryUnanswered(result_.coefficients, true);
       break;
   }
 }

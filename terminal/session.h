@@ -79,6 +79,8 @@ class TerminalSession : private BinaryUploadHost {
   void ConnectAttempt(int attempt);
   void StatusSequence(int step);
   void CoefficientSequence(int step);
+  void QueryAnswered(Outcome& outcome, int nextStep);
+  void QueryUnanswered(Outcome& outcome, bool alwaysSay);
   void OnPromptSeen();
   void OnTimer(int id);
   void OnUploadStep(int code);

@@ -48,6 +48,20 @@ class TerminalWindow {
   virtual ScreenSize Screen() { return ScreenSize{}; }
 };
 
+// A window that shows nothing: for sessions run without a screen (benchmarks, the demo). Its
+// place for the settings file cannot be read.
+class HeadlessWindow : public TerminalWindow {
+ public:
+  void ShowChar(char) override {}
+  void SetMenu(MenuForm) override {}
+  void SetUploadItemEnabled(bool) override {}
+  void SetCaptureChecked(bool) override {}
+  void SetStatusPart(int, const std::string&) override {}
+  void SetDateTimeStatus(const std::string&) override {}
+  void OpenConfigure() override {}
+  bool GetWindowRect(WindowRect&) override { return false; }
+};
+
 // The terminal area's trimming: when the count of shown characters passes the threshold, the
 // older half goes and the newest text stays at the end.
 class TerminalText {
