@@ -352,4 +352,38 @@ void AppendShortest(std::string& out, float value) {
   out.append(buf, res.ptr);
 }
 
+bool NextDouble(std::string_view& text, double& value) {
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p < end && IsBlankChar(*p)) ++p;
+  bool negative = false;
+  if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+  // Mantissa and divisor are exact doubles (at most 2^53 and 10^22): their quotient is the
+  // correctly rounded value of the text, which is what the general conversion gives.
+  static constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                            1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  uint64_t mantissa = 0;
+  int digits = 0;
+  int fraction = 0;
+  for (; p < end && *p >= '0' && *p <= '9'; ++p, ++digits)
+    mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+  if (p < end && *p == '.') {
+    for (++p; p < end && *p >= '0' && *p <= '9'; ++p, ++digits, ++fraction)
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+  }
+  const bool exponent = p < end && (*p == 'e' || *p == 'E');
+  if (digits > 0 && digits <= 19 && fraction <= 22 && mantissa <= (uint64_t{1} << 53) &&
+      !exponent) {
+    const double v = static_cast<double>(mantissa) / kPowersOfTen[fraction];
+    value = negative ? -v : v;
+    text.remove_prefix(static_cast<size_t>(p - text.data()));
+    return true;
+  }
+  FieldScanner general(text);
+  if (!general.Double(value)) return false;
+  text = general.Rest();
+  return true;
+}
+
 }  // namespace tidora

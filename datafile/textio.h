@@ -109,4 +109,10 @@ void AppendFixed(std::string& out, double value, int width, int precision);
 void AppendShortest(std::string& out, double value);
 void AppendShortest(std::string& out, float value);
 
+// Reads the next number of `text` as FieldScanner::Double does and moves `text` past it; false,
+// with `text` unchanged, when no number begins there. A plain decimal of few digits (the
+// readers' every sample) is read by one exact division, which rounds as the general
+// conversion does, so the value is the same to the bit.
+bool NextDouble(std::string_view& text, double& value);
+
 }  // namespace tidora

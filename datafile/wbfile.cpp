@@ -255,16 +255,19 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
   while (filled < n) {
     int64_t at = file_.Tell();
     if (!ReadLine(line)) break;
-    if (IsBlankLine(line)) continue;
-    if (IsBurstHeaderLine(line)) {
+    // One look at the first character that is not blank: none for a blank line, a star for
+    // the next burst's header.
+    std::string_view rest = line;
+    while (!rest.empty() && IsBlankChar(rest.front())) rest.remove_prefix(1);
+    if (rest.empty()) continue;
+    if (rest.front() == '*') {
       file_.Seek(at);  // the next burst starts here
       break;
     }
-    FieldScanner s(line);
     int inRow = std::min(4, n - filled);
     for (int k = 0; k < inRow; ++k) {
       double v = previous;
-      if (s.Double(v)) {
+      if (NextDouble(rest, v)) {
         if (!IsUsableValue(v)) {
           SetDataError("A pressure sample that is not a finite number below 1e6", at);
           return 0;
@@ -281,10 +284,15 @@ int CWbFile::ReadData(DataArrays& data, int row, int& count) {
   if (data.Wants(kVarSubsurfacePressure)) {
     auto& out = data.values[kVarSubsurfacePressure];
     if (out.size() < static_cast<size_t>(n)) out.resize(static_cast<size_t>(n));
+    double low = samples_[0], high = samples_[0];  // every sample is finite
     for (int i = 0; i < n; ++i) {
-      out[static_cast<size_t>(i)] = ToFloat(samples_[static_cast<size_t>(i)]);
-      data.UpdateRange(kVarSubsurfacePressure, samples_[static_cast<size_t>(i)], first && i == 0);
+      const double v = samples_[static_cast<size_t>(i)];
+      out[static_cast<size_t>(i)] = ToFloat(v);
+      low = std::min(low, v);
+      high = std::max(high, v);
     }
+    data.UpdateRange(kVarSubsurfacePressure, low, first);
+    data.UpdateRange(kVarSubsurfacePressure, high, false);
   }
   if (data.Wants(kVarTime)) {
     auto& out = data.times[kVarTime];

@@ -6,6 +6,19 @@
 
 namespace tidora {
 
+namespace {
+
+template <typename T>
+void CopyEntries(const T* from, size_t n, float* values, double* doubles) {
+  for (size_t i = 0; i < n; ++i) {
+    const double v = from[i];
+    if (values) values[i] = static_cast<float>(v);
+    if (doubles) doubles[i] = v;
+  }
+}
+
+}  // namespace
+
 CTGR41Reader::CTGR41Reader(std::unique_ptr<CTGR41File> file) : file_(std::move(file)) {}
 
 std::vector<std::string> CTGR41Reader::YVariableNames() {
@@ -35,11 +48,11 @@ int CTGR41Reader::ReadData(float*** data, double*** times, int row, double** min
     const size_t filled = std::min(stored, static_cast<size_t>(std::max(count, 1)));
     const size_t n = tide ? (stored > first ? 1 : 0)
                           : std::min(filled, static_cast<size_t>(std::max(lengths[id], 0)));
-    for (size_t i = 0; i < n; ++i) {
-      const double v = arrays_.Get(id, first + i);
-      if (values[id]) values[id][i] = static_cast<float>(v);
-      if (doubles[id]) doubles[id][i] = v;
-    }
+    // Only stored entries are copied (n never passes `stored`): no index checks per entry.
+    if (DataArrays::IsTimeId(id))
+      CopyEntries(arrays_.times[id].data() + first, n, values[id], doubles[id]);
+    else
+      CopyEntries(arrays_.values[id].data() + first, n, values[id], doubles[id]);
     minima[row][id] = arrays_.minimum[id];
     maxima[row][id] = arrays_.maximum[id];
   }

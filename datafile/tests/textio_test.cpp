@@ -247,5 +247,64 @@ TEST(FieldScanner, LongRefusesWhatNoLongHoldsAndStaysPut) {
   EXPECT_EQ(edges.Rest(), "x");
 }
 
+// The quick reading of plain decimals must give the general conversion's bits and stop where it
+// stops, for the readers' sample text, for rounding ties and for every kind of oddity.
+TEST(NextDouble, SameValueAndPositionAsTheScanner) {
+  std::vector<std::string> texts = {"  28.171234  27.9",
+                                    "-0.0",
+                                    "+5",
+                                    "5.",
+                                    ".5",
+                                    ".",
+                                    "-",
+                                    "+-1",
+                                    "1e5",
+                                    "1.5E-3x",
+                                    "2e",
+                                    "9007199254740993",
+                                    "9007199254740992.5",
+                                    "0.1",
+                                    "123456789012345678901",
+                                    "1.2.3",
+                                    "inf",
+                                    "nan",
+                                    " \t\r",
+                                    "",
+                                    "00000000000000000000001.5",
+                                    "0x1p3",
+                                    "4.35",
+                                    "1e999",
+                                    "17.000000001"};
+  std::mt19937_64 random(7);
+  for (int i = 0; i < 200000; ++i) {
+    char text[64];
+    const int width = 1 + static_cast<int>(random() % 18);
+    const int decimals = static_cast<int>(random() % 24);
+    const uint64_t digits = random() >> (random() % 64);
+    std::snprintf(text, sizeof text, "%*s%s%llu.%0*llu", width % 5, "", i % 3 ? "" : "-",
+                  static_cast<unsigned long long>(digits % 100000), decimals ? decimals : 1,
+                  static_cast<unsigned long long>(random() % 10000000000000000000ull));
+    texts.push_back(text);
+  }
+  for (const std::string& t : texts) {
+    FieldScanner general(t);
+    double expected = -1, got = -1;
+    const bool read = general.Double(expected);
+    std::string_view rest = t;
+    ASSERT_EQ(NextDouble(rest, got), read) << t;
+    if (!read) {
+      EXPECT_EQ(rest, t) << t;
+      continue;
+    }
+    EXPECT_EQ(rest, general.Rest()) << t;
+    if (std::isnan(expected)) {
+      EXPECT_TRUE(std::isnan(got)) << t;
+    } else {
+      EXPECT_EQ(std::signbit(got), std::signbit(expected)) << t;
+      EXPECT_EQ(got, expected) << t;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tidora

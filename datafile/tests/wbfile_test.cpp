@@ -194,6 +194,42 @@ TEST(WaveBurstFile, TruncatedBurstsRepeatTheFirstValueOfTheLastRow) {
   EXPECT_EQ(f.ReadData(d, 2, count), 0);
 }
 
+// Rows as hand-edited files have them: blank lines between rows, a header set in by blanks,
+// a row cut short or holding words (missing values repeat the one before). The pressure range
+// is the burst's own when it is the first record, widened by later ones.
+TEST(WaveBurstFile, BlankLinesIndentedHeadersDamagedRowsAndTheRange) {
+  testing::TempDir dir;
+  std::string path = dir.file("d.wb");
+  testing::WriteFile(path,
+                     "*    0   100    0.25  8\r\n"
+                     "          5.5  -3.25  9.125\r\n"
+                     " \t \r\n"
+                     "\r\n"
+                     "          4  x  7  8\r\n"
+                     "  \t*    1   200    0.25  4\r\n"
+                     "          +1.5e1     6.\r\n");
+  CWbFile f;
+  int nSub = 0, count = 0;
+  ASSERT_EQ(f.ReadFileInfo(path, nSub), 8);
+  DataArrays d = WantAll();
+  ASSERT_EQ(f.ReadData(d, 0, count), 2);
+  EXPECT_EQ(count, 8);
+  std::vector<double> burst0(d.values[kVarSubsurfacePressure].begin(),
+                             d.values[kVarSubsurfacePressure].begin() + 8);
+  EXPECT_EQ(burst0, (std::vector<double>{5.5, -3.25, 9.125, 9.125, 4, 4, 4, 4}));
+  EXPECT_EQ(d.minimum[kVarSubsurfacePressure], -3.25);
+  EXPECT_EQ(d.maximum[kVarSubsurfacePressure], 9.125);
+  ASSERT_EQ(f.ReadData(d, 1, count), 2);
+  EXPECT_EQ(count, 4);
+  EXPECT_FLOAT_EQ(d.values[kVarBurstNumber][0], 1);
+  std::vector<double> burst1(d.values[kVarSubsurfacePressure].begin(),
+                             d.values[kVarSubsurfacePressure].begin() + 4);
+  EXPECT_EQ(burst1, (std::vector<double>{15, 6, 6, 6}));
+  EXPECT_EQ(d.minimum[kVarSubsurfacePressure], -3.25);
+  EXPECT_EQ(d.maximum[kVarSubsurfacePressure], 15);
+  EXPECT_EQ(f.ReadData(d, 2, count), 0);
+}
+
 TEST(WaveBurstFile, TidewellBurstsAreDatedInTheTidewellCalendar) {
   testing::TempDir dir;
   std::string path = dir.file("tw.wb");
