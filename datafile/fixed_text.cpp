@@ -19,13 +19,7 @@ char* PutFixedExact(char* out, double value, int width, int precision) {
     n = std::min(e.size(), sizeof buf - 1);
     e.copy(buf, n);
   }
-  if (static_cast<int>(n) < width) {
-    const size_t pad = static_cast<size_t>(width) - n;
-    std::memset(out, ' ', pad);
-    out += pad;
-  }
-  std::memcpy(out, buf, n);
-  return out + n;
+  return PutPadded(out, buf, n, width);
 }
 
 char* PutDataDateTimeWide(char* out, const std::tm& t) {

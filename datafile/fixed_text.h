@@ -62,6 +62,17 @@ inline int DigitCount(uint64_t n) {
   return digits;
 }
 
+// Copies text right-aligned in `width`.
+inline char* PutPadded(char* out, const char* text, size_t n, int width) {
+  if (static_cast<int>(n) < width) {
+    const size_t pad = static_cast<size_t>(width) - n;
+    std::memset(out, ' ', pad);
+    out += pad;
+  }
+  std::memcpy(out, text, n);
+  return out + n;
+}
+
 // The exact paths, for what the inline ones leave.
 char* PutFixedExact(char* out, double value, int width, int precision);
 char* PutDataDateTimeWide(char* out, const std::tm& t);
@@ -107,14 +118,7 @@ inline char* PutInteger(char* out, long value, int width = 0) {
       value < 0 ? 0 - static_cast<uint64_t>(value) : static_cast<uint64_t>(value);
   char* p = fixed_text::DigitsBackwards(end, magnitude, 1);
   if (value < 0) *--p = '-';
-  const size_t n = static_cast<size_t>(end - p);
-  if (static_cast<int>(n) < width) {
-    const size_t pad = static_cast<size_t>(width) - n;
-    std::memset(out, ' ', pad);
-    out += pad;
-  }
-  std::memcpy(out, p, n);
-  return out + n;
+  return fixed_text::PutPadded(out, p, static_cast<size_t>(end - p), width);
 }
 
 // "%02d/%02d/%04d %02d:%02d:%02d" (month/day/year hour:minute:second).

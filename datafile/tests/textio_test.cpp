@@ -5,8 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
-#include <random>
 
 #include "testing/test_support.h"
 

@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <random>
 
-#include "datafile/textio.h"
 #include "testing/test_support.h"
 
 namespace tidora {
