@@ -1,63 +1,43 @@
 #pragma once
 
-// The converter's output files: the tide file, the wave burst file and the reference file,
-// each line in the layout of the data file writers (TideFileWriter, WaveBurstFileWriter), CR LF
-// after every line. Lines are made in a buffer reused for the whole run and reach the disk in
-// large writes.
+// The converter's output files: the tide file, the wave burst file and the reference file. The
+// tide and wave burst lines are made by the data file writers, so the layouts live in one
+// place; all three files reach the disk in large writes.
 
-#include <cstdio>
 #include <string>
-#include <vector>
 
 #include "convert/hex_decoder.h"
+#include "datafile/buffered_output.h"
+#include "datafile/writers.h"
 
 namespace tidora {
 
-// One output file that remembers whether any write failed.
-class BufferedOutput {
- public:
-  BufferedOutput() = default;
-  ~BufferedOutput();
-  BufferedOutput(const BufferedOutput&) = delete;
-  BufferedOutput& operator=(const BufferedOutput&) = delete;
-
-  bool Open(const std::string& path);  // create or truncate
-  bool IsOpen() const { return file_ != nullptr; }
-  // Room for `bytes` more at the returned position; Commit(end) takes what was written there.
-  char* Reserve(size_t bytes);
-  bool Commit(char* end);
-  bool WriteLine(const std::string& text);  // text + "\r\n"
-  bool Close();                             // false when anything failed, this close included
-
- private:
-  bool Drain();
-
-  std::FILE* file_ = nullptr;
-  std::vector<char> buf_;
-  size_t used_ = 0;
-  bool failed_ = false;
-};
-
 class ConvertFileSink : public ConvertSink {
  public:
-  BufferedOutput tide, wave, reference;
+  TideFileWriter tide;
+  WaveBurstFileWriter wave;
+  BufferedOutput reference;
 
-  // "TGR 41plus": the wave burst file's first line for recorders counting from 2000.
-  bool WriteWaveIdentification() { return wave.WriteLine("TGR 41plus"); }
+  // The wave burst file's first line for recorders counting from 2000.
+  bool WriteWaveIdentification() { return wave.WriteIdentification(); }
 
   bool TideRecord(long number, const std::tm& t, double pressure, double temperature,
-                  int tempDecimals) override;
+                  int tempDecimals) override {
+    return tide.WriteRecord(number, t, pressure, temperature, tempDecimals);
+  }
   bool TideRecord(long number, const std::tm& t, double pressure, double temperature,
-                  int tempDecimals, double conductivity, double salinity) override;
+                  int tempDecimals, double conductivity, double salinity) override {
+    return tide.WriteRecord(number, t, pressure, temperature, tempDecimals, conductivity, salinity);
+  }
   bool TideLine(const std::string& text) override { return tide.WriteLine(text); }
   bool BurstHeader(int burstNumber, double startSeconds, double samplePeriod,
-                   int samplesPerBurst) override;
-  bool BurstRow(double a, double b, double c, double d) override;
+                   int samplesPerBurst) override {
+    return wave.WriteBurstHeader(burstNumber, startSeconds, samplePeriod, samplesPerBurst);
+  }
+  bool BurstRow(double a, double b, double c, double d) override {
+    return wave.WriteRow(a, b, c, d);
+  }
   bool ReferenceLine(const std::string& text) override { return reference.WriteLine(text); }
-
- private:
-  char* TideStart(long number, const std::tm& t, double pressure, double temperature,
-                  int tempDecimals);
 };
 
 }  // namespace tidora

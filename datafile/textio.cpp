@@ -288,58 +288,6 @@ bool ParseWholeNumber(std::string_view text, long& value) {
   return true;
 }
 
-namespace {
-
-constexpr uint64_t kPowersOfTen[] = {
-    1, 10, 100, 1000, 10000, 100000, 1000000, 10000000, 100000000, 1000000000, 10000000000ULL};
-
-// "%<width>.<precision>f" of a value whose rounding is plain to see: the value scaled by
-// 10^precision is below 2^52 and not within a few units in its last place of a half, so that
-// the scaled double and the exact binary value round to the same integer. False (nothing
-// appended) for every other value: a near tie, NaN, an infinity, a huge value.
-bool AppendFixedFast(std::string& out, double value, int width, int precision) {
-  if (precision < 0 || precision > 10 || !std::isfinite(value)) return false;
-  const bool negative = std::signbit(value);
-  const double scaled = std::fabs(value) * static_cast<double>(kPowersOfTen[precision]);
-  if (!(scaled < 4503599627370496.0)) return false;  // 2^52
-  const double whole = std::floor(scaled);
-  const double margin = 4 * (std::nextafter(scaled, HUGE_VAL) - scaled);
-  if (std::fabs(scaled - whole - 0.5) <= margin) return false;
-  const uint64_t n = static_cast<uint64_t>(whole) + (scaled - whole > 0.5 ? 1 : 0);
-  char buf[40];
-  char* end = buf + sizeof buf;
-  char* p = end;
-  uint64_t integral = n / kPowersOfTen[precision], fraction = n % kPowersOfTen[precision];
-  for (int i = 0; i < precision; ++i, fraction /= 10) *--p = static_cast<char>('0' + fraction % 10);
-  if (precision > 0) *--p = '.';
-  do {
-    *--p = static_cast<char>('0' + integral % 10);
-    integral /= 10;
-  } while (integral);
-  if (negative) *--p = '-';
-  const size_t len = static_cast<size_t>(end - p);
-  if (static_cast<int>(len) < width) out.append(static_cast<size_t>(width) - len, ' ');
-  out.append(p, len);
-  return true;
-}
-
-}  // namespace
-
-void AppendFixed(std::string& out, double value, int width, int precision) {
-  if (AppendFixedFast(out, value, width, precision)) return;
-  char buf[512];
-  auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, precision);
-  size_t n = res.ec == std::errc() ? static_cast<size_t>(res.ptr - buf) : 0;
-  if (n == 0) {
-    // Only a value of more than 500 digits gets here; printf would print every digit.
-    std::string e = FormatC("%.*e", precision, value);
-    n = std::min(e.size(), sizeof buf - 1);
-    e.copy(buf, n);
-  }
-  if (static_cast<int>(n) < width) out.append(static_cast<size_t>(width) - n, ' ');
-  out.append(buf, n);
-}
-
 void AppendShortest(std::string& out, double value) {
   char buf[64];
   auto res = std::to_chars(buf, buf + sizeof buf, value);

@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "datafile/fixed_text.h"
+
 namespace tidora {
 
 // Longest part of a line the readers look at; the rest of a longer line is passed over.
@@ -104,7 +106,17 @@ bool ParseWholeNumber(std::string_view text, double& value);
 bool ParseWholeNumber(std::string_view text, long& value);
 
 // Appends `value` as printf's "%<width>.<precision>f" would in the C locale.
-void AppendFixed(std::string& out, double value, int width, int precision);
+inline void AppendFixed(std::string& out, double value, int width, int precision) {
+  if (width <= 32) {
+    char buf[kFixedTextLimit];
+    out.append(buf, PutFixed(buf, value, width, precision));
+  } else {
+    const size_t at = out.size();
+    out.resize(at + static_cast<size_t>(width) + kFixedTextLimit);
+    out.resize(
+        static_cast<size_t>(PutFixed(out.data() + at, value, width, precision) - out.data()));
+  }
+}
 // Appends the shortest text that reads back to the same value.
 void AppendShortest(std::string& out, double value);
 void AppendShortest(std::string& out, float value);

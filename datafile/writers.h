@@ -2,10 +2,14 @@
 
 // Writers of the tide file (.tid) and the wave burst file (.wb). Both files are written in
 // binary mode with CR LF after every line, byte for byte in the layouts the readers expect.
+// These are the only place the layouts live: the converter writes its files with them too.
+// Lines reach the disk in large writes (see BufferedOutput).
 
-#include <cstdio>
 #include <ctime>
 #include <string>
+#include <string_view>
+
+#include "datafile/buffered_output.h"
 
 namespace tidora {
 
@@ -14,32 +18,13 @@ std::string FormatDataDateTime(const std::tm& t);
 // The same appended to `out`.
 void AppendDataDateTime(std::string& out, const std::tm& t);
 
-// Shared by the two writers: an output file that remembers whether any write failed.
-class DataFileOutput {
- public:
-  DataFileOutput() = default;
-  ~DataFileOutput();
-  DataFileOutput(const DataFileOutput&) = delete;
-  DataFileOutput& operator=(const DataFileOutput&) = delete;
-
-  bool Open(const std::string& path);       // create or truncate
-  bool WriteLine(const std::string& text);  // text + "\r\n"
-  bool Close();                             // false when anything failed, this close included
-  bool IsOpen() const { return file_ != nullptr; }
-  bool Failed() const { return failed_; }
-
- private:
-  std::FILE* file_ = nullptr;
-  bool failed_ = false;
-};
-
 // Writes a tide file. All Write* return false after any write error; Close() returns false
 // when anything failed (for example a full disk).
 class TideFileWriter {
  public:
   bool Open(const std::string& path) { return out_.Open(path); }
   // For the converter's special layouts: the text followed by CR LF.
-  bool WriteLine(const std::string& text) { return out_.WriteLine(text); }
+  bool WriteLine(std::string_view text) { return out_.WriteLine(text); }
   // "%6ld   %s%11.4f%11.<tempDecimals>f" with %s = FormatDataDateTime(t).
   bool WriteRecord(long recordNumber, const std::tm& t, double pressure, double temperature,
                    int tempDecimals);
@@ -49,9 +34,10 @@ class TideFileWriter {
   bool Close() { return out_.Close(); }
 
  private:
-  std::string Record(long recordNumber, const std::tm& t, double pressure, double temperature,
-                     int tempDecimals) const;
-  DataFileOutput out_;
+  // The fields both record layouts begin with, written at the room reserved for a line.
+  char* Record(long recordNumber, const std::tm& t, double pressure, double temperature,
+               int tempDecimals);
+  BufferedOutput out_;
 };
 
 // Writes a wave burst file.
@@ -67,11 +53,11 @@ class WaveBurstFileWriter {
   // "    %14.6f%14.6f%14.6f%14.6f" with each value clamped to -99999..99999, so that every
   // row is 62 bytes and readers can skip bursts by offset.
   bool WriteRow(double a, double b, double c, double d);
-  bool WriteLine(const std::string& text) { return out_.WriteLine(text); }
+  bool WriteLine(std::string_view text) { return out_.WriteLine(text); }
   bool Close() { return out_.Close(); }
 
  private:
-  DataFileOutput out_;
+  BufferedOutput out_;
 };
 
 // Length of one burst row on disk, CR LF included.

@@ -18,9 +18,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The output is written in pieces of about this size.
-constexpr size_t kOutputChunk = 1 << 20;
-
 // Far beyond any pressure in psi or millibars (the converter's own limit is 99999.9999): such a
 // value, or nan or inf, would only turn the correction into inf or nan.
 bool IsUsablePressure(double p) {
@@ -65,8 +62,7 @@ CBaroMerge::~CBaroMerge() {
 void CBaroMerge::CloseFiles() {
   tide_.Close();
   baro_.Close();
-  if (temp_) std::fclose(temp_);
-  temp_ = nullptr;
+  temp_.Close();
 }
 
 void CBaroMerge::Warn(const std::string& text, const char* caption) {
@@ -161,12 +157,11 @@ bool CBaroMerge::ReadTideHeader(std::string& first) {
 bool CBaroMerge::StartOutput(const std::string& first) {
   // A fresh temporary file beside the output, never a name an input or another file has.
   tempPath_ = output_.Add(outputPath_);
-  temp_ = tempPath_.empty() ? nullptr : std::fopen(tempPath_.c_str(), "wb");
-  if (!temp_) {
+  if (tempPath_.empty() || !temp_.Open(tempPath_)) {
     Warn(outputPath_ + " could not be created.", kOutputErrorCaption);
     return false;
   }
-  out_ = MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()) + "\r\n";
+  temp_.WriteLine(MergeHeaderLine(settings_.convertToWaterDepth != 0, first.size()));
   return true;
 }
 
@@ -238,9 +233,10 @@ CBaroMerge::Outcome CBaroMerge::MergeTideLines() {
     }
     if (!NextTideLine(line)) break;
     const double b = BaroAt(tideSample_.Seconds());
+    line_.clear();
     RewriteTideLine(line, fieldStart_, fieldEnd_,
-                    CorrectedValue(settings_, tideSample_.pressure, b), out_);
-    if (out_.size() >= kOutputChunk) WriteOut();
+                    CorrectedValue(settings_, tideSample_.pressure, b), line_);
+    temp_.Write(line_);
     ++linesWritten_;
   }
   if (tideLineFailed_) return Outcome::kError;
@@ -251,17 +247,8 @@ CBaroMerge::Outcome CBaroMerge::MergeTideLines() {
   return Outcome::kDone;
 }
 
-void CBaroMerge::WriteOut() {
-  std::fwrite(out_.data(), 1, out_.size(), temp_);
-  out_.clear();
-}
-
 CBaroMerge::Outcome CBaroMerge::FinishOutput() {
-  WriteOut();
-  const bool writeFailed = std::fflush(temp_) != 0 || std::ferror(temp_) != 0;
-  const bool closeFailed = std::fclose(temp_) != 0;
-  temp_ = nullptr;
-  if (writeFailed || closeFailed) {
+  if (!temp_.Close()) {
     Warn(tempPath_ + " could not be written completely.", kOutputErrorCaption);
     return Outcome::kError;
   }

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "datafile/buffered_output.h"
 #include "datafile/physical_constants.h"
 #include "datafile/textio.h"
 #include "merge/merge_lines.h"
@@ -69,7 +70,6 @@ class CBaroMerge {
   bool ReadTideHeader(std::string& first);
   bool StartOutput(const std::string& first);
   Outcome MergeTideLines();
-  void WriteOut();
   Outcome FinishOutput();
   // The next non-blank tide line, parsed into tideSample_; false at the end of the file and
   // after a line that cannot be merged (then tideLineFailed_ is set).
@@ -94,8 +94,8 @@ class CBaroMerge {
   std::string tidePath_, baroPath_, tempPath_;
   TextLineReader tide_;
   TextLineReader baro_;
-  std::FILE* temp_ = nullptr;
-  std::string out_;                       // output not yet written
+  BufferedOutput temp_;
+  std::string line_;                      // the output line being made
   size_t fieldStart_ = 0, fieldEnd_ = 0;  // the pressure field of the tide line read
   OutputSet output_;                      // the temporary file, renamed into place by a whole run
   // Fields a line does not supply keep the previous line's values.

@@ -22,7 +22,7 @@ class WriterSink : public ConvertSink {
  public:
   TideFileWriter tide;
   WaveBurstFileWriter wave;
-  DataFileOutput reference;
+  BufferedOutput reference;
 
   bool TideRecord(long n, const std::tm& t, double p, double temp, int dec) override {
     return tide.WriteRecord(n, t, p, temp, dec);

@@ -5,8 +5,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
-#include <iterator>
-#include <random>
 
 #include "testing/test_support.h"
 
@@ -158,68 +156,6 @@ TEST(FieldScanner, WordsAndBlankLines) {
   EXPECT_EQ(FirstWord(" \t "), "");
   EXPECT_TRUE(IsBlankLine(" \t\r"));
   EXPECT_FALSE(IsBlankLine(" . "));
-}
-
-}  // namespace
-}  // namespace tidora
-
-namespace tidora {
-namespace {
-
-std::string Printf(int width, int precision, double v) {
-  char buf[600];
-  std::snprintf(buf, sizeof buf, "%*.*f", width, precision, v);
-  return buf;
-}
-
-// Every "%<w>.<p>f" the files are written with, and the dump's times.
-constexpr int kFixedFormats[][2] = {{11, 4}, {11, 3}, {11, 5}, {14, 6}, {6, 2},  {1, 0},
-                                    {1, 6},  {15, 6}, {13, 3}, {11, 1}, {11, 2}, {1, 10}};
-
-TEST(FixedFormatting, MatchesPrintfForMillionsOfValuesTiesAndNearTies) {
-  std::mt19937_64 rng(20261207);
-  std::uniform_real_distribution<double> mantissa(1.0, 10.0);
-  std::uniform_int_distribution<int> exponent(-9, 17);
-  std::uniform_int_distribution<uint64_t> odd(0, (uint64_t{1} << 40) - 1);
-  std::uniform_int_distribution<int> digits(0, 99999999);
-  std::string got;
-  auto check = [&](double v, int w, int p) {
-    got.clear();
-    AppendFixed(got, v, w, p);
-    return got == Printf(w, p, v);
-  };
-  long checked = 0;
-  for (int i = 0; i < 1000000; ++i) {
-    const auto [w, p] = kFixedFormats[i % std::size(kFixedFormats)];
-    double v;
-    switch (i % 5) {
-      case 0:  // any magnitude
-        v = mantissa(rng) * std::pow(10.0, exponent(rng));
-        break;
-      case 1:  // an exact tie at this precision: an odd multiple of 2^-(p+1)
-        v = std::ldexp(static_cast<double>(odd(rng) | 1), -(p + 1));
-        break;
-      case 2:  // a neighbour of a tie
-        v = std::ldexp(static_cast<double>(odd(rng) | 1), -(p + 1));
-        v = std::nextafter(v, i % 2 ? HUGE_VAL : -HUGE_VAL);
-        break;
-      case 3:  // a decimal half one place beyond the precision, as data files hold them
-        v = (digits(rng) * 10.0 + 5) / std::pow(10.0, p + 1);
-        break;
-      default:  // values of the recorder's range
-        v = digits(rng) / 1e4 - 5000;
-        break;
-    }
-    if (rng() % 2) v = -v;
-    ASSERT_TRUE(check(v, w, p)) << "\"%" << w << "." << p << "f\" of " << v << ": " << got;
-    ++checked;
-  }
-  const double specials[] = {
-      0.0,      -0.0,     -1e-300,   1e-320,       4503599627370495.5, 1e15,        -1e17,   1e300,
-      -1.7e308, HUGE_VAL, -HUGE_VAL, std::nan(""), -std::nan(""),      99999.99995, -0.00005};
-  for (double v : specials)
-    for (auto [w, p] : kFixedFormats) EXPECT_TRUE(check(v, w, p)) << v << " " << w << "." << p;
-  EXPECT_EQ(checked, 1000000);
 }
 
 }  // namespace

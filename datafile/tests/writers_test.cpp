@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <random>
 
-#include "datafile/textio.h"
 #include "testing/test_support.h"
 
 namespace tidora {
@@ -24,45 +22,6 @@ std::tm Date(int y, int mo, int d, int h, int mi, int s) {
 
 TEST(Writers, DateTimeIsMonthFirst) {
   EXPECT_EQ(FormatDataDateTime(Date(2001, 2, 3, 4, 5, 6)), "02/03/2001 04:05:06");
-}
-
-TEST(Writers, DateTimeMatchesPrintfForAnyFields) {
-  std::mt19937 rng(11);
-  std::uniform_int_distribution<int> small(-120, 130), year(-4000, 320000);
-  for (int i = 0; i < 1000000; ++i) {
-    std::tm t{};
-    // Mostly dates of the calendar; every tenth with fields printf must widen or sign.
-    const bool odd = i % 10 == 0;
-    t.tm_year = (odd ? year(rng) : 1980 + i % 150) - 1900;
-    t.tm_mon = odd ? small(rng) : i % 12;
-    t.tm_mday = odd ? small(rng) : 1 + i % 31;
-    t.tm_hour = odd ? small(rng) : i % 24;
-    t.tm_min = odd ? small(rng) : i / 7 % 60;
-    t.tm_sec = odd ? small(rng) : i / 3 % 60;
-    char want[80];
-    std::snprintf(want, sizeof want, "%02d/%02d/%04d %02d:%02d:%02d", t.tm_mon + 1, t.tm_mday,
-                  t.tm_year + 1900, t.tm_hour, t.tm_min, t.tm_sec);
-    std::string got = "x";
-    AppendDataDateTime(got, t);
-    ASSERT_EQ(got, "x" + std::string(want));
-  }
-}
-
-TEST(Writers, FixedFormattingMatchesPrintf) {
-  std::mt19937 rng(7);
-  std::uniform_real_distribution<double> wide(-2e5, 2e5);
-  const int formats[][2] = {{11, 4}, {11, 3}, {11, 5}, {14, 6}, {6, 2}, {1, 0}, {15, 6}};
-  for (int i = 0; i < 2000; ++i) {
-    double v = i % 3 == 0 ? wide(rng) : wide(rng) / 1000.0;
-    if (i % 97 == 0) v = (i % 2 ? 0.5 : 2.5) + i;  // exact ties
-    for (auto [w, p] : formats) {
-      char want[128];
-      std::snprintf(want, sizeof want, "%*.*f", w, p, v);
-      std::string got;
-      AppendFixed(got, v, w, p);
-      ASSERT_EQ(got, want) << v;
-    }
-  }
 }
 
 TEST(Writers, TideRecordsAreWrittenByteForByte) {
