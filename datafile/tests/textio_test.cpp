@@ -5,6 +5,8 @@
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <random>
 
 #include "testing/test_support.h"
 
