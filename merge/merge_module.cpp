@@ -90,15 +90,9 @@ int CMergeModule::ProcessJob(CPostProcJob& job) {
   };
   if (!CheckRunOutputs(planned)) return refused();
   outputPath_ = planned;  // named when it is kept, too
-  switch (OverwritePrompt(base, ext)) {
-    case Overwrite::kSkip:
-      outcome_ = Outcome::kSkipped;
-      return 1;
-    case Overwrite::kCancel:
-      outcome_ = Outcome::kCancelled;
-      return 1;
-    case Overwrite::kGo:
-      break;
+  if (const Overwrite answer = OverwritePrompt(base, ext); answer != Overwrite::kGo) {
+    outcome_ = answer == Overwrite::kSkip ? Outcome::kSkipped : Outcome::kCancelled;
+    return 1;
   }
   outputPath_ = base + ext;
   if (outputPath_ != planned && !CheckRunOutputs(outputPath_)) return refused();

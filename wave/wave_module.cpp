@@ -92,15 +92,9 @@ int CWaveModule::ProcessJob(CPostProcJob& job) {
     return 0;
   };
   if (!CheckRunOutputs(lastBase_)) return refused();
-  switch (OverwritePrompt(base, "was")) {
-    case Overwrite::kSkip:
-      outcome_ = Outcome::kSkipped;
-      return 1;
-    case Overwrite::kCancel:
-      outcome_ = Outcome::kCancelled;
-      return 1;
-    case Overwrite::kGo:
-      break;
+  if (const Overwrite answer = OverwritePrompt(base, "was"); answer != Overwrite::kGo) {
+    outcome_ = answer == Overwrite::kSkip ? Outcome::kSkipped : Outcome::kCancelled;
+    return 1;
   }
   if (outputBase(base) != lastBase_) {  // another name was chosen at the prompt
     lastBase_ = outputBase(base);
