@@ -55,7 +55,6 @@ class VirtualEventLoop : public EventLoop, private Clock {
 
   std::time_t calendarStart_;
   int64_t now_ = 0;
-  int64_t order_ = 0;
   std::map<int, Timer> timers_;
   std::deque<std::function<void()>> posted_;
   std::multimap<int64_t, std::function<void()>> alarms_;
