@@ -149,8 +149,9 @@ bool FieldScanner::Long(long& value) {
   const char* next = s;
   for (; next < end_ && *next >= '0' && *next <= '9'; ++next) {
     const unsigned long digit = static_cast<unsigned long>(*next - '0');
-    if (magnitude > (ULONG_MAX - digit) / 10) tooLarge = true;
-    magnitude = magnitude * 10 + digit;
+    if (__builtin_mul_overflow(magnitude, 10UL, &magnitude) ||
+        __builtin_add_overflow(magnitude, digit, &magnitude))
+      tooLarge = true;
   }
   unsigned long limit = negative ? static_cast<unsigned long>(LONG_MAX) + 1 : LONG_MAX;
   if (tooLarge || magnitude > limit) return false;
