@@ -169,6 +169,11 @@ class CWaveAnalysis {
   bool OpenOutputs();
   void CloseOutputs();
   void WriteReportHeader();
+  // Opens the outputs and writes their heads; false (nothing open) when one cannot be opened.
+  bool BeginOutputs();
+  // Closes the outputs and commits them after a whole run (not `refused`, not stopped); the
+  // value ProcessBursts returns.
+  int FinishOutputs(bool refused);
   // Appends one burst's text to the outputs.
   void WriteBurst(const BurstText& text);
   bool StopRequested() const;

@@ -118,13 +118,10 @@ void CWaveAnalysis::WriteReportHeader() {
   r.Printf("%s\n", std::string(81, '-').c_str());
 }
 
-int CWaveAnalysis::ProcessBursts() {
-  if (!prepared_ && !PrepareRun()) return 0;
-  results_.clear();
-  bool opened = OpenOutputs();
-  if (!opened) {
+bool CWaveAnalysis::BeginOutputs() {
+  if (!OpenOutputs()) {
     CloseOutputs();
-    return 0;
+    return false;
   }
   if (bursts_.From2000()) {
     was_->Printf("TGR 41plus\n");
@@ -132,8 +129,10 @@ int CWaveAnalysis::ProcessBursts() {
     if (wt_) wt_->Printf("TGR 41plus\n");
   }
   WriteReportHeader();
-  const bool refused = !RunBursts(bursts_.BurstCount());
+  return true;
+}
 
+int CWaveAnalysis::FinishOutputs(bool refused) {
   bool ok = true;
   for (OutFile* f : {was_, wts_, rpt_, wss_, wt_}) {
     if (f && !f->Close()) {

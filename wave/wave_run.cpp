@@ -100,6 +100,13 @@ void CWaveAnalysis::Produce(int u, BurstScratch& scratch, BurstOutcome& out, boo
                                                                       : BurstOutcome::kRefused;
 }
 
+int CWaveAnalysis::ProcessBursts() {
+  if (!prepared_ && !PrepareRun()) return 0;
+  results_.clear();
+  if (!BeginOutputs()) return 0;
+  return FinishOutputs(!RunBursts(bursts_.BurstCount()));
+}
+
 bool CWaveAnalysis::RunBursts(int count) {
   if (page_) {
     page_->ProgressRange(0, 100);
